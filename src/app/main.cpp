@@ -1,0 +1,29 @@
+// Vorkalo: designing paving with tiles.
+
+#include "app/MainForm.h"
+#include "library/TileDB.h"
+#include "sheet/WidgetUserInterface.h"
+
+#include <QApplication>
+#include <cstdlib>
+#include <ctime>
+
+int main(int argc, char* argv[]) {
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vorkalo"));
+
+    vk::TWidgetUserInterface userInterface;
+    vk::setUserInterface(&userInterface);
+
+    vk::TfrmMain mainWindow;
+    // The library exists only after the main window: nothing in the window's
+    // creation may use it.
+    vk::TTileDB tileDb;
+
+    mainWindow.showMaximized();
+    const int code = QApplication::exec();
+    vk::setUserInterface(nullptr);
+    return code;
+}

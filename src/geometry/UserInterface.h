@@ -1,0 +1,54 @@
+#pragma once
+// Everything the core asks the user goes through this interface. The GUI
+// installs an implementation with real dialogs; tests install a scripted fake;
+// the command-line tool keeps the headless default, which answers every
+// question with its default and writes messages to standard error.
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace vk {
+
+enum class TMessageKind { Warning, Information, Confirmation, Error };
+
+enum class TAnswer { Ok, Cancel, Yes, No };
+
+enum class TButtons { Ok, OkCancel, YesNo, YesNoCancel };
+
+class TUserInterface {
+public:
+    virtual ~TUserInterface() = default;
+
+    // A modal message box. Returns the button the user chose.
+    virtual TAnswer message(TMessageKind kind, const QString& text, TButtons buttons) = 0;
+
+    // An input box with a caption, a prompt and a preset text. nullopt when
+    // the user cancels.
+    virtual std::optional<QString> inputText(const QString& caption, const QString& prompt,
+                                             const QString& value) = 0;
+
+    // Convenience wrappers.
+    void warning(const QString& text) { message(TMessageKind::Warning, text, TButtons::Ok); }
+    void information(const QString& text) { message(TMessageKind::Information, text, TButtons::Ok); }
+    void error(const QString& text) { message(TMessageKind::Error, text, TButtons::Ok); }
+    TAnswer confirm(const QString& text, TButtons buttons = TButtons::YesNo) {
+        return message(TMessageKind::Confirmation, text, buttons);
+    }
+};
+
+// Answers as a user who always takes the default would: OK, Yes; no input.
+class THeadlessUserInterface final : public TUserInterface {
+public:
+    TAnswer message(TMessageKind kind, const QString& text, TButtons buttons) override;
+    std::optional<QString> inputText(const QString& caption, const QString& prompt,
+                                     const QString& value) override;
+};
+
+// The interface in force. Never null: the headless one until another is set.
+[[nodiscard]] TUserInterface& ui();
+
+// Installs an interface (not owned; nullptr restores the headless default).
+void setUserInterface(TUserInterface* userInterface);
+
+} // namespace vk

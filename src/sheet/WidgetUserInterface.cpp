@@ -1,0 +1,85 @@
+#include "sheet/WidgetUserInterface.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace vk {
+
+namespace {
+QWidget* dialogParent() { return QApplication::activeWindow(); }
+} // namespace
+
+TAnswer TWidgetUserInterface::message(TMessageKind kind, const QString& text, TButtons buttons) {
+    QMessageBox box(dialogParent());
+    switch (kind) {
+    case TMessageKind::Warning:
+        box.setIcon(QMessageBox::Warning);
+        box.setWindowTitle(QStringLiteral("Предупреждение"));
+        break;
+    case TMessageKind::Information:
+        box.setIcon(QMessageBox::Information);
+        box.setWindowTitle(QStringLiteral("Информация"));
+        break;
+    case TMessageKind::Confirmation:
+        box.setIcon(QMessageBox::Question);
+        box.setWindowTitle(QStringLiteral("Подтверждение"));
+        break;
+    case TMessageKind::Error:
+        box.setIcon(QMessageBox::Critical);
+        box.setWindowTitle(QStringLiteral("Ошибка"));
+        break;
+    }
+    box.setText(text);
+    QPushButton* ok = nullptr;
+    QPushButton* yes = nullptr;
+    QPushButton* no = nullptr;
+    QPushButton* cancel = nullptr;
+    switch (buttons) {
+    case TButtons::Ok:
+        ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        break;
+    case TButtons::OkCancel:
+        ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        cancel = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+        break;
+    case TButtons::YesNo:
+        yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
+        no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+        break;
+    case TButtons::YesNoCancel:
+        yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
+        no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+        cancel = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+        break;
+    }
+    if (cancel != nullptr) {
+        box.setEscapeButton(cancel);
+    } else if (no != nullptr) {
+        box.setEscapeButton(no);
+    }
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    if (clicked == yes && yes != nullptr) return TAnswer::Yes;
+    if (clicked == no && no != nullptr) return TAnswer::No;
+    if (clicked == ok && ok != nullptr) return TAnswer::Ok;
+    return cancel != nullptr ? TAnswer::Cancel : (no != nullptr ? TAnswer::No : TAnswer::Ok);
+}
+
+std::optional<QString> TWidgetUserInterface::inputText(const QString& caption,
+                                                       const QString& prompt,
+                                                       const QString& value) {
+    QInputDialog dialog(dialogParent());
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(value);
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Cancel"));
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.textValue();
+}
+
+} // namespace vk

@@ -1,0 +1,17 @@
+#pragma once
+// The user interface of the running program: real message and input boxes.
+
+#include "geometry/UserInterface.h"
+
+class QWidget;
+
+namespace vk {
+
+class TWidgetUserInterface final : public TUserInterface {
+public:
+    TAnswer message(TMessageKind kind, const QString& text, TButtons buttons) override;
+    std::optional<QString> inputText(const QString& caption, const QString& prompt,
+                                     const QString& value) override;
+};
+
+} // namespace vk

@@ -1,0 +1,50 @@
+#pragma once
+// A user who answers from a script. Every message and question is recorded;
+// answers are taken in order, and a question with no scripted answer fails
+// the test instead of blocking.
+
+#include "geometry/UserInterface.h"
+
+#include <QString>
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace vk::test {
+
+class TScriptedUi final : public TUserInterface {
+public:
+    TScriptedUi();
+    ~TScriptedUi() override;
+
+    struct Message {
+        TMessageKind kind;
+        QString text;
+        TButtons buttons;
+    };
+    struct Input {
+        QString caption;
+        QString prompt;
+        QString value;
+    };
+
+    // Answers for message boxes with more than an OK button, in order.
+    void answer(TAnswer a) { m_answers.push_back(a); }
+    // Texts typed into input boxes; nullopt means Cancel.
+    void type(std::optional<QString> text) { m_texts.push_back(std::move(text)); }
+
+    TAnswer message(TMessageKind kind, const QString& text, TButtons buttons) override;
+    std::optional<QString> inputText(const QString& caption, const QString& prompt,
+                                     const QString& value) override;
+
+    std::vector<Message> messages;
+    std::vector<Input> inputs;
+
+    [[nodiscard]] bool allAnswersUsed() const { return m_answers.empty() && m_texts.empty(); }
+
+private:
+    std::deque<TAnswer> m_answers;
+    std::deque<std::optional<QString>> m_texts;
+};
+
+} // namespace vk::test
