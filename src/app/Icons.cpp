@@ -1,7 +1,6 @@
 #include "app/Icons.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <QPixmap>
 #include <functional>
 #include <map>
@@ -251,29 +250,6 @@ const std::map<QString, Painter>& painters() {
              p.setPen(pen(kBlue, 1.5));
              p.setBrush(Qt::NoBrush);
              p.drawRect(QRectF(13, 6, 6, 4));
-         }},
-        {"acTileEditor", [](QPainter& p) {
-             p.setPen(pen(kInk, 1.2));
-             p.setBrush(kBrick);
-             p.drawRect(QRectF(3, 10, 14, 10));
-             p.setPen(pen(kBlue, 2.5));
-             p.drawLine(QPointF(12, 14), QPointF(21, 4));
-         }},
-        {"acParams", [](QPainter& p) {
-             p.setPen(pen(kInk, 1.2));
-             p.setBrush(QColor(180, 180, 180));
-             QPainterPath gear;
-             for (int i = 0; i < 8; ++i) {
-                 QTransform t;
-                 t.translate(12, 12);
-                 t.rotate(i * 45);
-                 gear.addPolygon(t.map(QPolygonF(QRectF(-2, -10, 4, 5))));
-             }
-             gear.addEllipse(QPointF(12, 12), 7, 7);
-             gear.setFillRule(Qt::WindingFill);
-             p.drawPath(gear.simplified());
-             p.setBrush(Qt::white);
-             p.drawEllipse(QPointF(12, 12), 3, 3);
          }},
     };
     return table;

@@ -6,8 +6,8 @@
 
 namespace vk {
 
-// The picture for an action name (acNewProject, acFill, ...); a blank icon for
-// names without one.
+// The picture for an action name (acNewProject, acFill, ...); a null icon for
+// names without one, such as the items of the menu bar itself, which show text.
 [[nodiscard]] QIcon MakeIcon(const QString& actionName);
 
 } // namespace vk

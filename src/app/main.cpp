@@ -5,6 +5,7 @@
 #include "sheet/WidgetUserInterface.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <cstdlib>
 #include <ctime>
 
@@ -22,6 +23,11 @@ int main(int argc, char* argv[]) {
     // creation may use it.
     vk::TTileDB tileDb;
 
+    // Without a window manager (a bare X server) "maximised" means nothing;
+    // take the screen's working area first so the window fills it either way.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        mainWindow.setGeometry(screen->availableGeometry());
+    }
     mainWindow.showMaximized();
     const int code = QApplication::exec();
     vk::setUserInterface(nullptr);
