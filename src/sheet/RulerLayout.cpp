@@ -10,8 +10,8 @@ namespace {
 // A guard against absurd inputs; UpdateGridStep keeps real views far below.
 constexpr long kMaxLines = 200000;
 
-void family(double lo, double hi, double start, double spacing, std::vector<double>& out) {
-    if (!(spacing > 0.0) || !std::isfinite(lo) || !std::isfinite(hi)) {
+void family(double hi, double start, double spacing, std::vector<double>& out) {
+    if (!(spacing > 0.0) || !std::isfinite(start) || !std::isfinite(hi)) {
         return;
     }
     for (long i = 0; i < kMaxLines; ++i) {
@@ -21,7 +21,6 @@ void family(double lo, double hi, double start, double spacing, std::vector<doub
         }
         out.push_back(k);
     }
-    (void)lo;
 }
 
 void fifths(double lo, double hi, double step, std::vector<double>& out) {
@@ -31,7 +30,7 @@ void fifths(double lo, double hi, double step, std::vector<double>& out) {
     if (ten != 0 && long(std::trunc(start)) % ten == 0) {
         start += five;
     }
-    family(lo, hi, start, 10.0 * step, out);
+    family(hi, start, 10.0 * step, out);
 }
 } // namespace
 
@@ -40,12 +39,12 @@ TGridLines ComputeGridLines(const TWorldRect& v, double s) {
     if (!(s > 0.0)) {
         return g;
     }
-    family(v.L, v.R, s * std::trunc(v.L / s), s, g.fineX);
-    family(v.B, v.T, s * std::trunc(v.B / s), s, g.fineY);
+    family(v.R, s * std::trunc(v.L / s), s, g.fineX);
+    family(v.T, s * std::trunc(v.B / s), s, g.fineY);
     fifths(v.L, v.R, s, g.fifthX);
     fifths(v.B, v.T, s, g.fifthY);
-    family(v.L, v.R, 10.0 * s * std::trunc(v.L / (10.0 * s)), 10.0 * s, g.tenthX);
-    family(v.B, v.T, 10.0 * s * std::trunc(v.B / (10.0 * s)), 10.0 * s, g.tenthY);
+    family(v.R, 10.0 * s * std::trunc(v.L / (10.0 * s)), 10.0 * s, g.tenthX);
+    family(v.T, 10.0 * s * std::trunc(v.B / (10.0 * s)), 10.0 * s, g.tenthY);
     g.axisX = v.B <= 0.0 && 0.0 <= v.T;
     g.axisY = v.L <= 0.0 && 0.0 <= v.R;
     return g;
@@ -80,28 +79,30 @@ std::vector<TRulerNumber> ComputeRulerNumbers(double lo, double hi, double gridS
 
     // Positive side.
     double lastEnd = w0 / 2.0;
-    for (long i = lo > 0 ? firstIndex(lo) : 1; i < kMaxLines; ++i) {
+    const long firstPositive = lo > 0 ? firstIndex(lo) : 1;
+    for (long i = firstPositive; i < firstPositive + kMaxLines; ++i) {
         const double k = double(i) * spacing;
         if (k > hi) {
             break;
         }
         const QString text = RulerText(k, divisor);
         const double w = measure(text);
-        if (k + w / 2.0 <= hi && k - w >= lastEnd) {
+        if (k + w / 2.0 <= hi && k - w / 2.0 >= lo && k - w >= lastEnd) {
             numbers.push_back({k, text, w});
             lastEnd = k + w / 2.0;
         }
     }
     // Negative side.
     lastEnd = -w0 / 2.0;
-    for (long i = hi < 0 ? firstIndex(hi) : 1; i < kMaxLines; ++i) {
+    const long firstNegative = hi < 0 ? firstIndex(hi) : 1;
+    for (long i = firstNegative; i < firstNegative + kMaxLines; ++i) {
         const double k = -double(i) * spacing;
         if (k < lo) {
             break;
         }
         const QString text = RulerText(k, divisor);
         const double w = measure(text);
-        if (k - w / 2.0 >= lo && k + w <= lastEnd) {
+        if (k - w / 2.0 >= lo && k + w / 2.0 <= hi && k + w <= lastEnd) {
             numbers.push_back({k, text, w});
             lastEnd = k - w / 2.0;
         }

@@ -36,9 +36,9 @@ using TMeasure = std::function<double(const QString&)>;
 [[nodiscard]] QString RulerText(double worldValue, int divisor);
 
 // Numbers of one ruler from `lo` to `hi` (the visible range). The "0" is
-// always placed first (it may lie outside the range); a number is kept only
-// when it lies wholly inside the range and keeps a gap of half its size from
-// the previous one, so crowded numbers are skipped, never shrunk.
+// always placed first (it may lie outside the range); any other number is
+// kept only when it lies wholly inside the range and keeps a gap of half its
+// size from the previous one, so crowded numbers are skipped, never shrunk.
 [[nodiscard]] std::vector<TRulerNumber> ComputeRulerNumbers(double lo, double hi, double gridStep,
                                                              int divisor, const TMeasure& measure);
 

@@ -44,14 +44,18 @@ bool TSheetGeometry::SetScale(double scale) {
     if (!IsAcceptableScale(scale)) {
         return false;
     }
-    const double oldH = std::max(1, HorzRange());
-    const double oldV = std::max(1, VertRange());
+    // The centre's relative place on the sheet, from the exact extents: the
+    // truncated scroll ranges would shift it by several pixels at large zooms.
+    const double oldH = double(m_sizeX) * K();
+    const double oldV = double(m_sizeY) * K();
     const double fx = (m_clientWidth / 2.0 + m_horzPos) / oldH;
     const double fy = (m_clientHeight / 2.0 + m_vertPos) / oldV;
     m_scale = float(scale);
-    m_horzPos = clampPos(int(std::trunc(HorzRange() * fx - m_clientWidth / 2.0)), HorzRange(),
+    const double newH = double(m_sizeX) * K();
+    const double newV = double(m_sizeY) * K();
+    m_horzPos = clampPos(int(std::lround(newH * fx - m_clientWidth / 2.0)), HorzRange(),
                          m_clientWidth);
-    m_vertPos = clampPos(int(std::trunc(VertRange() * fy - m_clientHeight / 2.0)), VertRange(),
+    m_vertPos = clampPos(int(std::lround(newV * fy - m_clientHeight / 2.0)), VertRange(),
                          m_clientHeight);
     UpdateGridStep();
     return true;
