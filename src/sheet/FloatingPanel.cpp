@@ -35,7 +35,13 @@ TFloatingPanel::TFloatingPanel(const QString& caption, int captionPointSize, QWi
     m_close->setText(QStringLiteral("×"));
     m_close->setAutoRaise(true);
     m_close->setFixedSize(16, 16);
-    m_close->setPalette(titlePalette);
+    QPalette closePalette = titlePalette;
+    closePalette.setColor(QPalette::ButtonText, Qt::white);
+    closePalette.setColor(QPalette::Button, QColor(0, 0, 128));
+    m_close->setPalette(closePalette);
+    QFont closeFont = titleFont;
+    closeFont.setPointSize(captionPointSize + 2);
+    m_close->setFont(closeFont);
     m_close->setToolTip(QStringLiteral("Закрыть"));
     connect(m_close, &QToolButton::clicked, this, [this] {
         hide();

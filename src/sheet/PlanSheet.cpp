@@ -536,18 +536,18 @@ void TPlanSheet::RenderView() {
     const double k = m_geometry.K();
     const double ox = world.dx();
     const double oy = world.dy();
+    // One-pixel solid fills are far cheaper than stroked hairlines, and a
+    // fine grid at a small scale has a line every few pixels.
     const auto vertical = [&](const std::vector<double>& xs, const QPen& pen) {
-        g.setPen(pen);
+        const QColor colour = pen.color();
         for (double x : xs) {
-            const int px = pixelOf(x * k + ox);
-            g.drawLine(px, y0, px, y1);
+            g.fillRect(QRect(pixelOf(x * k + ox), y0, 1, y1 - y0 + 1), colour);
         }
     };
     const auto horizontal = [&](const std::vector<double>& ys, const QPen& pen) {
-        g.setPen(pen);
+        const QColor colour = pen.color();
         for (double y : ys) {
-            const int py = pixelOf(-y * k + oy);
-            g.drawLine(x0, py, x1, py);
+            g.fillRect(QRect(x0, pixelOf(-y * k + oy), x1 - x0 + 1, 1), colour);
         }
     };
     if (vis.R >= vis.L && vis.T >= vis.B) {
@@ -617,6 +617,9 @@ void TPlanSheet::renderRulers(const TWorldRect& vis) {
             // The unit name, blue, centred under the "0".
             const QString unit = GetUnitName();
             const double wu = fm.horizontalAdvance(unit);
+            // The ticks at the origin run through this place: keep the name legible.
+            const QRectF box(ox - wu / 2.0 - 1.0, textHeight, wu + 2.0, textHeight);
+            p.fillRect(box, back);
             p.setPen(m_palette.UnitBrush.color());
             p.drawText(QPointF(ox - wu / 2.0, textHeight + fm.ascent()), unit);
         }

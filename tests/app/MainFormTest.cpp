@@ -204,7 +204,9 @@ TEST(MainWindow, SettingsWithoutAUnitChangeLeaveTheScaleAndWithOneKeepTheNumber)
     });
     w.acParamsExecute();
     EXPECT_EQ(w.ProjectPlanSheet->UnitFactor(), 1) << "Cancel changes nothing";
+    // OK stored the settings: put the defaults back for the windows made later.
     vk::GlobalConfig().SetDefaults();
+    vk::GlobalConfig().Save();
 }
 
 TEST(MainWindow, OpensCentredOnTheOrigin) {
