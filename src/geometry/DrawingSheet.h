@@ -2,6 +2,9 @@
 // What a document or an element may ask of the sheet it is shown on. The
 // widget that implements it lives above the core; the core sees only this.
 
+#include "geometry/Types.h"
+
+#include <QSizeF>
 #include <QString>
 #include <Qt>
 
@@ -47,6 +50,11 @@ public:
 
     // A document changed: re-render everything at the next paint.
     virtual void InvalidateView() = 0;
+
+    // The client area of the view in millimetres of the screen (at scale 1).
+    [[nodiscard]] virtual QSizeF ViewSizeMillimetres() const = 0;
+    // Sheet geometry, scale and the world point at the centre of the view.
+    virtual void SetView(const ViewRecord& view) = 0;
 };
 
 } // namespace vk

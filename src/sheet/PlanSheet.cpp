@@ -301,6 +301,12 @@ void TPlanSheet::SetView(const ViewRecord& view) {
     geometryChanged();
 }
 
+QSizeF TPlanSheet::ViewSizeMillimetres() const {
+    const QSize px = FScrollBox->viewport()->size();
+    const double mmPerPixel = 25.4 / m_geometry.Dpi();
+    return {px.width() * mmPerPixel, px.height() * mmPerPixel};
+}
+
 ViewRecord TPlanSheet::GetView() const { return m_geometry.GetView(); }
 
 void TPlanSheet::SetUnits(int factor) { m_geometry.SetUnits(factor); }
@@ -370,7 +376,12 @@ void TPlanSheet::ShowElementInfo() {
     FPrStatus->raise();
 }
 void TPlanSheet::HideElementInfo() { FPrStatus->hide(); }
-void TPlanSheet::SetElementInfo(const QString& text) { StatusLabel->setText(text); }
+void TPlanSheet::SetElementInfo(const QString& text) {
+    // Measurement texts end their lines with CR LF; a label wants LF only.
+    QString shown = text;
+    shown.remove(QChar('\r'));
+    StatusLabel->setText(shown);
+}
 void TPlanSheet::ClearElementInfo() { StatusLabel->clear(); }
 QString TPlanSheet::ElementInfo() const { return StatusLabel->text(); }
 

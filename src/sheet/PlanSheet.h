@@ -89,7 +89,8 @@ public:
     bool ZoomOut();
     void CenterOn(float x, float y);
     [[nodiscard]] QPointF GetViewCenter() const;
-    void SetView(const ViewRecord& view);
+    void SetView(const ViewRecord& view) override;
+    [[nodiscard]] QSizeF ViewSizeMillimetres() const override;
     [[nodiscard]] ViewRecord GetView() const;
     void SetUnits(int factor);
     void ChangeUnits(int factor);
