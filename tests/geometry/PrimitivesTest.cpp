@@ -1,6 +1,7 @@
 // Segments, arcs and points: creation by clicks, measurement texts, handles,
 // dragging, reversing and cutting.
 
+#include "geometry/ElementRecords.h"
 #include "geometry/GraphicPrimitive.h"
 #include "geometry/ShapeDocument.h"
 #include "geometry/ShapePath.h"
@@ -344,4 +345,41 @@ TEST(Primitive, AssignCopiesBlockVersionAndStyleButNotGrabFlags) {
     EXPECT_EQ(b.GetVersion(), 7);
     EXPECT_EQ(b.LineStyle, 2);
     EXPECT_EQ(b.GrabFlags, 0u);
+}
+
+TEST(Records, EveryKindRoundTripsByteForByte) {
+    T_TnC_Ancestor doc;
+    auto line = segment(&doc, {1.5f, -2}, {3, 4});
+    line->SetFinish({3, 4, 0});
+    line->LineStyle = 2;
+    line->SetVersion(3);
+    TArcPrimitive arc(&doc);
+    arc.SetCentre({1, 1, 1});
+    arc.SetStart({11, 1, 1});
+    arc.SetSweep(-45.5f);
+    arc.SetSweepFlag(1);
+    arc.SetRadius(10);
+    TPointPrimitive point(&doc);
+    point.SetPoint({7, 8, 0});
+    for (const TGraphicPrimitive* e : std::initializer_list<const TGraphicPrimitive*>{line.get(), &arc, &point}) {
+        const PrimitiveRecord r = RecordOf(*e);
+        EXPECT_TRUE(r.isWellFormed());
+        const auto back = ElementFromRecord(r, &doc);
+        ASSERT_NE(back, nullptr);
+        EXPECT_EQ(back->GetKind(), e->GetKind());
+        EXPECT_EQ(back->GetVersion(), e->GetVersion());
+        EXPECT_EQ(back->LineStyle, e->LineStyle);
+        EXPECT_EQ(0, std::memcmp(back->Data(), e->Data(), std::size_t(e->GetDataSize())));
+        EXPECT_EQ(RecordOf(*back), r);
+    }
+    // An unknown kind makes nothing; a short block is refused unless padding is asked for.
+    PrimitiveRecord unknown = RecordOf(point);
+    unknown.Kind = 9;
+    EXPECT_EQ(ElementFromRecord(unknown, &doc), nullptr);
+    PrimitiveRecord shortBlock = RecordOf(*line);
+    shortBlock.Data.chop(9);
+    EXPECT_EQ(ElementFromRecord(shortBlock, &doc), nullptr);
+    const auto padded = ElementFromRecord(shortBlock, &doc, TBlockFit::PadOrCut);
+    ASSERT_NE(padded, nullptr);
+    EXPECT_EQ(static_cast<TLinePrimitive*>(padded.get())->Finish(), FlaggedPoint{});
 }
