@@ -2,6 +2,7 @@
 
 #include "app/MainForm.h"
 #include "library/TileDB.h"
+#include "sheet/EditorFactory.h"
 #include "sheet/WidgetUserInterface.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@ int main(int argc, char* argv[]) {
 
     vk::TWidgetUserInterface userInterface;
     vk::setUserInterface(&userInterface);
+    vk::InstallWidgetEditorFactory();
 
     vk::TfrmMain mainWindow;
     // The library exists only after the main window: nothing in the window's

@@ -5,6 +5,7 @@
 // coordinates are local to the owning document.
 
 #include "geometry/Crossing.h"
+#include "geometry/EditableElement.h"
 #include "geometry/Types.h"
 
 #include <QPen>
@@ -46,10 +47,10 @@ enum TGrabFlag : std::uint32_t {
 // A pen set up for a line style: solid, dashed (1) or the dotted cut line (2).
 void ApplyLineStyle(QPen& pen, int lineStyle);
 
-class TGraphicPrimitive {
+class TGraphicPrimitive : public TEditableElement {
 public:
     TGraphicPrimitive(std::int32_t kind, T_TnC_Ancestor* owner);
-    virtual ~TGraphicPrimitive();
+    ~TGraphicPrimitive() override;
     TGraphicPrimitive(const TGraphicPrimitive&) = delete;
     TGraphicPrimitive& operator=(const TGraphicPrimitive&) = delete;
 
@@ -79,9 +80,9 @@ public:
     virtual void DrawTracking(TDrawingSheet& sheet, const QPen* pen, float x, float y) = 0;
     virtual void AddCreationPoint(TDrawingSheet& sheet, bool& finished, float x, float y);
     virtual void DragTo(TDrawingSheet& sheet, float x, float y);
-    virtual void CreateEditor(QWidget* parent, int unitDivisor, const QString& unitName);
-    virtual void ApplyEditor(int unitDivisor);
-    virtual void ReleaseEditor();
+    void CreateEditor(QWidget* parent, int unitDivisor, const QString& unitName) override;
+    void ApplyEditor(int unitDivisor) override;
+    void ReleaseEditor() override;
     // Centre in the owner's local coordinates.
     virtual void Rotate(TPointF centre, float angle);
     virtual void AddToPath(TShapePath& path) const;
