@@ -1,0 +1,138 @@
+#include "editors/SelectTile.h"
+
+#include "geometry/UserInterface.h"
+#include "sheet/PlanSheet.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace vk {
+
+TfrmSelectTile::TfrmSelectTile(QWidget* owner, std::vector<TPickRow> rows, TTile* tile,
+                               const QString& caption)
+    : QDialog(owner), m_rows(std::move(rows)), m_tile(tile) {
+    setObjectName(QStringLiteral("frmSelectTile"));
+    setWindowTitle(caption);
+    std::stable_sort(m_rows.begin(), m_rows.end(), [](const TPickRow& a, const TPickRow& b) {
+        return QString::compare(a.Name, b.Name, Qt::CaseInsensitive) < 0;
+    });
+
+    m_left = new QWidget(this);
+    m_left->setMinimumWidth(LeftPanelWidth);
+    dbgTiles = new QTableWidget(int(m_rows.size()), 1, m_left);
+    dbgTiles->setObjectName(QStringLiteral("dbgTiles"));
+    dbgTiles->setHorizontalHeaderLabels({QStringLiteral("Название")});
+    dbgTiles->horizontalHeader()->setStretchLastSection(true);
+    dbgTiles->verticalHeader()->setVisible(false);
+    dbgTiles->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    dbgTiles->setSelectionBehavior(QAbstractItemView::SelectRows);
+    dbgTiles->setSelectionMode(QAbstractItemView::SingleSelection);
+    dbgTiles->setShowGrid(true);
+    for (int i = 0; i < int(m_rows.size()); ++i) {
+        dbgTiles->setItem(i, 0, new QTableWidgetItem(m_rows[std::size_t(i)].Name));
+    }
+    if (!m_rows.empty()) {
+        dbgTiles->setCurrentCell(0, 0);
+    }
+    connect(dbgTiles, &QTableWidget::cellDoubleClicked, this, [this] { Pick(); });
+    connect(dbgTiles, &QTableWidget::currentCellChanged, this, [this] { showCurrent(); });
+
+    btOk = new QPushButton(QStringLiteral("OK"), m_left);
+    btOk->setObjectName(QStringLiteral("btOk"));
+    btOk->setDefault(true);
+    btCancel = new QPushButton(QStringLiteral("Cancel"), m_left);
+    btCancel->setObjectName(QStringLiteral("btCancel"));
+    cbPreview = new QCheckBox(QStringLiteral("Предпросмотр"), m_left);
+    cbPreview->setObjectName(QStringLiteral("cbPreview"));
+    connect(btOk, &QPushButton::clicked, this, &TfrmSelectTile::Pick);
+    connect(btCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cbPreview, &QCheckBox::toggled, this, &TfrmSelectTile::SetPreview);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(btOk);
+    buttons->addWidget(btCancel);
+    buttons->addWidget(cbPreview);
+    buttons->addStretch(1);
+    auto* leftLayout = new QVBoxLayout(m_left);
+    leftLayout->addWidget(dbgTiles, 1);
+    leftLayout->addLayout(buttons);
+
+    SelPlanSheet = new TPlanSheet(this);
+    SelPlanSheet->setObjectName(QStringLiteral("SelPlanSheet"));
+    SelPlanSheet->SetGeometry(400, 400, 200, 200);
+    SelPlanSheet->SetScale(1.0);
+    SelPlanSheet->OnPSPaint = [this](QPainter& g) {
+        if (m_preview) {
+            m_preview->Draw(g, *SelPlanSheet, false, &SelPlanSheet->Palette().BlackPen);
+        }
+    };
+    SelPlanSheet->hide();
+
+    auto* splitter = new QSplitter(this);
+    splitter->addWidget(m_left);
+    splitter->addWidget(SelPlanSheet);
+    splitter->setChildrenCollapsible(false);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(splitter);
+    resize(LeftPanelWidth, 360);
+}
+
+TfrmSelectTile::~TfrmSelectTile() {
+    SelPlanSheet->OnPSPaint = nullptr;
+    m_preview.reset();
+}
+
+int TfrmSelectTile::CurrentId() const {
+    const int row = dbgTiles->currentRow();
+    return row >= 0 && row < int(m_rows.size()) ? m_rows[std::size_t(row)].ID : -1;
+}
+
+void TfrmSelectTile::Pick() {
+    if (m_rows.empty() || dbgTiles->currentRow() < 0) {
+        ui().message(TMessageKind::Information, QStringLiteral("Ничего не выбрано!"), TButtons::Ok);
+        return;
+    }
+    PickResult = CurrentId();
+    accept();
+}
+
+void TfrmSelectTile::SetPreview(bool on) {
+    if (on) {
+        SelPlanSheet->show();
+        resize(LeftPanelWidth + PreviewWidth, std::max(height(), 420));
+        showCurrent();
+    } else {
+        SelPlanSheet->hide();
+        m_preview.reset();
+        resize(LeftPanelWidth, height());
+    }
+    centreOnOwner();
+}
+
+void TfrmSelectTile::showCurrent() {
+    if (!cbPreview->isChecked() || !PreviewCallback) {
+        return;
+    }
+    m_preview.reset();
+    const int id = CurrentId();
+    if (id != -1) {
+        m_preview = PreviewCallback(id, *SelPlanSheet, m_tile);
+    }
+    SelPlanSheet->InvalidateView();
+}
+
+void TfrmSelectTile::centreOnOwner() {
+    if (QWidget* owner = parentWidget()) {
+        const QRect area = owner->geometry();
+        move(area.center() - rect().center());
+    }
+}
+
+} // namespace vk

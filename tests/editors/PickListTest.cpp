@@ -1,0 +1,159 @@
+// The pick list and the element list dialog.
+
+#include "editors/ElementListEditor.h"
+#include "editors/SelectTile.h"
+#include "geometry/GraphicPrimitive.h"
+#include "geometry/ShapeDocument.h"
+#include "sheet/EditorFactory.h"
+#include "sheet/PlanSheet.h"
+#include "sheet/PrimEditWindow.h"
+#include "support/ScriptedUi.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace vk;
+
+namespace {
+
+void addSegment(T_TnC_Ancestor& doc, float y) {
+    auto s = std::make_unique<TLinePrimitive>(&doc);
+    s->SetStart({0, y, 1});
+    s->SetFinish({100, y, 1});
+    doc.Elements().Add(std::move(s));
+}
+
+} // namespace
+
+TEST(PickList, RowsAreOrderedByNameAndOkReturnsTheCurrentIdentifier) {
+    test::TScriptedUi ui;
+    TfrmSelectTile pick(nullptr, {{3, "Ромб"}, {1, "брусчатка"}, {2, "Квадрат"}}, nullptr, "Выбери плитку");
+    EXPECT_EQ(pick.windowTitle(), QString("Выбери плитку"));
+    ASSERT_EQ(pick.dbgTiles->rowCount(), 3);
+    EXPECT_EQ(pick.dbgTiles->item(0, 0)->text(), QString("брусчатка"));
+    EXPECT_EQ(pick.dbgTiles->item(1, 0)->text(), QString("Квадрат"));
+    EXPECT_EQ(pick.dbgTiles->horizontalHeaderItem(0)->text(), QString("Название"));
+    EXPECT_EQ(pick.PickResult, -1);
+    pick.dbgTiles->setCurrentCell(2, 0);
+    pick.btOk->click();
+    EXPECT_EQ(pick.PickResult, 3);
+    EXPECT_EQ(pick.result(), QDialog::Accepted);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST(PickList, EmptyListSaysNothingIsChosenAndStaysOpen) {
+    test::TScriptedUi ui;
+    TfrmSelectTile pick(nullptr, {}, nullptr, "Выбери узор");
+    pick.show();
+    pick.btOk->click();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, QString("Ничего не выбрано!"));
+    EXPECT_TRUE(pick.isVisible());
+    EXPECT_EQ(pick.PickResult, -1);
+    pick.btCancel->click();
+    EXPECT_EQ(pick.result(), QDialog::Rejected);
+    EXPECT_EQ(pick.PickResult, -1);
+}
+
+TEST(PickList, DoubleClickPicks) {
+    TfrmSelectTile pick(nullptr, {{7, "Один"}}, nullptr, "Выбери плитку");
+    pick.show();
+    QApplication::processEvents();
+    emit pick.dbgTiles->cellDoubleClicked(0, 0);
+    EXPECT_EQ(pick.PickResult, 7);
+}
+
+TEST(PickList, PreviewWidensTheWindowAndFollowsTheCurrentRow) {
+    std::vector<int> asked;
+    TfrmSelectTile pick(nullptr, {{1, "А"}, {2, "Б"}}, nullptr, "Выбери плитку");
+    pick.PreviewCallback = [&](int id, TPlanSheet&, TTile*) {
+        asked.push_back(id);
+        auto doc = std::make_unique<T_TnC_Ancestor>();
+        addSegment(*doc, float(id));
+        return doc;
+    };
+    pick.show();
+    QApplication::processEvents();
+    const int narrow = pick.width();
+    pick.cbPreview->setChecked(true);
+    EXPECT_GT(pick.width(), narrow);
+    EXPECT_TRUE(pick.SelPlanSheet->isVisible());
+    ASSERT_NE(pick.PreviewDocument(), nullptr);
+    pick.dbgTiles->setCurrentCell(1, 0);
+    EXPECT_EQ(asked, (std::vector<int>{1, 2}));
+    pick.SelPlanSheet->RenderView(); // draws the kept document without trouble
+    pick.cbPreview->setChecked(false);
+    EXPECT_FALSE(pick.SelPlanSheet->isVisible());
+    EXPECT_EQ(pick.PreviewDocument(), nullptr);
+    EXPECT_EQ(pick.width(), narrow);
+}
+
+TEST(ElementListDialog, DeletesSelectedRowsFromTheLastToTheFirst) {
+    test::TScriptedUi ui;
+    TPlanSheet sheet;
+    T_TnC_Ancestor doc;
+    for (int i = 0; i < 4; ++i) addSegment(doc, float(i * 10));
+    TGraphicPrimitive* keep1 = doc.Elements().Items(1);
+    TGraphicPrimitive* keep3 = doc.Elements().Items(3);
+    TfrmElListEditor dialog(nullptr, doc.Elements(), sheet, doc, "Список границ участка");
+    ASSERT_EQ(dialog.ElList->count(), 4);
+    EXPECT_FALSE(dialog.acDelete->isEnabled());
+    dialog.ElList->item(0)->setSelected(true);
+    dialog.ElList->item(2)->setSelected(true);
+    EXPECT_TRUE(dialog.acDelete->isEnabled());
+
+    ui.answer(TAnswer::No);
+    dialog.acDelete->click();
+    EXPECT_EQ(doc.Elements().Count(), 4) << "No changes nothing";
+
+    doc.SetModified(false);
+    ui.answer(TAnswer::Yes);
+    dialog.acDelete->click();
+    EXPECT_EQ(ui.messages.back().text, QString("Удалить?"));
+    ASSERT_EQ(doc.Elements().Count(), 2);
+    EXPECT_EQ(doc.Elements().Items(0), keep1);
+    EXPECT_EQ(doc.Elements().Items(1), keep3);
+    ASSERT_EQ(dialog.ElList->count(), 2);
+    EXPECT_EQ(dialog.RowElement(0), keep1);
+    EXPECT_TRUE(doc.Modified);
+
+    dialog.acSelAll->click();
+    EXPECT_EQ(dialog.ElList->selectedItems().size(), 2);
+}
+
+TEST(ElementListDialog, CancelledEditKeepsTheRowAndSavedEditUpdatesIt) {
+    InstallWidgetEditorFactory();
+    TPlanSheet sheet;
+    sheet.SetUnits(1);
+    T_TnC_Ancestor doc;
+    addSegment(doc, 0);
+    TfrmElListEditor dialog(nullptr, doc.Elements(), sheet, doc, "Список");
+    const QString before = dialog.ElList->item(0)->text();
+    dialog.ElList->setCurrentRow(0);
+    dialog.ElList->item(0)->setSelected(true);
+
+    QTimer::singleShot(0, [] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* edit = qobject_cast<TfrmPrimEdit*>(w); edit && edit->isVisible()) edit->btnCancel->click();
+        }
+    });
+    dialog.Edit();
+    EXPECT_EQ(dialog.ElList->item(0)->text(), before);
+
+    QTimer::singleShot(0, [] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* edit = qobject_cast<TfrmPrimEdit*>(w); edit && edit->isVisible()) edit->btnSave->click();
+        }
+    });
+    // Saved unchanged after the element moved: the row shows its new description.
+    static_cast<TLinePrimitive*>(doc.Elements().Items(0))->SetFinish({50, 0, 1});
+    dialog.Edit();
+    EXPECT_TRUE(dialog.ElList->item(0)->text().contains("50"));
+    setEditorFactory(nullptr);
+}
