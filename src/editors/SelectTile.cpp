@@ -74,13 +74,15 @@ TfrmSelectTile::TfrmSelectTile(QWidget* owner, std::vector<TPickRow> rows, TTile
     };
     SelPlanSheet->hide();
 
-    auto* splitter = new QSplitter(this);
-    splitter->addWidget(m_left);
-    splitter->addWidget(SelPlanSheet);
-    splitter->setChildrenCollapsible(false);
+    m_splitter = new QSplitter(this);
+    m_splitter->addWidget(m_left);
+    m_splitter->addWidget(SelPlanSheet);
+    m_splitter->setChildrenCollapsible(false);
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 1);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(splitter);
+    layout->addWidget(m_splitter);
     resize(LeftPanelWidth, 360);
 }
 
@@ -107,6 +109,7 @@ void TfrmSelectTile::SetPreview(bool on) {
     if (on) {
         SelPlanSheet->show();
         resize(LeftPanelWidth + PreviewWidth, std::max(height(), 420));
+        m_splitter->setSizes({LeftPanelWidth, PreviewWidth});
         showCurrent();
     } else {
         SelPlanSheet->hide();

@@ -10,6 +10,7 @@
 #include <vector>
 
 class QCheckBox;
+class QSplitter;
 class QPushButton;
 class QTableWidget;
 class QWidget;
@@ -61,6 +62,7 @@ private:
     std::vector<TPickRow> m_rows;
     TTile* m_tile;
     QWidget* m_left = nullptr;
+    QSplitter* m_splitter = nullptr;
     std::unique_ptr<T_TnC_Ancestor> m_preview;
 };
 

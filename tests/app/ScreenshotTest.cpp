@@ -5,9 +5,16 @@
 #include "app/MainForm.h"
 #include "model/Config.h"
 #include "sheet/PlanSheet.h"
+#include "editors/ElementListEditor.h"
+#include "editors/SelectTile.h"
+#include "geometry/GraphicPrimitive.h"
+#include "model/Tile.h"
+#include "sheet/EditorFactory.h"
+#include "sheet/PrimEditWindow.h"
 #include "sheet/SizeDialog.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QImage>
 #include <QPixmap>
@@ -42,6 +49,46 @@ TEST(Screenshots, DialogsAndMainWindow) {
     vk::TSizeDialog sizes;
     sizes.SetValues(50000, 50000, 25000, 25000.5f);
     keep(sizes, "sizes");
+
+    // A tile with an arc, for the editors and lists.
+    vk::TTile tile;
+    tile.SetBasePoint(0, 0);
+    auto line = std::make_unique<vk::TLinePrimitive>(&tile);
+    line->SetStart({0, 0, 1});
+    line->SetFinish({200, 0, 1});
+    tile.Elements().Add(std::move(line));
+    auto arc = std::make_unique<vk::TArcPrimitive>(&tile);
+    arc->SetCentre({200, 50, 1});
+    arc->SetStart({200, 0, 1});
+    arc->SetRadius(50);
+    arc->SetSweep(180);
+    tile.Elements().Add(std::move(arc));
+
+    vk::InstallWidgetEditorFactory();
+    {
+        vk::TfrmPrimEdit edit;
+        edit.SetElement(tile.Elements().Items(1), 1);
+        tile.Elements().Items(1)->CreateEditor(edit.pnlEditorBox, 1, "мм");
+        keep(edit, "primedit_arc");
+        edit.reject();
+    }
+    vk::setEditorFactory(nullptr);
+
+    vk::TfrmSelectTile pick(nullptr, {{1, "Брусчатка 200×100"}, {2, "Шестигранник"}}, nullptr,
+                            "Выбери плитку");
+    pick.PreviewCallback = [&](int, vk::TPlanSheet& sheet, vk::TTile*) {
+        auto preview = std::make_unique<vk::TTile>();
+        preview->Assign(tile);
+        preview->LoadIntoSheet(-1, sheet);
+        return std::unique_ptr<vk::T_TnC_Ancestor>(std::move(preview));
+    };
+    pick.show();
+    pick.cbPreview->setChecked(true);
+    keep(pick, "picklist", false);
+
+    vk::TPlanSheet listSheet;
+    vk::TfrmElListEditor list(nullptr, tile.Elements(), listSheet, tile, "Список графических элементов плитки");
+    keep(list, "elementlist", false);
 
     vk::TfrmMain main;
     main.resize(1280, 800);
