@@ -29,6 +29,17 @@ void addSegment(T_TnC_Ancestor& doc, float y) {
     doc.Elements().Add(std::move(s));
 }
 
+// The element editor window the dialog is showing modally, if any.
+TfrmPrimEdit* openEditWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* edit = qobject_cast<TfrmPrimEdit*>(w); edit != nullptr && edit->isVisible()) {
+            return edit;
+        }
+    }
+    ADD_FAILURE() << "no element editor window";
+    return nullptr;
+}
+
 } // namespace
 
 TEST(PickList, RowsAreOrderedByNameAndOkReturnsTheCurrentIdentifier) {
@@ -139,17 +150,13 @@ TEST(ElementListDialog, CancelledEditKeepsTheRowAndSavedEditUpdatesIt) {
     dialog.ElList->item(0)->setSelected(true);
 
     QTimer::singleShot(0, [] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* edit = qobject_cast<TfrmPrimEdit*>(w); edit && edit->isVisible()) edit->btnCancel->click();
-        }
+        if (TfrmPrimEdit* edit = openEditWindow()) edit->btnCancel->click();
     });
     dialog.Edit();
     EXPECT_EQ(dialog.ElList->item(0)->text(), before);
 
     QTimer::singleShot(0, [] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* edit = qobject_cast<TfrmPrimEdit*>(w); edit && edit->isVisible()) edit->btnSave->click();
-        }
+        if (TfrmPrimEdit* edit = openEditWindow()) edit->btnSave->click();
     });
     // Saved unchanged after the element moved: the row shows its new description.
     static_cast<TLinePrimitive*>(doc.Elements().Items(0))->SetFinish({50, 0, 1});
