@@ -3,10 +3,12 @@
 #include "geometry/NumberFormat.h"
 #include "sheet/FloatingPanel.h"
 #include "sheet/PlanSheet.h"
+#include "sheet/SizeDialog.h"
 #include "support/ScriptedUi.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QLocale>
 #include <QScrollBar>
@@ -235,4 +237,35 @@ TEST_F(Sheet, ViewMenuItemsAreAppendedInOrder) {
     EXPECT_EQ(items[0]->text(), QString("Размеры"));
     EXPECT_EQ(items[1]->text(), QString("Масштаб"));
     EXPECT_EQ(items[2]->text(), QString("Мини-дисплей"));
+}
+
+TEST(SizeDialog, RefusesGeometryThatBreaksTheInvariantsAndStaysOpen) {
+    QLocale::setDefault(QLocale::c());
+    const struct {
+        const char* name;
+        const char *w, *h, *x, *y;
+        bool accepted;
+    } cases[] = {
+        {"valid", "1000", "800", "500", "400", true},
+        {"axis on the edge", "1000", "800", "1000", "800", true},
+        {"axis beyond the width", "1000", "800", "1001", "400", false},
+        {"zero axis", "1000", "800", "0", "400", false},
+        {"zero height", "1000", "0", "500", "0", false},
+        {"not a number", "тысяча", "800", "500", "400", false},
+    };
+    for (const auto& c : cases) {
+        vk::test::TScriptedUi ui;
+        vk::TSizeDialog dialog;
+        EXPECT_EQ(dialog.windowTitle(), QString("Размеры и оси кординат"));
+        dialog.show();
+        dialog.edSizeX->setText(c.w);
+        dialog.edSizeY->setText(c.h);
+        dialog.edPositiveX->setText(c.x);
+        dialog.edPositiveY->setText(c.y);
+        dialog.accept();
+        EXPECT_EQ(dialog.result() == QDialog::Accepted, c.accepted) << c.name;
+        EXPECT_EQ(dialog.isVisible(), !c.accepted) << c.name;
+        EXPECT_EQ(ui.messages.size(), c.accepted ? 0u : 1u) << c.name;
+    }
+    QLocale::setDefault(QLocale::system());
 }
