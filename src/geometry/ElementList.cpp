@@ -121,6 +121,15 @@ void TElementList::SortIntoChain(float tol) {
     }
 }
 
+int TElementList::findJoining(TPointF end, float tol) const {
+    for (int i = 0; i < Count(); ++i) {
+        if (EndsJoin(Items(i)->GetStartPoint(), end, tol)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
 bool TElementList::ExtractContour(float tol, TShapePath& path) {
     if (m_items.empty()) {
         return false;
@@ -129,17 +138,7 @@ bool TElementList::ExtractContour(float tol, TShapePath& path) {
     first->AddToPath(path);
     TPointF e = first->GetEndPoint();
     DeleteElement(first, false);
-    for (;;) {
-        int found = -1;
-        for (int i = 0; i < Count(); ++i) {
-            if (EndsJoin(Items(i)->GetStartPoint(), e, tol)) {
-                found = i;
-                break;
-            }
-        }
-        if (found < 0) {
-            break;
-        }
+    for (int found = findJoining(e, tol); found >= 0; found = findJoining(e, tol)) {
         TGraphicPrimitive* next = Items(found);
         next->AddToPath(path);
         e = next->GetEndPoint();
@@ -277,17 +276,7 @@ bool TElementList::TracePolygon(float tol, std::vector<TPointF>& points) {
         return end;
     };
     TPointF e = take(Items(0));
-    for (;;) {
-        int found = -1;
-        for (int i = 0; i < Count(); ++i) {
-            if (EndsJoin(Items(i)->GetStartPoint(), e, tol)) {
-                found = i;
-                break;
-            }
-        }
-        if (found < 0) {
-            break;
-        }
+    for (int found = findJoining(e, tol); found >= 0; found = findJoining(e, tol)) {
         e = take(Items(found));
     }
     return CountOfStyles(1u << 0) > 0;

@@ -68,6 +68,9 @@ public:
     bool TracePolygon(float tol, std::vector<TPointF>& points);
 
 private:
+    // The lowest index whose start joins `end`, or -1.
+    [[nodiscard]] int findJoining(TPointF end, float tol) const;
+
     T_TnC_Ancestor* m_owner;
     std::vector<std::unique_ptr<TGraphicPrimitive>> m_items;
 };

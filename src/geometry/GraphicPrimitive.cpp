@@ -179,6 +179,27 @@ void TGraphicPrimitive::setFp(int offset, const FlaggedPoint& p) {
 
 void TGraphicPrimitive::setFp(int offset, TPointF local) { setFp(offset, FlaggedPoint{local.X, local.Y, 1}); }
 
+void TGraphicPrimitive::shiftPoint(int offset, float dx, float dy) {
+    FlaggedPoint p = fp(offset);
+    p.X += dx;
+    p.Y += dy;
+    setFp(offset, p);
+}
+
+void TGraphicPrimitive::placePoint(int offset, TPointF local) {
+    FlaggedPoint p = fp(offset);
+    p.X = local.X;
+    p.Y = local.Y;
+    setFp(offset, p);
+}
+
+void TGraphicPrimitive::openEditor(TEditorKind kind, QWidget* parent, const QString& unitName,
+                                   int helpContext, const TEditorValues& values) {
+    if (TEditorFactory* factory = editorFactory()) {
+        m_editor = factory->Create(kind, parent, unitName, helpContext, values);
+    }
+}
+
 float TGraphicPrimitive::f32(int offset) const {
     float v = 0;
     std::memcpy(&v, m_data.data() + offset, sizeof v);
@@ -265,14 +286,8 @@ void TLinePrimitive::DragTo(TDrawingSheet& sheet, float x, float y) {
     } else if (GrabFlags & gfStart) {
         setFp(StartOffset, toLocal({x, y}));
     } else if (GrabFlags & gfWhole) {
-        FlaggedPoint s = Start();
-        FlaggedPoint f = Finish();
-        s.X += dx;
-        s.Y += dy;
-        f.X += dx;
-        f.Y += dy;
-        SetStart(s);
-        SetFinish(f);
+        shiftPoint(StartOffset, dx, dy);
+        shiftPoint(FinishOffset, dx, dy);
         DragAnchor = {x, y};
     }
     sheet.SetElementInfo(GetInfo(sheet.UnitDivisor()));
@@ -280,48 +295,26 @@ void TLinePrimitive::DragTo(TDrawingSheet& sheet, float x, float y) {
 
 void TLinePrimitive::CreateEditor(QWidget* parent, int d, const QString& unitName) {
     TGraphicPrimitive::CreateEditor(parent, d, unitName);
-    TEditorFactory* factory = editorFactory();
-    if (factory == nullptr) {
-        return;
-    }
-    const TPointF s = GetStartPoint();
-    const TPointF f = GetEndPoint();
     TEditorValues v;
-    v.Start = {s.X / d, s.Y / d};
-    v.Finish = {f.X / d, f.Y / d};
+    v.Start = shown(GetStartPoint(), d);
+    v.Finish = shown(GetEndPoint(), d);
     v.StyleRow = LineStyleToRow(LineStyle);
-    m_editor = factory->Create(TEditorKind::Line, parent, unitName, 49, v);
+    openEditor(TEditorKind::Line, parent, unitName, 49, v);
 }
 
 void TLinePrimitive::ApplyEditor(int d) {
     if (m_editor) {
         const TEditorValues v = m_editor->Values();
-        FlaggedPoint s = Start();
-        FlaggedPoint f = Finish();
-        const TPointF ls = toLocal({v.Start.X * d, v.Start.Y * d});
-        const TPointF lf = toLocal({v.Finish.X * d, v.Finish.Y * d});
-        s.X = ls.X;
-        s.Y = ls.Y;
-        f.X = lf.X;
-        f.Y = lf.Y;
-        SetStart(s);
-        SetFinish(f);
+        placePoint(StartOffset, toLocal(unshown(v.Start, d)));
+        placePoint(FinishOffset, toLocal(unshown(v.Finish, d)));
         LineStyle = RowToLineStyle(v.StyleRow);
     }
     TGraphicPrimitive::ApplyEditor(d);
 }
 
 void TLinePrimitive::Rotate(TPointF centre, float angle) {
-    FlaggedPoint s = Start();
-    FlaggedPoint f = Finish();
-    const TPointF rs = RotatePoint(s.point(), angle, centre);
-    const TPointF rf = RotatePoint(f.point(), angle, centre);
-    s.X = rs.X;
-    s.Y = rs.Y;
-    f.X = rf.X;
-    f.Y = rf.Y;
-    SetStart(s);
-    SetFinish(f);
+    placePoint(StartOffset, RotatePoint(Start().point(), angle, centre));
+    placePoint(FinishOffset, RotatePoint(Finish().point(), angle, centre));
 }
 
 void TLinePrimitive::AddToPath(TShapePath& path) const { path.AddLine(GetStartPoint(), GetEndPoint()); }
@@ -503,22 +496,13 @@ void TArcPrimitive::DragTo(TDrawingSheet& sheet, float x, float y) {
         SetRadius(Distance(Centre().point(), Start().point()));
     } else if (GrabFlags & gfCentre) {
         const TPointF oldEnd = RotateAroundPoint(Centre().point(), Start().point(), Sweep());
-        FlaggedPoint c = Centre();
-        c.X += dx;
-        c.Y += dy;
-        SetCentre(c);
-        SetRadius(Distance(c.point(), Start().point()));
-        SetSweep(NormalizeAngle(AngleOf(c.point(), oldEnd) - StartAngle()));
+        shiftPoint(CentreOffset, dx, dy);
+        SetRadius(Distance(Centre().point(), Start().point()));
+        SetSweep(NormalizeAngle(AngleOf(Centre().point(), oldEnd) - StartAngle()));
         DragAnchor = {x, y};
     } else if (GrabFlags & gfWhole) {
-        FlaggedPoint c = Centre();
-        FlaggedPoint s = Start();
-        c.X += dx;
-        c.Y += dy;
-        s.X += dx;
-        s.Y += dy;
-        SetCentre(c);
-        SetStart(s);
+        shiftPoint(CentreOffset, dx, dy);
+        shiftPoint(StartOffset, dx, dy);
         DragAnchor = {x, y};
     }
     sheet.SetElementInfo(GetInfo(sheet.UnitDivisor()));
@@ -526,52 +510,30 @@ void TArcPrimitive::DragTo(TDrawingSheet& sheet, float x, float y) {
 
 void TArcPrimitive::CreateEditor(QWidget* parent, int d, const QString& unitName) {
     TGraphicPrimitive::CreateEditor(parent, d, unitName);
-    TEditorFactory* factory = editorFactory();
-    if (factory == nullptr) {
-        return;
-    }
-    const TPointF c = GetCentre();
-    const TPointF s = GetStartPoint();
     TEditorValues v;
-    v.Center = {c.X / d, c.Y / d};
-    v.Start = {s.X / d, s.Y / d};
+    v.Center = shown(GetCentre(), d);
+    v.Start = shown(GetStartPoint(), d);
     v.Sweep = Sweep();
-    v.Radius = Radius() / d;
+    v.Radius = Radius() / float(d);
     v.StyleRow = LineStyleToRow(LineStyle);
-    m_editor = factory->Create(TEditorKind::Arc, parent, unitName, 50, v);
+    openEditor(TEditorKind::Arc, parent, unitName, 50, v);
 }
 
 void TArcPrimitive::ApplyEditor(int d) {
     if (m_editor) {
         const TEditorValues v = m_editor->Values();
-        FlaggedPoint c = Centre();
-        FlaggedPoint s = Start();
-        const TPointF lc = toLocal({v.Center.X * d, v.Center.Y * d});
-        const TPointF ls = toLocal({v.Start.X * d, v.Start.Y * d});
-        c.X = lc.X;
-        c.Y = lc.Y;
-        s.X = ls.X;
-        s.Y = ls.Y;
-        SetCentre(c);
-        SetStart(s);
+        placePoint(CentreOffset, toLocal(unshown(v.Center, d)));
+        placePoint(StartOffset, toLocal(unshown(v.Start, d)));
         SetSweep(v.Sweep);
-        SetRadius(Distance(c.point(), s.point()));
+        SetRadius(Distance(Centre().point(), Start().point()));
         LineStyle = RowToLineStyle(v.StyleRow);
     }
     TGraphicPrimitive::ApplyEditor(d);
 }
 
 void TArcPrimitive::Rotate(TPointF centre, float angle) {
-    FlaggedPoint c = Centre();
-    FlaggedPoint s = Start();
-    const TPointF rc = RotatePoint(c.point(), angle, centre);
-    const TPointF rs = RotatePoint(s.point(), angle, centre);
-    c.X = rc.X;
-    c.Y = rc.Y;
-    s.X = rs.X;
-    s.Y = rs.Y;
-    SetCentre(c);
-    SetStart(s);
+    placePoint(CentreOffset, RotatePoint(Centre().point(), angle, centre));
+    placePoint(StartOffset, RotatePoint(Start().point(), angle, centre));
 }
 
 void TArcPrimitive::AddToPath(TShapePath& path) const {
@@ -579,11 +541,7 @@ void TArcPrimitive::AddToPath(TShapePath& path) const {
 }
 
 void TArcPrimitive::Reverse() {
-    const TPointF end = PolarPoint(Centre().point(), Radius(), EndAngle());
-    FlaggedPoint s = Start();
-    s.X = end.X;
-    s.Y = end.Y;
-    SetStart(s);
+    placePoint(StartOffset, PolarPoint(Centre().point(), Radius(), EndAngle()));
     SetSweep(-Sweep());
 }
 
@@ -710,34 +668,20 @@ QString TPointPrimitive::GetDescription(int d) const {
 }
 
 void TPointPrimitive::CreateEditor(QWidget* parent, int d, const QString& unitName) {
-    TEditorFactory* factory = editorFactory();
-    if (factory == nullptr) {
-        return;
-    }
-    const TPointF p = toWorld(Point());
     TEditorValues v;
-    v.Point = {p.X / d, p.Y / d};
-    m_editor = factory->Create(TEditorKind::Point, parent, unitName, 0, v);
+    v.Point = shown(toWorld(Point()), d);
+    openEditor(TEditorKind::Point, parent, unitName, 0, v);
 }
 
 void TPointPrimitive::ApplyEditor(int d) {
     if (m_editor) {
-        const TEditorValues v = m_editor->Values();
-        FlaggedPoint p = Point();
-        const TPointF l = toLocal({v.Point.X * d, v.Point.Y * d});
-        p.X = l.X;
-        p.Y = l.Y;
-        SetPoint(p);
+        placePoint(0, toLocal(unshown(m_editor->Values().Point, d)));
     }
     TGraphicPrimitive::ApplyEditor(d);
 }
 
 void TPointPrimitive::Rotate(TPointF centre, float angle) {
-    FlaggedPoint p = Point();
-    const TPointF r = RotatePoint(p.point(), angle, centre);
-    p.X = r.X;
-    p.Y = r.Y;
-    SetPoint(p);
+    placePoint(0, RotatePoint(Point().point(), angle, centre));
 }
 
 void TPointPrimitive::AddToPath(TShapePath& path) const {

@@ -6,6 +6,7 @@
 
 #include "geometry/Crossing.h"
 #include "geometry/EditableElement.h"
+#include "geometry/PropertyEditor.h"
 #include "geometry/Types.h"
 
 #include <QPen>
@@ -22,7 +23,6 @@ namespace vk {
 class T_TnC_Ancestor;
 class TDrawingSheet;
 class TShapePath;
-class TPropertyEditorHandle;
 
 enum TPrimitiveKind : std::int32_t {
     pkSegment = 0,
@@ -115,6 +115,21 @@ protected:
     [[nodiscard]] FlaggedPoint fp(int offset) const;
     void setFp(int offset, const FlaggedPoint& p);
     void setFp(int offset, TPointF local);
+    // Moves a point of the block by (dx, dy); its IsSet byte stays.
+    void shiftPoint(int offset, float dx, float dy);
+    // Puts a point of the block at a local position; its IsSet byte stays.
+    void placePoint(int offset, TPointF local);
+    // A world position as an editor shows it.
+    [[nodiscard]] static TPointF shown(TPointF world, int divisor) {
+        return {world.X / float(divisor), world.Y / float(divisor)};
+    }
+    // A world position from what an editor shows.
+    [[nodiscard]] static TPointF unshown(TPointF value, int divisor) {
+        return {value.X * float(divisor), value.Y * float(divisor)};
+    }
+    // Asks the installed factory for an editor; without one nothing opens.
+    void openEditor(TEditorKind kind, QWidget* parent, const QString& unitName, int helpContext,
+                    const TEditorValues& values);
     [[nodiscard]] float f32(int offset) const;
     void setF32(int offset, float value);
     [[nodiscard]] std::uint8_t u8(int offset) const { return m_data[std::size_t(offset)]; }

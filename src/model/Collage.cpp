@@ -5,7 +5,6 @@
 #include "geometry/NumberFormat.h"
 #include "geometry/PropertyEditor.h"
 #include "geometry/SheetPalette.h"
-#include "geometry/UserInterface.h"
 #include "model/TileLibrary.h"
 
 #include <QPainter>
@@ -94,15 +93,11 @@ void TTilePlacementPrimitive::Draw(QPainter& graphics, TDrawingSheet& sheet, con
 }
 
 void TTilePlacementPrimitive::CreateEditor(QWidget* parent, int d, const QString& unitName) {
-    TEditorFactory* factory = editorFactory();
-    if (factory == nullptr) {
-        return;
-    }
     TEditorValues v;
     v.TileAngle = Rotation();
     v.TP = ShownTilePoint(d);
     v.PP = ShownPatternPoint(d);
-    m_editor = factory->Create(TEditorKind::Placement, parent, unitName, 0, v);
+    openEditor(TEditorKind::Placement, parent, unitName, 0, v);
 }
 
 void TTilePlacementPrimitive::ApplyEditor(int d) {
@@ -110,18 +105,11 @@ void TTilePlacementPrimitive::ApplyEditor(int d) {
         const TEditorValues v = m_editor->Values();
         const TTile* t = patternTile();
         const float a = v.TileAngle;
-        const TPointF shownTile{v.TP.X * d, v.TP.Y * d};
+        const TPointF shownTile = unshown(v.TP, d);
         const TPointF tileLocal = t != nullptr ? t->ToLocal(shownTile) : shownTile;
-        FlaggedPoint tp = TilePoint();
-        const TPointF back = RotatePoint(tileLocal, -a, {0.0f, 0.0f});
-        tp.X = back.X;
-        tp.Y = back.Y;
-        SetTilePoint(tp);
-        FlaggedPoint pp = PatternPoint();
-        const TPointF patternLocal = toLocal({v.PP.X * d, v.PP.Y * d});
-        pp.X = patternLocal.X;
-        pp.Y = patternLocal.Y;
-        SetPatternPoint(pp);
+        placePoint(TilePointOffset, RotatePoint(tileLocal, -a, {0.0f, 0.0f}));
+        placePoint(PatternPointOffset, toLocal(unshown(v.PP, d)));
+        const FlaggedPoint pp = PatternPoint();
         m_tile->Rotate({0.0f, 0.0f}, a - Rotation());
         SetRotation(a);
         const FlaggedPoint ownerBase = Owner() != nullptr ? Owner()->BasePoint : FlaggedPoint{};
@@ -131,11 +119,7 @@ void TTilePlacementPrimitive::ApplyEditor(int d) {
 }
 
 void TTilePlacementPrimitive::Rotate(TPointF centre, float angle) {
-    FlaggedPoint pp = PatternPoint();
-    const TPointF rp = RotatePoint(pp.point(), angle, centre);
-    pp.X = rp.X;
-    pp.Y = rp.Y;
-    SetPatternPoint(pp);
+    placePoint(PatternPointOffset, RotatePoint(PatternPoint().point(), angle, centre));
     SetRotation(Rotation() + angle);
     const TPointF base = RotatePoint(m_tile->BasePoint.point(), angle, centre);
     m_tile->SetBasePoint(base.X, base.Y);
@@ -241,27 +225,8 @@ bool TCollage::LoadFromLibrary(int id, ViewRecord& view) {
 }
 
 bool TCollage::SaveQuery(const ViewRecord& view) {
-    TTileLibrary* library = TileDB();
-    if (!Modified) {
-        if (library != nullptr) {
-            library->StoreView(ID, view);
-        }
-        return true;
-    }
-    const QString question = QStringLiteral("Сохранить узор") + QStringLiteral(" \"%1\"?").arg(Name());
-    switch (ui().confirm(question, TButtons::YesNoCancel)) {
-    case TAnswer::Yes:
-        if (library == nullptr || !library->StorePattern(*this)) {
-            return false;
-        }
-        SetModified(false);
-        library->StoreView(ID, view);
-        return true;
-    case TAnswer::No:
-        return true;
-    default:
-        return false;
-    }
+    return SaveQueryFor(*this, QStringLiteral("Сохранить узор"),
+                        [this](TTileLibrary& library) { return library.StorePattern(*this); }, view);
 }
 
 } // namespace vk

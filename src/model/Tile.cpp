@@ -1,7 +1,6 @@
 #include "model/Tile.h"
 
 #include "geometry/DrawingSheet.h"
-#include "geometry/UserInterface.h"
 #include "model/TileLibrary.h"
 
 namespace vk {
@@ -65,28 +64,8 @@ bool TTile::LoadFromLibrary(int id, ViewRecord& view) {
 }
 
 bool TTile::SaveQuery(const ViewRecord& view) {
-    TTileLibrary* library = TileDB();
-    if (!Modified) {
-        if (library != nullptr) {
-            library->StoreView(ID, view);
-        }
-        return true;
-    }
-    const QString question = QStringLiteral("Сохранить плитку") + QStringLiteral(" \"%1\"?").arg(Name());
-    switch (ui().confirm(question, TButtons::YesNoCancel)) {
-    case TAnswer::Yes: {
-        if (library == nullptr || !library->StoreTile(*this)) {
-            return false;
-        }
-        SetModified(false);
-        library->StoreView(ID, view);
-        return true;
-    }
-    case TAnswer::No:
-        return true;
-    default:
-        return false;
-    }
+    return SaveQueryFor(*this, QStringLiteral("Сохранить плитку"),
+                        [this](TTileLibrary& library) { return library.StoreTile(*this); }, view);
 }
 
 } // namespace vk

@@ -4,11 +4,15 @@
 
 #include "geometry/Types.h"
 
+#include <QString>
+#include <functional>
+
 namespace vk {
 
 class TTile;
 class TPartList;
 class TCollage;
+class T_TnC_Ancestor;
 
 class TTileLibrary {
 public:
@@ -27,6 +31,13 @@ public:
     virtual void LoadView(int id, ViewRecord& view) = 0;
     virtual void StoreView(int id, const ViewRecord& view) = 0;
 };
+
+// Before a tile or pattern editor closes or switches documents: an
+// unmodified document keeps its view and lets the caller go on; a modified
+// one asks "<what> "<name>"?" with Yes, No and Cancel. Yes stores it with
+// `store` and goes on only when that succeeded.
+bool SaveQueryFor(T_TnC_Ancestor& document, const QString& what,
+                  const std::function<bool(TTileLibrary&)>& store, const ViewRecord& view);
 
 // The library of the running program, or nullptr when none is open.
 [[nodiscard]] TTileLibrary* TileDB();

@@ -252,38 +252,21 @@ void TPlanSheet::geometryChanged() {
     InvalidateView();
 }
 
-bool TPlanSheet::SetScale(double scale) {
-    if (!m_geometry.SetScale(scale)) {
-        return false;
+bool TPlanSheet::SetScale(double scale) { return applied(m_geometry.SetScale(scale)); }
+
+bool TPlanSheet::applied(bool ok) {
+    if (ok) {
+        geometryChanged();
     }
-    geometryChanged();
-    return true;
+    return ok;
 }
 
-bool TPlanSheet::SetSizeX(float value) {
-    const bool ok = m_geometry.SetSizeX(value);
-    if (ok) geometryChanged();
-    return ok;
-}
-bool TPlanSheet::SetSizeY(float value) {
-    const bool ok = m_geometry.SetSizeY(value);
-    if (ok) geometryChanged();
-    return ok;
-}
-bool TPlanSheet::SetPositiveX(float value) {
-    const bool ok = m_geometry.SetPositiveX(value);
-    if (ok) geometryChanged();
-    return ok;
-}
-bool TPlanSheet::SetPositiveY(float value) {
-    const bool ok = m_geometry.SetPositiveY(value);
-    if (ok) geometryChanged();
-    return ok;
-}
+bool TPlanSheet::SetSizeX(float value) { return applied(m_geometry.SetSizeX(value)); }
+bool TPlanSheet::SetSizeY(float value) { return applied(m_geometry.SetSizeY(value)); }
+bool TPlanSheet::SetPositiveX(float value) { return applied(m_geometry.SetPositiveX(value)); }
+bool TPlanSheet::SetPositiveY(float value) { return applied(m_geometry.SetPositiveY(value)); }
 bool TPlanSheet::SetGeometry(float sizeX, float sizeY, float positiveX, float positiveY) {
-    const bool ok = m_geometry.SetGeometry(sizeX, sizeY, positiveX, positiveY);
-    if (ok) geometryChanged();
-    return ok;
+    return applied(m_geometry.SetGeometry(sizeX, sizeY, positiveX, positiveY));
 }
 
 bool TPlanSheet::ZoomIn() { return SetScale(double(Scale()) * 2.0); }

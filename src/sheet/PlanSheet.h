@@ -180,6 +180,8 @@ private:
     void miniBoxClicked(QPoint pos);
     void syncScrollBars();
     void geometryChanged();
+    // Repaints after a change the geometry accepted; passes the answer on.
+    bool applied(bool ok);
     void endFeedback();
     void renderRulers(const TWorldRect& visible);
     void layoutChildren();
