@@ -1,5 +1,6 @@
 // Vorkalo: designing paving with tiles.
 
+#include "app/HelpViewer.h"
 #include "app/MainForm.h"
 #include "library/TileDB.h"
 #include "sheet/EditorFactory.h"
@@ -19,6 +20,8 @@ int main(int argc, char* argv[]) {
     vk::TWidgetUserInterface userInterface;
     vk::setUserInterface(&userInterface);
     vk::InstallWidgetEditorFactory();
+    // F1 and the help buttons of every window open the help window.
+    vk::InstallHelp();
 
     vk::TfrmMain mainWindow;
     // The library exists only after the main window: nothing in the window's

@@ -1,0 +1,55 @@
+#include "app/LittleDialog.h"
+
+#include "geometry/EditableElement.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vk {
+
+TfrmLittleDialog::TfrmLittleDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmLittleDialog"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    // An editor put into the panel joins this layout (or brings its own), so
+    // that the fixed window grows to hold it.
+    auto* panelLayout = new QVBoxLayout(Panel1);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+
+    btnOk = new QPushButton(QStringLiteral("OK"), this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnOk->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->setAutoDefault(false);
+    connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btnOk);
+    buttons->addWidget(btnCancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Panel1);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+bool TfrmLittleDialog::EditElement(QWidget* parent, TEditableElement& element, int unitDivisor,
+                                   const QString& unitName, const QString& caption) {
+    TfrmLittleDialog dialog(parent);
+    dialog.setWindowTitle(caption);
+    element.CreateEditor(dialog.Panel1, unitDivisor, unitName);
+    if (dialog.exec() == QDialog::Accepted) {
+        element.ApplyEditor(unitDivisor);
+        return true;
+    }
+    element.ReleaseEditor();
+    return false;
+}
+
+} // namespace vk
