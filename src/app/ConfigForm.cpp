@@ -1,5 +1,7 @@
 #include "app/ConfigForm.h"
 
+#include "app/HelpViewer.h"
+
 #include "geometry/UserInterface.h"
 #include "model/Config.h"
 
@@ -138,6 +140,7 @@ void TCfgFrm::accept() {
 
 bool TCfgFrm::EditSettings(TGlobalConfig& config, QWidget* parent) {
     TCfgFrm dialog(config, parent);
+    connect(&dialog, &TCfgFrm::helpRequested, &dialog, [](int context) { ShowHelp(context); });
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -1,6 +1,9 @@
 #include "app/MainForm.h"
 
+#include "app/About.h"
 #include "app/ConfigForm.h"
+#include "app/ExternalLinks.h"
+#include "app/HelpViewer.h"
 #include "app/Icons.h"
 #include "model/Config.h"
 #include "sheet/PlanSheet.h"
@@ -149,11 +152,16 @@ void TfrmMain::buildActions() {
 
     auto* acHelp = makeAction("acHelp", QStringLiteral("Справка"), {}, E::Always);
     acHelp->setShortcut(QKeySequence(Qt::Key_F1));
-    makeAction("acOnLine", QStringLiteral("Vorkalo в Интернете"),
-               QStringLiteral("Домашняя страничка программы"), E::Always);
-    makeAction("acSupport", QStringLiteral("Письмо в тех.поддержку"),
-               QStringLiteral("Написать письмо службе технической поддержки"), E::Always);
-    makeAction("acAbout", QStringLiteral("О программе..."), {}, E::Always);
+    connect(acHelp, &QAction::triggered, this, [] { ShowHelpContents(); });
+    auto* acOnLine = makeAction("acOnLine", QStringLiteral("Vorkalo в Интернете"),
+                                QStringLiteral("Домашняя страничка программы"), E::Always);
+    connect(acOnLine, &QAction::triggered, this, [] { OpenHomePage(); });
+    auto* acSupport = makeAction("acSupport", QStringLiteral("Письмо в тех.поддержку"),
+                                 QStringLiteral("Написать письмо службе технической поддержки"),
+                                 E::Always);
+    connect(acSupport, &QAction::triggered, this, [] { ComposeSupportMail(); });
+    auto* acAbout = makeAction("acAbout", QStringLiteral("О программе..."), {}, E::Always);
+    connect(acAbout, &QAction::triggered, this, [this] { TfrmAbout::Execute(this); });
 
     // At most one drawing tool is down; each may be raised so that none is.
     m_drawGroup = new QActionGroup(this);
