@@ -1,7 +1,10 @@
 // Renders the windows of the program off screen. With VORKALO_SCREENSHOTS set
 // to a folder, the pictures are written there to be looked at.
 
+#include "app/About.h"
 #include "app/ConfigForm.h"
+#include "app/EditComment.h"
+#include "app/HelpViewer.h"
 #include "app/MainForm.h"
 #include "model/Config.h"
 #include "sheet/PlanSheet.h"
@@ -89,6 +92,18 @@ TEST(Screenshots, DialogsAndMainWindow) {
     vk::TPlanSheet listSheet;
     vk::TfrmElListEditor list(nullptr, tile.Elements(), listSheet, tile, "Список графических элементов плитки");
     keep(list, "elementlist", false);
+
+    vk::TfrmAbout about(nullptr, "1.2.3.4");
+    keep(about, "about");
+    vk::TfrmEditComment comment(nullptr);
+    comment.SetText("Двор у дома\nс клумбой");
+    keep(comment, "comment");
+    vk::THelpViewer help;
+    help.resize(800, 600);
+    help.ShowContext(27);
+    keep(help, "help27", false);
+    help.ShowContents();
+    keep(help, "helpindex", false);
 
     vk::TfrmMain main;
     main.resize(1280, 800);
