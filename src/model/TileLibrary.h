@@ -4,11 +4,21 @@
 
 #include "geometry/Types.h"
 
+#include <QString>
+#include <cstdint>
+#include <vector>
+
 namespace vk {
 
 class TTile;
 class TPartList;
 class TCollage;
+
+// One row of a pick list.
+struct TLibraryEntry {
+    std::int32_t Id = -1;
+    QString Name;
+};
 
 class TTileLibrary {
 public:
@@ -26,6 +36,13 @@ public:
     // Scale -1 when no view is stored.
     virtual void LoadView(int id, ViewRecord& view) = 0;
     virtual void StoreView(int id, const ViewRecord& view) = 0;
+    // Every tile, and every pattern of one tile, in the library's order:
+    // what a pick list chooses from when no window shows it.
+    [[nodiscard]] virtual std::vector<TLibraryEntry> ListTiles() { return {}; }
+    [[nodiscard]] virtual std::vector<TLibraryEntry> ListPatterns(int tileId) {
+        (void)tileId;
+        return {};
+    }
 };
 
 // The library of the running program, or nullptr when none is open.
