@@ -55,6 +55,14 @@ TLaidShape::TLaidShape(const TTile& tile, const TPartList* parts, float linkTole
     m_painterPath = m_outline.ToPainterPath();
     m_bounds = boundsOf(m_polygons);
     m_average = m_tile->ElementAveragePoint();
+    m_cutLines = m_tile->Elements().CountOfStyles(0xFEu) > 0;
+    const auto& figures = m_outline.Figures();
+    const bool straight = std::all_of(figures.begin(), figures.end(), [](const TShapePath::Figure& f) {
+        return std::all_of(f.begin(), f.end(), [](const TPathPiece& p) { return p.kind == TPathPiece::Kind::Line; });
+    });
+    if (straight && m_outline.FigureCount() == 1 && m_polygons.size() == 1) {
+        m_simple = m_polygons.front();
+    }
     if (parts != nullptr) {
         m_parts = std::make_unique<TPartList>();
         m_parts->CopyFrom(*parts);

@@ -64,6 +64,12 @@ public:
     [[nodiscard]] const std::vector<THalf>& Halves() const { return m_halves; }
     // The mean of the elements' start points, local.
     [[nodiscard]] TPointF ElementAveragePoint() const { return m_average; }
+    // The outline as one polygon when it is one figure of straight pieces
+    // (drawn faster than a path); empty otherwise.
+    [[nodiscard]] const QPolygonF& SimplePolygon() const { return m_simple; }
+    // The tile has elements that are not outline (cut lines): they are
+    // drawn as well.
+    [[nodiscard]] bool HasCutLines() const { return m_cutLines; }
 
 private:
     std::unique_ptr<TTile> m_tile;
@@ -74,6 +80,8 @@ private:
     QRectF m_bounds;
     std::vector<THalf> m_halves;
     TPointF m_average;
+    QPolygonF m_simple;
+    bool m_cutLines = false;
 };
 
 // One laid tile.

@@ -16,34 +16,6 @@ namespace vk {
 
 namespace {
 
-void appendMoved(QPainterPath& target, const QPainterPath& source, qreal dx, qreal dy) {
-    const int n = source.elementCount();
-    for (int i = 0; i < n; ++i) {
-        const QPainterPath::Element e = source.elementAt(i);
-        switch (e.type) {
-        case QPainterPath::MoveToElement: target.moveTo(e.x + dx, e.y + dy); break;
-        case QPainterPath::LineToElement: target.lineTo(e.x + dx, e.y + dy); break;
-        case QPainterPath::CurveToElement: {
-            const QPainterPath::Element c2 = source.elementAt(i + 1);
-            const QPainterPath::Element to = source.elementAt(i + 2);
-            target.cubicTo(e.x + dx, e.y + dy, c2.x + dx, c2.y + dy, to.x + dx, to.y + dy);
-            i += 2;
-            break;
-        }
-        case QPainterPath::CurveToDataElement: break;
-        }
-    }
-}
-
-bool hasCutLines(const TTile& tile) {
-    for (int i = 0; i < tile.Elements().Count(); ++i) {
-        if (tile.Elements().Items(i)->LineStyle != 0) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // The tile's elements (every one, as DrawOutline draws them) at its place.
 void drawTileOutline(QPainter& g, TDrawingSheet& sheet, const TTileContainer& tile, const QPen& pen) {
     g.save();
@@ -90,32 +62,43 @@ void TProject::PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
         g.setClipPath(m_siteRegion->ClipPath());
         const QRectF visible = graphics.worldTransform().inverted().mapRect(QRectF(QPointF(0, 0), QSizeF(size)));
         QBrush fillBrush = sheet.Palette().FillBrush;
+        if (fillBrush.style() == Qt::NoBrush) {
+            fillBrush.setStyle(Qt::SolidPattern);
+        }
+        QPolygonF moved;
         const TColorController& groups = m_laidTiles.ColorGroups();
         for (int i = 0; i < groups.Count(); ++i) {
             const TColorListContainer& group = groups.Items(i);
             fillBrush.setColor(QColor::fromRgba(group.Color));
-            if (fillBrush.style() == Qt::NoBrush) {
-                fillBrush.setStyle(Qt::SolidPattern);
-            }
             const QBrush& brush = (group.Color == DefaultTileColor && m_texture) ? *m_texture : fillBrush;
-            // One path per group: its outlines are filled, then drawn.
-            QPainterPath path;
-            path.setFillRule(Qt::WindingFill);
-            std::vector<const TTileContainer*> dashed;
+            g.setBrush(brush);
+            g.setPen(pen);
+            // Tile by tile: its outline filled, then its elements drawn.
             for (const TTileContainer* tile : group.GroupTiles) {
                 const QRectF bounds = tile->Bounds();
                 if (!bounds.intersects(visible) && !visible.contains(bounds.topLeft())) {
                     continue;
                 }
-                appendMoved(path, tile->Shape().PainterPath(), tile->BasePointKey().X, tile->BasePointKey().Y);
-                if (hasCutLines(tile->Shape().Tile())) {
-                    dashed.push_back(tile);
+                const TLaidShape& shape = tile->Shape();
+                const QPointF base(tile->BasePointKey().X, tile->BasePointKey().Y);
+                const QPolygonF& simple = shape.SimplePolygon();
+                if (!simple.isEmpty()) {
+                    moved.resize(simple.size());
+                    for (int k = 0; k < simple.size(); ++k) {
+                        moved[k] = simple[k] + base;
+                    }
+                    g.drawPolygon(moved);
+                } else {
+                    g.save();
+                    g.translate(base);
+                    g.fillPath(shape.PainterPath(), brush);
+                    g.restore();
+                    drawTileOutline(g, sheet, *tile, pen);
+                    continue;
                 }
-            }
-            g.fillPath(path, brush);
-            g.strokePath(path, pen);
-            for (const TTileContainer* tile : dashed) {
-                drawTileOutline(g, sheet, *tile, pen);
+                if (shape.HasCutLines()) {
+                    drawTileOutline(g, sheet, *tile, pen);
+                }
             }
         }
         g.end();

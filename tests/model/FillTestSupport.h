@@ -93,10 +93,4 @@ inline QJsonObject squareScene() {
                        {"start", pt(50, 50)}};
 }
 
-struct TCounts {
-    int laid = 0;
-    int whole = 0; // PartID -1
-    int cut = 0;   // reaching out of the site
-};
-
 } // namespace vk::test
