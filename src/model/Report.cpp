@@ -84,7 +84,7 @@ QString ReportText(const TReport& report) {
     }
     for (const TReportSwatch& swatch : report.Swatches) {
         rows[swatch.Top].push_back(
-            {swatch.Left - 20, QStringLiteral("#%1").arg(swatch.Color, 8, 16, QLatin1Char('0'))});
+            {swatch.Left, QStringLiteral("#%1").arg(swatch.Color, 8, 16, QLatin1Char('0'))});
     }
     QString text;
     for (auto& [top, cells] : rows) {

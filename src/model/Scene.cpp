@@ -102,9 +102,9 @@ QString libraryName(const QJsonObject& object) {
     return value.isString() ? value.toString() : QString();
 }
 
-void requireLibrary() {
+void requireLibrary(const QString& what) {
     if (TileDB() == nullptr) {
-        throw TSceneProblem{QStringLiteral("Библиотека плиток недоступна")};
+        throw TSceneProblem{QStringLiteral("Библиотека плиток недоступна (нужна для %1)").arg(what)};
     }
 }
 
@@ -116,7 +116,7 @@ void loadTile(const QJsonObject& scene, TProject& project) {
     const QJsonObject object = value.toObject();
     if (object.contains(QStringLiteral("library"))) {
         const QString name = libraryName(object);
-        requireLibrary();
+        requireLibrary(QStringLiteral("плитки \"%1\"").arg(name));
         TPickByName pick(name, QString());
         project.SetPickList(&pick);
         const bool chosen = project.SelectTile();
@@ -177,7 +177,7 @@ void loadPattern(const QJsonObject& scene, TProject& project) {
     const QJsonObject object = value.toObject();
     if (object.contains(QStringLiteral("library"))) {
         const QString name = libraryName(object);
-        requireLibrary();
+        requireLibrary(QStringLiteral("узора \"%1\"").arg(name));
         TPickByName pick(QString(), name);
         project.SetPickList(&pick);
         const bool chosen = project.SelectPattern();

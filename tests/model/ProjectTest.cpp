@@ -323,3 +323,39 @@ TEST(Project, DrawsLaidTilesOnlyWhenNoRunIsPending) {
     pixelAt({0, 0});
     rig.project->RememberedTiles().clear();
 }
+
+TEST(Project, SceneTakesTileAndPatternFromTheLibrary) {
+    const QJsonObject base{{"border", rect(0, 0, 1000, 1000)}, {"start", pt(50, 50)}};
+    struct Case {
+        const char* name;
+        QJsonObject tile;
+        QJsonObject pattern;
+        const char* problem; // empty: fills
+        bool withLibrary = true;
+    };
+    const Case cases[] = {
+        {"both from the library, names in any case", QJsonObject{{"library", "КВАДРАТ"}}, QJsonObject{{"library", "прямой"}}, ""},
+        {"a tile the library does not hold", QJsonObject{{"library", "Круг"}}, QJsonObject{{"library", "Прямой"}},
+         "В библиотеке нет плитки \"Круг\""},
+        {"a pattern of another tile", QJsonObject{{"library", "Квадрат"}}, QJsonObject{{"library", "Ёлочка"}},
+         "В библиотеке нет узора \"Ёлочка\" для плитки \"Квадрат\""},
+        {"no library at all", QJsonObject{{"library", "Квадрат"}}, QJsonObject{{"library", "Прямой"}},
+         "Библиотека плиток недоступна (нужна для плитки \"Квадрат\")", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::optional<TSquareLibrary> library;
+        if (c.withLibrary) {
+            library.emplace();
+        }
+        QJsonObject scene = base;
+        scene["tile"] = c.tile;
+        scene["pattern"] = c.pattern;
+        TFillRig rig;
+        EXPECT_EQ(LoadScene(scene, *rig.project), QString::fromUtf8(c.problem));
+        if (*c.problem == 0) {
+            rig.fill();
+            EXPECT_EQ(rig.project->LaidTiles().Count(), 121);
+        }
+    }
+}
