@@ -382,6 +382,15 @@ bool TProject::Fill() {
     prepareFill();
     const FlaggedPoint start = StartPoint();
     LayPatternCopy({ToWorldX(start.X), ToWorldY(start.Y)});
+    if (m_mainWindow == nullptr) {
+        // No window to hand steps back: the whole run happens here.
+        while (IsRunning()) {
+            const TPointF origin = m_queue.front();
+            m_queue.pop_front();
+            LayPatternCopy(origin);
+        }
+        return true;
+    }
     if (IsRunning()) {
         postStepIfNeeded();
         if (m_mainWindow != nullptr) {

@@ -34,9 +34,9 @@ class TTilesLayer;
 
 class TProject : public T_TnC_Ancestor {
 public:
-    // All may be none: without a sink the fill's steps are lost (no window
-    // to run them), without a scale a headless one stands in (96 dpi, the
-    // configured display unit), without a sheet nothing is drawn.
+    // All may be none: without a sink Fill runs to its end before it
+    // returns (no window to hand steps back), without a scale a headless
+    // one stands in (96 dpi, the configured display unit).
     explicit TProject(TStepSink* mainWindow = nullptr, TNameChange onNameChange = {},
                       TDrawingSheet* sheet = nullptr, TSheetScale* scale = nullptr);
     ~TProject() override;

@@ -257,3 +257,11 @@ TEST(Fill, CyclicOriginsAreEachLaidOnce) {
     }
     EXPECT_EQ(int(laid.size()), expected);
 }
+
+TEST(Fill, WithoutAWindowTheFillRunsToItsEnd) {
+    TProject project;
+    ASSERT_TRUE(LoadScene(squareScene(), project).isEmpty());
+    ASSERT_TRUE(project.Fill());
+    EXPECT_FALSE(project.IsRunning());
+    EXPECT_EQ(project.LaidTiles().Count(), 121);
+}
