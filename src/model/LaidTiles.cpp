@@ -281,9 +281,10 @@ void TTileList::ClearAll() {
 
 namespace {
 
-// Cells of 2 mm: a point within 1 mm of another lies in one of at most two
-// cells per axis around it.
-constexpr double kCell = 2.0;
+// A point within 1 mm of another lies in the cells its +-1 mm reach
+// touches: with 16 mm cells mostly one, at most two per axis. Origins of a
+// pattern lie far more than 16 mm apart, so a cell rarely holds more than one.
+constexpr double kCell = 16.0;
 // A float difference that rounds to 1 mm may exceed it by a few ulps.
 constexpr double kReach = 1.0 + 1e-4;
 

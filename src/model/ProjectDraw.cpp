@@ -50,7 +50,7 @@ void TProject::PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
     const bool antialiasing = graphics.testRenderHint(QPainter::Antialiasing);
     const bool fresh = layer.Valid && layer.Image.size() == size && layer.Transform == graphics.worldTransform() &&
                        layer.TilesVersion == m_laidTiles.Version() && layer.OtherVersion == m_textureVersion &&
-                       layer.Pen == pen && layer.Antialiasing == antialiasing;
+                       layer.Pen == pen && layer.Antialiasing == antialiasing && layer.Sheet == &sheet;
     if (!useCache || !fresh) {
         if (layer.Image.size() != size) {
             layer.Image = QImage(size, QImage::Format_ARGB32_Premultiplied);
@@ -106,6 +106,7 @@ void TProject::PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
         layer.TilesVersion = m_laidTiles.Version();
         layer.OtherVersion = m_textureVersion;
         layer.Pen = pen;
+        layer.Sheet = &sheet;
         layer.Antialiasing = antialiasing;
         layer.Valid = true;
     }

@@ -16,6 +16,7 @@ public:
     std::uint64_t TilesVersion = 0;
     std::uint64_t OtherVersion = 0;
     QPen Pen;
+    const void* Sheet = nullptr;
     bool Antialiasing = false;
     bool Valid = false;
 };
