@@ -359,7 +359,7 @@ void TProject::prepareShapes() {
     }
 }
 
-void TProject::prepareFill() {
+void TProject::PrepareFill() {
     SetModified(true);
     clearLaidTiles();
     m_savedScale = m_scale->Scale();
@@ -379,7 +379,7 @@ bool TProject::Fill() {
     if (IsRunning() || !CheckReadyToFill()) {
         return false;
     }
-    prepareFill();
+    PrepareFill();
     const FlaggedPoint start = StartPoint();
     LayPatternCopy({ToWorldX(start.X), ToWorldY(start.Y)});
     if (m_mainWindow == nullptr) {
@@ -404,7 +404,7 @@ bool TProject::LayOnePattern() {
     if (IsRunning() || !CheckReadyToFill()) {
         return false;
     }
-    prepareFill();
+    PrepareFill();
     const FlaggedPoint start = StartPoint();
     const TPointF origin{ToWorldX(start.X), ToWorldY(start.Y)};
     for (const TFillShape& fill : m_fillShapes) {

@@ -98,6 +98,10 @@ public:
     bool CheckReadyToFill();
     // "Заполнить". False when refused (not ready, or a run is pending).
     bool Fill();
+    // What Fill and LayOnePattern do first: clear the laying, go to the fill
+    // scale, build the site region, and count the first step as pending
+    // (the caller then lays the first copy with LayPatternCopy).
+    void PrepareFill();
     // "Положить один узор": the copy at the start point only.
     bool LayOnePattern();
     // One copy of the working pattern at `origin` (world): the step of a fill.
@@ -155,7 +159,6 @@ private:
     void clearLaidTiles();
     [[nodiscard]] bool isQuick(const TLaidShape& shape) const;
     bool placeTile(const TLaidShape& shape, TPointF offset, TPointF origin, float orientation, bool quick);
-    void prepareFill();
     void prepareShapes();
     void layCopy(TPointF origin);
     void post(TPointF origin);
