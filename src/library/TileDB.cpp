@@ -526,7 +526,7 @@ bool TTileDB::DeletePattern(int id) {
 
 // --- pick lists ----------------------------------------------------------------
 
-std::vector<TLibraryEntry> TTileDB::TileList() {
+std::vector<TLibraryEntry> TTileDB::ListTiles() {
     std::vector<TLibraryEntry> entries;
     if (!CheckAvailable()) {
         return entries;
@@ -542,7 +542,7 @@ std::vector<TLibraryEntry> TTileDB::TileList() {
     return entries;
 }
 
-std::vector<TLibraryEntry> TTileDB::PatternList(int tileId) {
+std::vector<TLibraryEntry> TTileDB::ListPatterns(int tileId) {
     std::vector<TLibraryEntry> entries;
     if (!CheckAvailable()) {
         return entries;

@@ -21,12 +21,6 @@ namespace vk {
 class TLibraryStore;
 class T_TnC_Ancestor;
 
-// One row of a pick list.
-struct TLibraryEntry {
-    qint32 ID = -1;
-    QString Name;
-    friend bool operator==(const TLibraryEntry&, const TLibraryEntry&) = default;
-};
 
 class TTileDB final : public TTileLibrary {
 public:
@@ -80,8 +74,8 @@ public:
     bool DeletePattern(int id);
 
     // --- for the pick lists, ordered by name (letter case ignored) ---
-    [[nodiscard]] std::vector<TLibraryEntry> TileList();
-    [[nodiscard]] std::vector<TLibraryEntry> PatternList(int tileId);
+    [[nodiscard]] std::vector<TLibraryEntry> ListTiles() override;
+    [[nodiscard]] std::vector<TLibraryEntry> ListPatterns(int tileId) override;
 
 private:
     struct TNameAnswer;

@@ -71,6 +71,12 @@ public:
         CompareFn Compare = nullptr;
         KeyOfFn KeyOf = nullptr;
         TDuplicateMode DuplicateMode = TDuplicateMode::Any;
+        // New items wait unsorted until the index is next read, and are then
+        // sorted and merged in one pass: a run of n additions costs
+        // O(n log n) instead of O(n^2). Every read still sees a sorted index.
+        // Only for a transitive Compare (the exact one); equal keys keep the
+        // order in which they were added.
+        bool Deferred = false;
     };
 
     // The indexes are fixed for the collection's life.
@@ -79,7 +85,7 @@ public:
         for (const IndexDescriptor& d : indexes) {
             if (!d.Compare || !d.KeyOf)
                 throw std::invalid_argument("TDihotomedCollection: index without Compare or KeyOf");
-            FIndexes.push_back({{}, d});
+            FIndexes.push_back({{}, {}, d});
         }
     }
 
@@ -114,9 +120,11 @@ public:
     // the items after it move up by one.
     void Delete(int itemIndex) {
         std::unique_ptr<TItem>& slot = FItems.at(checked(itemIndex));
-        for (int i = 0; i < IndexCount(); ++i)
-            if (!FIndexes[static_cast<std::size_t>(i)].Items.empty())
+        for (int i = 0; i < IndexCount(); ++i) {
+            const Index& index = FIndexes[static_cast<std::size_t>(i)];
+            if (!index.Items.empty() || !index.Pending.empty())
                 RemoveFromIndex(itemIndex, i);
+        }
         std::unique_ptr<TItem> owned = std::move(slot);
         FItems.erase(FItems.begin() + itemIndex);
         for (std::size_t j = static_cast<std::size_t>(itemIndex); j < FItems.size(); ++j)
@@ -127,8 +135,10 @@ public:
 
     // Empties every index, then frees every item.
     void ClearAll() {
-        for (auto& index : FIndexes)
+        for (auto& index : FIndexes) {
             index.Items.clear();
+            index.Pending.clear();
+        }
         std::vector<std::unique_ptr<TItem>> doomed = std::move(FItems);
         FItems.clear();
         for (auto& item : doomed)
@@ -141,7 +151,7 @@ public:
     // argument of Compare, the searched key the second. When found, the item
     // returned always compared equal to the key, whichever the duplicate mode.
     [[nodiscard]] TFindResult FindKey(const TKey& key, int indexNo) const {
-        const Index& index = FIndexes.at(static_cast<std::size_t>(indexNo));
+        const Index& index = settled(indexNo);
         const auto& list = index.Items;
         const TDuplicateMode mode = index.D.DuplicateMode;
         int lo = 0;
@@ -178,13 +188,14 @@ public:
 
     // Walking an index in key order, e.g. to look around a found position.
     [[nodiscard]] int IndexSize(int indexNo) const {
-        return static_cast<int>(FIndexes.at(static_cast<std::size_t>(indexNo)).Items.size());
+        const Index& index = FIndexes.at(static_cast<std::size_t>(indexNo));
+        return static_cast<int>(index.Items.size() + index.Pending.size());
     }
     [[nodiscard]] TItem& IndexItem(int indexNo, int position) {
-        return *FIndexes.at(static_cast<std::size_t>(indexNo)).Items.at(static_cast<std::size_t>(position));
+        return *settled(indexNo).Items.at(static_cast<std::size_t>(position));
     }
     [[nodiscard]] const TItem& IndexItem(int indexNo, int position) const {
-        return *FIndexes.at(static_cast<std::size_t>(indexNo)).Items.at(static_cast<std::size_t>(position));
+        return *settled(indexNo).Items.at(static_cast<std::size_t>(position));
     }
 
 protected:
@@ -206,24 +217,54 @@ protected:
     void InsertIntoIndex(int itemIndex, int indexNo) {
         TItem* item = FItems.at(checked(itemIndex)).get();
         Index& index = FIndexes.at(static_cast<std::size_t>(indexNo));
+        if (index.D.Deferred) {
+            index.Pending.push_back(item);
+            return;
+        }
         const TFindResult at = FindKey(index.D.KeyOf(*item), indexNo);
         index.Items.insert(index.Items.begin() + at.Position, item);
     }
     void RemoveFromIndex(int itemIndex, int indexNo) {
         const TItem* item = FItems.at(checked(itemIndex)).get();
-        auto& list = FIndexes.at(static_cast<std::size_t>(indexNo)).Items;
+        Index& index = FIndexes.at(static_cast<std::size_t>(indexNo));
         // By identity, not by key: a tolerant Compare could lead a bisection
         // past the item.
-        const auto it = std::find(list.begin(), list.end(), item);
-        if (it != list.end())
-            list.erase(it);
+        for (auto* list : {&index.Pending, &index.Items}) {
+            const auto it = std::find(list->begin(), list->end(), item);
+            if (it != list->end()) {
+                list->erase(it);
+                return;
+            }
+        }
     }
 
 private:
     struct Index {
-        std::vector<TItem*> Items; // in key order; owns nothing
+        // In key order; owns nothing. Both lists are caches of the same
+        // logical index, so const reads may merge Pending into Items.
+        mutable std::vector<TItem*> Items;
+        mutable std::vector<TItem*> Pending; // deferred additions, unsorted
         IndexDescriptor D;
     };
+
+    // The index with its deferred additions sorted in.
+    const Index& settled(int indexNo) const {
+        const Index& index = FIndexes.at(static_cast<std::size_t>(indexNo));
+        if (!index.Pending.empty()) {
+            const auto less = [&index](const TItem* a, const TItem* b) {
+                return index.D.Compare(index.D.KeyOf(*a), index.D.KeyOf(*b)) < 0;
+            };
+            std::stable_sort(index.Pending.begin(), index.Pending.end(), less);
+            const auto middle = static_cast<std::ptrdiff_t>(index.Items.size());
+            index.Items.insert(index.Items.end(), index.Pending.begin(), index.Pending.end());
+            index.Pending.clear();
+            std::inplace_merge(index.Items.begin(), index.Items.begin() + middle, index.Items.end(), less);
+        }
+        return index;
+    }
+    Index& settled(int indexNo) {
+        return const_cast<Index&>(std::as_const(*this).settled(indexNo));
+    }
 
     static std::size_t checked(int itemIndex) {
         if (itemIndex < 0)

@@ -5,7 +5,9 @@
 #include "geometry/Types.h"
 
 #include <QString>
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace vk {
 
@@ -13,6 +15,13 @@ class TTile;
 class TPartList;
 class TCollage;
 class T_TnC_Ancestor;
+
+// One row of a pick list.
+struct TLibraryEntry {
+    std::int32_t ID = -1;
+    QString Name;
+    friend bool operator==(const TLibraryEntry&, const TLibraryEntry&) = default;
+};
 
 class TTileLibrary {
 public:
@@ -30,6 +39,10 @@ public:
     // Scale -1 when no view is stored.
     virtual void LoadView(int id, ViewRecord& view) = 0;
     virtual void StoreView(int id, const ViewRecord& view) = 0;
+    // Every tile, and every pattern of one tile, ordered by name (letter
+    // case ignored): what the pick lists choose from.
+    [[nodiscard]] virtual std::vector<TLibraryEntry> ListTiles() = 0;
+    [[nodiscard]] virtual std::vector<TLibraryEntry> ListPatterns(int tileId) = 0;
 };
 
 // Before a tile or pattern editor closes or switches documents: an

@@ -329,7 +329,7 @@ TEST(LibraryNames, NewNameAlreadyStoredAsksBeforeReplacing) {
         EXPECT_NE(tile.ID, kNoLibraryId);
         EXPECT_NE(tile.ID, old.ID);
         EXPECT_EQ(tile.Name(), c.wantName);
-        const std::vector<TLibraryEntry> tiles = db.TileList();
+        const std::vector<TLibraryEntry> tiles = db.ListTiles();
         if (c.answer == TAnswer::Yes) {
             // The replaced tile is gone with everything that was its own.
             ASSERT_EQ(tiles.size(), 1u);
@@ -387,7 +387,7 @@ TEST_F(LibraryOperations, PatternNamesAreComparedWithinTheirTile) {
     ui.answer(TAnswer::Yes);
     EXPECT_TRUE(db->StorePattern(renamed));
     EXPECT_NE(renamed.ID, old.ID);
-    EXPECT_EQ(db->PatternList(first.ID),
+    EXPECT_EQ(db->ListPatterns(first.ID),
               (std::vector<TLibraryEntry>{{kept.ID, QStringLiteral("Ложок")}, {renamed.ID, QStringLiteral("ЁЛОЧКА")}}));
     EXPECT_FALSE(Store().FindCollage(old.ID));
     EXPECT_TRUE(Store().ReadCollageTiles(old.ID).empty());
@@ -395,7 +395,7 @@ TEST_F(LibraryOperations, PatternNamesAreComparedWithinTheirTile) {
     EXPECT_FALSE(Store().ReadView(old.ID));
     EXPECT_EQ(Store().ReadCollageTiles(kept.ID).size(), 3u);
     EXPECT_EQ(Store().ReadView(kept.ID), kTileView);
-    EXPECT_EQ(db->PatternList(second.ID), (std::vector<TLibraryEntry>{{elsewhere.ID, QStringLiteral("ёлочка")}}));
+    EXPECT_EQ(db->ListPatterns(second.ID), (std::vector<TLibraryEntry>{{elsewhere.ID, QStringLiteral("ёлочка")}}));
 }
 
 TEST_F(LibraryOperations, StoredDocumentsAreRewrittenWithoutAskingAndKeepTheirStoredName) {
@@ -428,7 +428,7 @@ TEST_F(LibraryOperations, StoredDocumentsAreRewrittenWithoutAskingAndKeepTheirSt
     EXPECT_EQ(Store().ReadPrimitives(id).size(), 10u);
     EXPECT_EQ(Store().FindCollage(pattern.ID)->CollageName, QStringLiteral("Ложок"));
     EXPECT_EQ(Store().ReadCollageTiles(pattern.ID).size(), 2u);
-    EXPECT_EQ(db->TileList().size(), 1u);
+    EXPECT_EQ(db->ListTiles().size(), 1u);
 }
 
 TEST_F(LibraryOperations, StoringPartsKeepsIdentifiersAndGivesNewOnesInMemory) {
@@ -581,7 +581,7 @@ TEST_F(LibraryOperations, DeletingATileOrPatternLeavesNothingOfItAndEverythingEl
 
     // One pattern: its rows and view, nothing of its sibling.
     EXPECT_TRUE(db->DeletePattern(goneB.ID));
-    EXPECT_EQ(db->PatternList(gone.ID), (std::vector<TLibraryEntry>{{goneA.ID, QStringLiteral("Ложок")}}));
+    EXPECT_EQ(db->ListPatterns(gone.ID), (std::vector<TLibraryEntry>{{goneA.ID, QStringLiteral("Ложок")}}));
     EXPECT_TRUE(Store().ReadNextCollageTiles(goneB.ID).empty());
     EXPECT_FALSE(Store().ReadView(goneB.ID));
     EXPECT_EQ(Store().ReadNextCollageTiles(goneA.ID).size(), 2u);
@@ -590,7 +590,7 @@ TEST_F(LibraryOperations, DeletingATileOrPatternLeavesNothingOfItAndEverythingEl
     EXPECT_TRUE(db->DeleteTile(gone.ID));
     EXPECT_EQ(RowCounts(folder), onlyKept);
     EXPECT_EQ(StoredParts(Store(), kept.ID), keptRows);
-    EXPECT_EQ(db->TileList(), (std::vector<TLibraryEntry>{{kept.ID, QStringLiteral("Остаётся")}}));
+    EXPECT_EQ(db->ListTiles(), (std::vector<TLibraryEntry>{{kept.ID, QStringLiteral("Остаётся")}}));
     EXPECT_FALSE(db->DeleteTile(gone.ID));
     EXPECT_FALSE(HasErrorMessage(ui));
 }
@@ -604,17 +604,17 @@ TEST_F(LibraryOperations, PickListsAreOrderedByNameIgnoringCase) {
     }
     const std::vector<TLibraryEntry> want{
         {tiles[2].ID, names[2]}, {tiles[1].ID, names[1]}, {tiles[0].ID, names[0]}};
-    EXPECT_EQ(db->TileList(), want);
+    EXPECT_EQ(db->ListTiles(), want);
 
     TCollage patterns[3] = {TCollage(&tiles[1]), TCollage(&tiles[1]), TCollage(&tiles[0])};
     StoreNewPattern(patterns[0], QStringLiteral("Ёлочка"));
     StoreNewPattern(patterns[1], QStringLiteral("Корзинка"));
     StoreNewPattern(patterns[2], QStringLiteral("Соты"));
-    EXPECT_EQ(db->PatternList(tiles[1].ID),
+    EXPECT_EQ(db->ListPatterns(tiles[1].ID),
               (std::vector<TLibraryEntry>{{patterns[1].ID, QStringLiteral("Корзинка")},
                                           {patterns[0].ID, QStringLiteral("Ёлочка")}}))
         << "Ё sorts after the other letters, as its code does";
-    EXPECT_TRUE(db->PatternList(tiles[2].ID).empty());
+    EXPECT_TRUE(db->ListPatterns(tiles[2].ID).empty());
 }
 
 TEST_F(LibraryOperations, PatternOfATileNotInTheLibraryIsRefused) {
@@ -649,7 +649,7 @@ TEST(LibraryUnavailable, DocumentCommandsReportInsteadOfFailing) {
     ViewRecord view = kTileView;
     EXPECT_FALSE(tile.LoadFromLibrary(5, view));
     EXPECT_EQ(view, kTileView);
-    EXPECT_TRUE(db.TileList().empty());
+    EXPECT_TRUE(db.ListTiles().empty());
     EXPECT_FALSE(db.DeleteTile(5));
     int refusals = 0;
     for (const TScriptedUi::Message& m : ui.messages) {

@@ -162,7 +162,7 @@ TEST(StarterLibrary, EveryTileHalfAndPatternComesBackAndEveryPatternCoversThePla
     EXPECT_EQ(&vk::ui(), &ui);
 
     TTileDB db(folder);
-    const std::vector<TLibraryEntry> tiles = db.TileList();
+    const std::vector<TLibraryEntry> tiles = db.ListTiles();
     ASSERT_EQ(tiles.size(), description.Tiles.size());
     bool someArcs = false;
     int patterns = 0;
@@ -216,7 +216,7 @@ TEST(StarterLibrary, EveryTileHalfAndPatternComesBackAndEveryPatternCoversThePla
             }
         }
 
-        const std::vector<TLibraryEntry> stored = db.PatternList(tile.ID);
+        const std::vector<TLibraryEntry> stored = db.ListPatterns(tile.ID);
         ASSERT_EQ(stored.size(), described.Patterns.size());
         for (const TLibraryEntry& patternEntry : stored) {
             SCOPED_TRACE(patternEntry.Name.toStdString());
@@ -277,7 +277,7 @@ TEST(StarterLibraryTool, WritesALibraryOnceAndNeverOverwritesOne) {
 
     TScriptedUi ui;
     TTileDB db(folder);
-    EXPECT_EQ(db.TileList().size(), Description().Tiles.size());
+    EXPECT_EQ(db.ListTiles().size(), Description().Tiles.size());
 }
 
 TEST(StarterLibraryTool, BrokenDescriptionLeavesNoLibraryBehind) {

@@ -60,6 +60,8 @@ public:
     void LoadPattern(int, TCollage&, ViewRecord&) override {}
     void LoadView(int, ViewRecord& view) override { view.Scale = -1; }
     void StoreView(int id, const ViewRecord&) override { views.push_back(id); }
+    std::vector<TLibraryEntry> ListTiles() override { return {}; }
+    std::vector<TLibraryEntry> ListPatterns(int) override { return {}; }
 
     bool refuse = false;
     int tileStores = 0;

@@ -1,0 +1,240 @@
+#pragma once
+// The laid tiles of a project, their colour groups, and the visited origins
+// of a running fill.
+//
+// A laid tile differs from the project's tile only by its rotation and its
+// base point. Every tile that one pattern placement lays in one run shares
+// one immutable shape (elements, outline, halves, in tile-local coordinates,
+// owned by the tile list); a laid tile keeps its base point. Its copy of the
+// tile and its outline at the laid position are made on demand.
+
+#include "geometry/ShapePath.h"
+#include "model/Counting.h"
+#include "model/DihotomedCollection.h"
+#include "model/Tile.h"
+
+#include <QPainterPath>
+#include <QPolygonF>
+#include <QRectF>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace vk {
+
+class TPartList;
+class TPart;
+class TContourAncestor;
+class TProject;
+class TTileList;
+class TColorListContainer;
+
+// Every newly laid tile: red, green and blue 229, opaque.
+inline constexpr std::uint32_t DefaultTileColor = 0xFFE5E5E5u;
+// Arcs of tiles, halves and sites are cut into chords no farther than this
+// from the circle (mm), far below a device pixel at any scale.
+inline constexpr double kRegionChordError = 0.01;
+
+// The shape shared by the tiles of one placement.
+class TLaidShape {
+public:
+    // A copy of `tile` moved to base point (0, 0) (its elements are kept as
+    // they are: already rotated), its outline built without chaining with
+    // `linkTolerance`, and a bound copy of `parts` when given.
+    TLaidShape(const TTile& tile, const TPartList* parts, float linkTolerance);
+    ~TLaidShape();
+    TLaidShape(const TLaidShape&) = delete;
+    TLaidShape& operator=(const TLaidShape&) = delete;
+
+    struct THalf {
+        const TPart* Part = nullptr;
+        const TContourAncestor* Half = nullptr;
+        std::vector<QPolygonF> Polygons; // local
+    };
+
+    [[nodiscard]] const TTile& Tile() const { return *m_tile; }
+    [[nodiscard]] const TShapePath& Outline() const { return m_outline; }
+    [[nodiscard]] const std::vector<QPolygonF>& Polygons() const { return m_polygons; }
+    [[nodiscard]] const QPainterPath& PainterPath() const { return m_painterPath; }
+    // Local bounds of the outline and of every half.
+    [[nodiscard]] const QRectF& Bounds() const { return m_bounds; }
+    // The cuts bound to the local tile; nullptr when the shape has none.
+    [[nodiscard]] const TPartList* Parts() const { return m_parts.get(); }
+    // Every half of every part, parts in list order, halves in list order.
+    [[nodiscard]] const std::vector<THalf>& Halves() const { return m_halves; }
+    // The mean of the elements' start points, local.
+    [[nodiscard]] TPointF ElementAveragePoint() const { return m_average; }
+    // The outline as one polygon when it is one figure of straight pieces
+    // (drawn faster than a path); empty otherwise.
+    [[nodiscard]] const QPolygonF& SimplePolygon() const { return m_simple; }
+    // The tile has elements that are not outline (cut lines): they are
+    // drawn as well.
+    [[nodiscard]] bool HasCutLines() const { return m_cutLines; }
+
+private:
+    std::unique_ptr<TTile> m_tile;
+    std::unique_ptr<TPartList> m_parts;
+    TShapePath m_outline;
+    std::vector<QPolygonF> m_polygons;
+    QPainterPath m_painterPath;
+    QRectF m_bounds;
+    std::vector<THalf> m_halves;
+    TPointF m_average;
+    QPolygonF m_simple;
+    bool m_cutLines = false;
+};
+
+// One laid tile.
+class TTileContainer : public TDihotomedItem {
+public:
+    TTileContainer(TTileList* list, const TLaidShape* shape, TPointF basePoint);
+    ~TTileContainer() override;
+
+    [[nodiscard]] std::uint32_t Color() const { return m_color; }
+    // Moves the tile from the group of its colour (freed when it empties) to
+    // the end of the group of `color` (created at the end when missing).
+    // Half counts are not moved.
+    void SetColor(std::uint32_t color);
+    [[nodiscard]] bool Marked() const { return m_marked; }
+    // Adds the tile to the project's marked tiles, or takes it out.
+    void SetMarked(bool flag);
+    [[nodiscard]] TColorListContainer* Group() const { return m_group; }
+
+    // The total angle of the tile: its placement's angle plus the orientation.
+    float Orientation = 0.0f;
+    // The part whose half the tile was cut to, -1 for a whole tile.
+    std::int32_t PartID = -1;
+    // The half, -1 when whole or when the part's halves are interchangeable.
+    std::int32_t ContourID = -1;
+
+    [[nodiscard]] const TLaidShape& Shape() const { return *m_shape; }
+    // The base point of the tile's own copy: the key of the sorted index.
+    [[nodiscard]] TPointF BasePointKey() const { return m_base; }
+    // The cuts of the placement that laid it; nullptr for tiles read from a file.
+    [[nodiscard]] const TPartList* PlacementParts() const { return m_shape->Parts(); }
+    // A copy of the tile at its laid position.
+    [[nodiscard]] std::unique_ptr<TTile> MakeTile() const;
+    // Its outline, world millimetres.
+    [[nodiscard]] TShapePath Outline() const;
+    [[nodiscard]] QPainterPath OutlinePath() const;
+    [[nodiscard]] QRectF Bounds() const { return m_shape->Bounds().translated(m_base.X, m_base.Y); }
+    [[nodiscard]] TPointF ElementAveragePoint() const;
+
+private:
+    friend class TTileList;
+    friend class TColorController;
+    TTileList* m_list;
+    const TLaidShape* m_shape;
+    TPointF m_base;
+    std::uint32_t m_color = DefaultTileColor;
+    bool m_marked = false;
+    TColorListContainer* m_group = nullptr;
+};
+
+// The tiles of one colour.
+class TColorListContainer {
+public:
+    explicit TColorListContainer(std::uint32_t color) : Color(color) {}
+
+    const std::uint32_t Color;
+    // In the order they joined the group; not owned.
+    std::vector<TTileContainer*> GroupTiles;
+    TPartCounters Counters;
+
+    [[nodiscard]] int TileCount() const { return int(GroupTiles.size()); }
+    // Tiles laid whole or cut to no known half.
+    [[nodiscard]] int WholeCount() const;
+};
+
+[[nodiscard]] int WholeCount(const TColorListContainer& group);
+
+// The colour groups in the order they were created. A group lives while it
+// has tiles.
+class TColorController {
+public:
+    [[nodiscard]] int Count() const { return int(m_groups.size()); }
+    [[nodiscard]] TColorListContainer& Items(int index) const { return *m_groups[std::size_t(index)]; }
+    [[nodiscard]] std::uint32_t Colors(int index) const { return Items(index).Color; }
+    [[nodiscard]] int TileCounts(int index) const { return Items(index).TileCount(); }
+    [[nodiscard]] TColorListContainer* FindColor(std::uint32_t color) const;
+    // Empties every group and frees it.
+    void Clear();
+
+private:
+    friend class TTileContainer;
+    TColorListContainer& groupOf(std::uint32_t color);
+    void remove(TColorListContainer* group);
+    std::vector<std::unique_ptr<TColorListContainer>> m_groups;
+};
+
+// The laid tiles in laying order, with one sorted index by base point
+// (exact comparison). The index is sorted lazily, so that laying n tiles
+// costs O(n log n) and not O(n^2); every lookup sees it sorted.
+class TTileList : public TDihotomedCollection<TTileContainer> {
+public:
+    explicit TTileList(TProject* project = nullptr);
+    ~TTileList() override;
+
+    TProject* const Project;
+
+    // Takes a shape into the list's keeping; the tiles laid with it refer to it.
+    const TLaidShape* AddShape(std::unique_ptr<TLaidShape> shape);
+    // A tile of `shape` at `basePoint`: default colour, whole, not marked.
+    TTileContainer& AddTile(const TLaidShape* shape, TPointF basePoint);
+    // A copy of `tile` (its elements as they are, its base point as the laid
+    // position), with a shape of its own.
+    TTileContainer& AddTile(const TTile& tile);
+    // Frees every tile, every colour group and every shape.
+    void ClearAll();
+
+    [[nodiscard]] TColorController& ColorGroups() { return m_groups; }
+    [[nodiscard]] const TColorController& ColorGroups() const { return m_groups; }
+    // Changes whenever a tile is added, recoloured or the list is cleared:
+    // what a cached picture of the tiles is keyed by.
+    [[nodiscard]] std::uint64_t Version() const { return m_version; }
+    void Touch() { ++m_version; }
+
+private:
+    TColorController m_groups;
+    std::vector<std::unique_ptr<TLaidShape>> m_shapes;
+    std::uint64_t m_version = 0;
+};
+
+// One visited pattern-copy origin.
+struct TBasePointContainer {
+    TPointF Point;
+};
+
+// The origins a fill has visited. Two points are the same origin when each
+// coordinate differs by at most 1 mm (ComparePointsTolerant). That relation
+// is not transitive, so no sort order lets a bisection find every match;
+// instead the points are hashed by cells and a search looks at every cell a
+// match could lie in, so it never misses.
+class TBasePointList {
+public:
+    TBasePointList();
+
+    const TBasePointContainer& AddPoint(TPointF point);
+    // Found when some stored point is within 1 mm; ItemIndex is then the
+    // earliest such point, and Position equals it. Not found: ItemIndex -1,
+    // Position the count (where the point would be added).
+    [[nodiscard]] TFindResult FindKey(TPointF point) const;
+    [[nodiscard]] int Count() const { return int(m_points.size()); }
+    [[nodiscard]] const TBasePointContainer& Items(int index) const { return m_points[std::size_t(index)]; }
+    void ClearAll();
+
+private:
+    struct TSlot {
+        std::uint64_t Key = 0;
+        std::int32_t Head = -1; // -1: empty slot
+    };
+    [[nodiscard]] std::size_t find(std::uint64_t key) const;
+    void grow();
+
+    std::vector<TBasePointContainer> m_points;
+    std::vector<std::int32_t> m_next; // the next point of the same cell, -1 at the end
+    std::vector<TSlot> m_slots;       // open addressing, a power of two in size
+    std::size_t m_used = 0;
+};
+
+} // namespace vk

@@ -1,0 +1,529 @@
+#include "model/Project.h"
+
+#include "geometry/Matrix.h"
+#include "geometry/UserInterface.h"
+#include "model/Collage.h"
+#include "model/Config.h"
+#include "model/Parts.h"
+#include "model/Tile.h"
+#include "model/TileLibrary.h"
+#include "model/TilesLayer.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <atomic>
+
+namespace vk {
+
+namespace {
+
+// Run identifiers are unique in the process, so that a step posted for one
+// project never matches a run of the next one.
+std::uint64_t nextRunId() {
+    static std::atomic<std::uint64_t> counter{0};
+    return ++counter;
+}
+
+float tileLinkTolerance() { return float(GlobalConfig().TileLinkTolerance); }
+
+} // namespace
+
+// --- headless helpers ----------------------------------------------------------------
+
+THeadlessScale::THeadlessScale() {
+    const int units = GlobalConfig().DisplayUnits;
+    m_unitFactor = (units == 1 || units == 10 || units == 100) ? units : 100;
+}
+
+namespace {
+std::optional<std::int32_t> byName(const std::vector<TLibraryEntry>& entries, const QString& name) {
+    for (const TLibraryEntry& entry : entries) {
+        if (QString::compare(entry.Name, name, Qt::CaseInsensitive) == 0) {
+            return entry.ID;
+        }
+    }
+    return std::nullopt;
+}
+} // namespace
+
+std::optional<std::int32_t> TPickByName::PickTile(const TPickRequest&) {
+    TTileLibrary* library = TileDB();
+    return library != nullptr ? byName(library->ListTiles(), m_tile) : std::nullopt;
+}
+
+std::optional<std::int32_t> TPickByName::PickPattern(const TPickRequest&, std::int32_t tileId, const TTile&) {
+    TTileLibrary* library = TileDB();
+    return library != nullptr ? byName(library->ListPatterns(tileId), m_pattern) : std::nullopt;
+}
+
+bool TStepQueue::DeliverOne(TProject& project) {
+    if (m_steps.empty()) {
+        return false;
+    }
+    const std::uint64_t run = m_steps.front();
+    m_steps.pop_front();
+    project.HandleLayStep(run);
+    return true;
+}
+
+int TStepQueue::RunUntilIdle(TProject& project) {
+    int delivered = 0;
+    while (DeliverOne(project)) {
+        ++delivered;
+    }
+    return delivered;
+}
+
+// --- project -------------------------------------------------------------------------
+
+TProject::TProject(TStepSink* mainWindow, TNameChange onNameChange, TDrawingSheet* sheet, TSheetScale* scale)
+    : T_TnC_Ancestor(std::move(onNameChange)),
+      m_mainWindow(mainWindow),
+      m_sheet(sheet),
+      m_scale(scale),
+      m_laidTiles(this),
+      m_startPoint(std::make_unique<TPointPrimitive>(this)) {
+    if (m_scale == nullptr) {
+        m_ownScale = std::make_unique<THeadlessScale>();
+        m_scale = m_ownScale.get();
+    }
+    m_savedScale = m_scale->Scale();
+    SetName(QStringLiteral("Безымянный"));
+    Modified = false;
+}
+
+TProject::~TProject() {
+    // The tiles refer to the marks lists and the patterns to the tile.
+    m_markedTiles.clear();
+    m_rememberedTiles.clear();
+    m_laidTiles.ClearAll();
+    m_workPattern.reset();
+    m_pattern.reset();
+}
+
+FlaggedPoint TProject::StartPoint() const {
+    return static_cast<const TPointPrimitive&>(*m_startPoint).Point();
+}
+
+// --- choosing ------------------------------------------------------------------------
+
+bool TProject::SelectTile() {
+    if (IsRunning() || m_pickList == nullptr) {
+        return false;
+    }
+    const TPickRequest request{QStringLiteral("Выбери плитку"), QStringLiteral("TileID"),
+                               QStringLiteral("TileName"), QString()};
+    const std::optional<std::int32_t> id = m_pickList->PickTile(request);
+    return id.has_value() && ChooseTile(*id);
+}
+
+bool TProject::SelectPattern() {
+    if (IsRunning()) {
+        return false;
+    }
+    if (!m_tile) {
+        ui().warning(QStringLiteral("Сначала нужно выбрать плитку"));
+        return false;
+    }
+    if (m_pickList == nullptr) {
+        return false;
+    }
+    const TPickRequest request{QStringLiteral("Выбери узор"), QStringLiteral("CollageID"),
+                               QStringLiteral("CollageName"), QStringLiteral("TileID = %1").arg(m_tile->ID)};
+    const std::optional<std::int32_t> id = m_pickList->PickPattern(request, m_tile->ID, *m_tile);
+    return id.has_value() && ChoosePattern(*id);
+}
+
+bool TProject::ChooseTile(std::int32_t tileId) {
+    if (IsRunning()) {
+        return false;
+    }
+    auto tile = std::make_unique<TTile>();
+    tile->LoadById(tileId);
+    auto parts = std::make_unique<TPartList>();
+    parts->LoadForTile(tileId);
+    return UseTile(std::move(tile), std::move(parts));
+}
+
+bool TProject::ChoosePattern(std::int32_t patternId) {
+    if (IsRunning() || !m_tile) {
+        return false;
+    }
+    auto pattern = std::make_unique<TCollage>(m_tile.get());
+    pattern->LoadById(patternId);
+    return UsePattern(std::move(pattern));
+}
+
+bool TProject::UseTile(std::unique_ptr<TTile> tile, std::unique_ptr<TPartList> parts) {
+    if (IsRunning() || !tile) {
+        return false;
+    }
+    clearLaidTiles();
+    // A pattern belongs to its tile.
+    m_workPattern.reset();
+    m_pattern.reset();
+    m_tile = std::move(tile);
+    m_tile->Elements().SortIntoChain(tileLinkTolerance());
+    m_orientation = 0.0f;
+    m_tileParts = parts ? std::move(parts) : std::make_unique<TPartList>();
+    SetModified(true);
+    return true;
+}
+
+bool TProject::UsePattern(std::unique_ptr<TCollage> pattern) {
+    if (IsRunning() || !pattern) {
+        return false;
+    }
+    if (!m_tile) {
+        ui().warning(QStringLiteral("Сначала нужно выбрать плитку"));
+        return false;
+    }
+    clearLaidTiles();
+    m_workPattern.reset();
+    m_pattern = std::move(pattern);
+    m_pattern->Tile = m_tile.get();
+    m_pattern->SetParts(m_tileParts.get());
+    for (int i = 0; i < m_pattern->Elements().Count(); ++i) {
+        if (TTilePlacementPrimitive* placement = m_pattern->Placement(i)) {
+            placement->Tile().Elements().SortIntoChain(tileLinkTolerance());
+        }
+    }
+    m_orientation = 0.0f;
+    SetOrientation(0.0f);
+    SetModified(true);
+    return true;
+}
+
+bool TProject::SetOrientation(float angle) {
+    if (IsRunning()) {
+        return false;
+    }
+    m_orientation = angle;
+    m_workPattern.reset();
+    if (m_pattern) {
+        // Rebuilt from the loaded pattern every time: the angle is absolute,
+        // and even 0 binds and turns every placement's cuts.
+        m_workPattern = std::make_unique<TCollage>(m_tile.get());
+        m_workPattern->Assign(*m_pattern);
+        m_workPattern->Rotate({0.0f, 0.0f}, angle);
+    }
+    SetModified(true);
+    return true;
+}
+
+void TProject::SetStartPoint(float x, float y) {
+    static_cast<TPointPrimitive&>(*m_startPoint).SetPoint(FlaggedPoint{x, y, 1});
+    SetModified(true);
+}
+
+bool TProject::ClearLaidTiles() {
+    if (IsRunning()) {
+        return false;
+    }
+    clearLaidTiles();
+    return true;
+}
+
+void TProject::clearLaidTiles() {
+    m_markedTiles.clear();
+    m_rememberedTiles.clear();
+    m_laidTiles.ClearAll();
+    m_basePoints.ClearAll();
+    SetModified(true);
+}
+
+void TProject::SetTexture(std::unique_ptr<QBrush> brush) {
+    m_texture = std::move(brush);
+    ++m_textureVersion;
+    SetModified(true);
+    if (!m_sitePath) {
+        ui().warning(QStringLiteral("Чтобы показалась выбранная текстура,\r\nнужно нарисовать участок и "
+                                    "\r\nзаполнить его плитками"));
+    }
+}
+
+// --- site ----------------------------------------------------------------------------
+
+void TProject::BuildSiteRegion() {
+    m_siteRegion.reset();
+    m_sitePath.reset();
+    const bool wasModified = Modified;
+    TShapePath path = TElementList::BuildPath(float(GlobalConfig().ProjectLinkTolerance), *this, true);
+    Modified = wasModified;
+    m_siteRegion = TSiteRegion::FromPath(path);
+    m_sitePath = std::make_unique<TShapePath>(std::move(path));
+    ++m_textureVersion; // the clip of the tiles' picture changed
+}
+
+bool TProject::PlaceTile(const TLaidShape& shape, TPointF offset, TPointF origin, float orientation) {
+    return placeTile(shape, offset, origin, orientation, isQuick(shape));
+}
+
+bool TProject::isQuick(const TLaidShape& shape) const {
+    // The cells may decide a tile only if the tile alone would not count as
+    // empty: a tile thinner than a pixel is never laid.
+    return m_useCells && m_siteRegion && m_siteRegion->HasCells() &&
+           !TRegion::FromPolygons(shape.Polygons()).IsEmptyWithin(m_tolerance);
+}
+
+bool TProject::placeTile(const TLaidShape& shape, TPointF offset, TPointF origin, float orientation,
+                         bool quick) {
+    if (!m_siteRegion) {
+        return false;
+    }
+    const TPointF base{origin.X + offset.X, origin.Y + offset.Y};
+    TSiteRegion::TCut cut;
+    const TSiteRegion::TCoverage coverage = m_siteRegion->Classify(
+        shape.Polygons(), shape.Bounds(), QPointF(base.X, base.Y), m_tolerance, quick, cut);
+    if (coverage == TSiteRegion::TCoverage::Outside) {
+        return false;
+    }
+    TTileContainer& tile = m_laidTiles.AddTile(&shape, base);
+    tile.Orientation = orientation;
+    if (coverage == TSiteRegion::TCoverage::Whole) {
+        return true;
+    }
+    // Cut: the first half whose piece inside the site is the cut piece.
+    for (const TLaidShape::THalf& half : shape.Halves()) {
+        if (m_siteRegion->HalfMatches(half.Polygons, cut, m_tolerance)) {
+            tile.PartID = half.Part->ID;
+            tile.ContourID = half.Part->Equals ? -1 : half.Half->ID;
+            AddHalf(tile.Group()->Counters, tile.PartID, tile.ContourID, 1, half.Half->Name(),
+                    half.Part->Name(), half.Part->Equals);
+            break;
+        }
+    }
+    // No half: a whole tile is needed to cut that piece.
+    return true;
+}
+
+bool TProject::PlaceTile(const TTilePlacementPrimitive& placement, TPointF origin) {
+    const TLaidShape* shape = m_laidTiles.AddShape(
+        std::make_unique<TLaidShape>(placement.Tile(), placement.Parts(), tileLinkTolerance()));
+    const TPointF v = RotatePoint(placement.TilePoint().point(), placement.Rotation(), {0.0f, 0.0f});
+    const FlaggedPoint pp = placement.PatternPoint();
+    return PlaceTile(*shape, {pp.X - v.X, pp.Y - v.Y}, origin, placement.Rotation());
+}
+
+// --- laying --------------------------------------------------------------------------
+
+bool TProject::CheckReadyToFill() {
+    const bool startSet = StartPoint().isSet();
+    QString text;
+    if (Elements().Count() == 0) {
+        text = QStringLiteral("Нужно нарисовать участок!");
+    } else if (!m_tile) {
+        text = QStringLiteral("Нужно выбрать плитку и узор");
+        if (!startSet) {
+            text += QStringLiteral(",\r\n") + QStringLiteral("задать начальную точку");
+        }
+    } else if (!m_workPattern) {
+        text = QStringLiteral("Нужно выбрать узор");
+        if (!startSet) {
+            text += QStringLiteral("\r\n") + QStringLiteral("задать начальную точку");
+        }
+    } else if (!startSet) {
+        text = QStringLiteral("Нужно задать начальную точку");
+    }
+    if (text.isEmpty()) {
+        return true;
+    }
+    ui().warning(text);
+    return false;
+}
+
+void TProject::prepareShapes() {
+    m_fillShapes.clear();
+    double extent = 0.0;
+    for (int i = 0; i < m_workPattern->Elements().Count(); ++i) {
+        const TTilePlacementPrimitive* placement = m_workPattern->Placement(i);
+        if (placement == nullptr) {
+            continue;
+        }
+        TFillShape fill;
+        fill.Shape = m_laidTiles.AddShape(
+            std::make_unique<TLaidShape>(placement->Tile(), placement->Parts(), tileLinkTolerance()));
+        const TPointF v = RotatePoint(placement->TilePoint().point(), placement->Rotation(), {0.0f, 0.0f});
+        const FlaggedPoint pp = placement->PatternPoint();
+        fill.Offset = {pp.X - v.X, pp.Y - v.Y};
+        fill.Orientation = placement->Rotation();
+        const QRectF b = fill.Shape->Bounds();
+        extent = std::max({extent, b.width(), b.height()});
+        m_fillShapes.push_back(fill);
+    }
+    if (m_siteRegion && m_useCells) {
+        m_siteRegion->PrepareCells(extent);
+    }
+    for (TFillShape& fill : m_fillShapes) {
+        fill.Quick = isQuick(*fill.Shape);
+    }
+}
+
+void TProject::PrepareFill() {
+    SetModified(true);
+    clearLaidTiles();
+    m_savedScale = m_scale->Scale();
+    const float fillScale = 10.0f / float(std::max(1, m_scale->UnitFactor()));
+    m_scale->SetScale(fillScale);
+    m_scale->UpdateNow();
+    m_tolerance = 25.4 / (m_scale->LogicalDpi() * double(fillScale));
+    BuildSiteRegion();
+    prepareShapes();
+    m_queue.clear();
+    m_stepPosted = false;
+    m_run = nextRunId();
+    m_pendingSteps = 1;
+}
+
+bool TProject::Fill() {
+    if (IsRunning() || !CheckReadyToFill()) {
+        return false;
+    }
+    PrepareFill();
+    const FlaggedPoint start = StartPoint();
+    LayPatternCopy({ToWorldX(start.X), ToWorldY(start.Y)});
+    if (m_mainWindow == nullptr) {
+        // No window to hand steps back: the whole run happens here.
+        while (IsRunning()) {
+            const TPointF origin = m_queue.front();
+            m_queue.pop_front();
+            LayPatternCopy(origin);
+        }
+        return true;
+    }
+    if (IsRunning()) {
+        postStepIfNeeded();
+        if (m_mainWindow != nullptr) {
+            m_mainWindow->FillProgress(m_laidTiles.Count(), m_pendingSteps);
+        }
+    }
+    return true;
+}
+
+bool TProject::LayOnePattern() {
+    if (IsRunning() || !CheckReadyToFill()) {
+        return false;
+    }
+    PrepareFill();
+    const FlaggedPoint start = StartPoint();
+    const TPointF origin{ToWorldX(start.X), ToWorldY(start.Y)};
+    for (const TFillShape& fill : m_fillShapes) {
+        placeTile(*fill.Shape, fill.Offset, origin, fill.Orientation, fill.Quick);
+    }
+    m_scale->SetScale(m_savedScale);
+    m_basePoints.ClearAll();
+    m_pendingSteps = 0;
+    m_queue.clear();
+    return true;
+}
+
+void TProject::post(TPointF origin) {
+    if (m_basePoints.FindKey(origin).Found) {
+        return;
+    }
+    ++m_pendingSteps;
+    m_queue.push_back(origin);
+}
+
+void TProject::layCopy(TPointF origin) {
+    if (m_basePoints.FindKey(origin).Found) {
+        return; // handled already
+    }
+    m_basePoints.AddPoint(origin);
+    bool laidAny = false;
+    for (const TFillShape& fill : m_fillShapes) {
+        if (placeTile(*fill.Shape, fill.Offset, origin, fill.Orientation, fill.Quick)) {
+            laidAny = true;
+        }
+    }
+    if (!laidAny) {
+        return; // a copy that lays nothing does not spread
+    }
+    const TElementList& hands = m_workPattern->HandPoints();
+    for (int i = 0; i < hands.Count(); ++i) {
+        const auto* hand = dynamic_cast<const TPointPrimitive*>(hands.Items(i));
+        if (hand == nullptr) {
+            continue;
+        }
+        const FlaggedPoint h = hand->Point();
+        post({origin.X + h.X, origin.Y + h.Y});
+        post({origin.X - h.X, origin.Y - h.Y});
+    }
+}
+
+void TProject::LayPatternCopy(TPointF origin) {
+    if (!IsRunning()) {
+        return; // a step of no run
+    }
+    --m_pendingSteps;
+    layCopy(origin);
+    if (m_pendingSteps == 0) {
+        finishRun(false);
+    }
+}
+
+void TProject::postStepIfNeeded() {
+    if (!m_queue.empty() && !m_stepPosted && m_mainWindow != nullptr) {
+        m_stepPosted = true;
+        m_mainWindow->PostLayStep(m_run);
+    }
+}
+
+void TProject::HandleLayStep(std::uint64_t run) {
+    if (run != m_run || !IsRunning()) {
+        return;
+    }
+    m_stepPosted = false;
+    const auto start = std::chrono::steady_clock::now();
+    // The clock is read every few copies: a copy takes microseconds.
+    const int between = m_stepBudget.count() > 0 ? 8 : 1;
+    for (int handled = 1; !m_queue.empty() && IsRunning(); ++handled) {
+        const TPointF origin = m_queue.front();
+        m_queue.pop_front();
+        LayPatternCopy(origin);
+        if (handled % between == 0 && std::chrono::steady_clock::now() - start >= m_stepBudget) {
+            break;
+        }
+    }
+    if (IsRunning() && run == m_run) {
+        if (m_mainWindow != nullptr) {
+            m_mainWindow->FillProgress(m_laidTiles.Count(), m_pendingSteps);
+        }
+        postStepIfNeeded();
+    }
+}
+
+bool TProject::CancelFill() {
+    if (!IsRunning()) {
+        return false;
+    }
+    finishRun(true);
+    return true;
+}
+
+void TProject::finishRun(bool cancelled) {
+    m_scale->SetScale(m_savedScale);
+    m_basePoints.ClearAll();
+    m_pendingSteps = 0;
+    m_queue.clear();
+    m_queue.shrink_to_fit();
+    m_stepPosted = false;
+    // Steps still queued in the window belong to no run any more.
+    m_run = nextRunId();
+    if (m_mainWindow != nullptr) {
+        m_mainWindow->FillProgress(m_laidTiles.Count(), 0);
+        if (!cancelled) {
+            m_mainWindow->PostFillDone();
+        }
+    }
+}
+
+// --- report --------------------------------------------------------------------------
+
+TReport TProject::Report() {
+    const double area = Area(float(GlobalConfig().ProjectLinkTolerance));
+    const double perimeter = Perimeter();
+    return BuildReport(area, perimeter, m_laidTiles.Count(), m_laidTiles.ColorGroups());
+}
+
+} // namespace vk

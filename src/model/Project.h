@@ -1,0 +1,202 @@
+#pragma once
+// A project: one site to be paved. Its border (the document's elements), the
+// chosen tile and pattern, the orientation and start point of the laying,
+// and the laid tiles with their colours, marks and counted halves.
+//
+// A fill runs cooperatively on the window's thread. Fill lays the copy of
+// the pattern at the start point at once and queues its neighbours; the
+// window is then asked (TStepSink::PostLayStep) to hand a step back, and
+// each step lays queued copies, breadth first, for at most a few
+// milliseconds before it returns to the event loop. The tiles laid, their
+// order and the counts are those of one copy per step. A run is pending
+// while PendingSteps is not 0; it ends by itself or by CancelFill, and
+// commands that would mix two runs are refused while one is pending.
+
+#include "geometry/ShapeDocument.h"
+#include "model/FillHost.h"
+#include "model/LaidTiles.h"
+#include "model/Report.h"
+#include "model/SiteRegion.h"
+
+#include <QBrush>
+#include <chrono>
+#include <deque>
+#include <memory>
+#include <vector>
+
+namespace vk {
+
+class TCollage;
+class TPartList;
+class TTile;
+class TTilePlacementPrimitive;
+class TTilesLayer;
+
+class TProject : public T_TnC_Ancestor {
+public:
+    // All may be none: without a sink Fill runs to its end before it
+    // returns (no window to hand steps back), without a scale a headless
+    // one stands in (96 dpi, the configured display unit).
+    explicit TProject(TStepSink* mainWindow = nullptr, TNameChange onNameChange = {},
+                      TDrawingSheet* sheet = nullptr, TSheetScale* scale = nullptr);
+    ~TProject() override;
+
+    // --- what it holds -------------------------------------------------------------
+    QString FileName;
+    QString Comment;
+    FlaggedPoint SelectCorner1;
+    FlaggedPoint SelectCorner2;
+    FlaggedPoint PrintCorner1;
+    FlaggedPoint PrintCorner2;
+    std::vector<TPointF> SelectionOffsets;
+
+    [[nodiscard]] TTile* Tile() const { return m_tile.get(); }
+    [[nodiscard]] TPartList* TileParts() const { return m_tileParts.get(); }
+    [[nodiscard]] TCollage* Pattern() const { return m_pattern.get(); }
+    [[nodiscard]] TCollage* WorkPattern() const { return m_workPattern.get(); }
+    [[nodiscard]] float Orientation() const { return m_orientation; }
+    // Project-local; world = local + base point.
+    [[nodiscard]] FlaggedPoint StartPoint() const;
+    [[nodiscard]] TTileList& LaidTiles() { return m_laidTiles; }
+    [[nodiscard]] const TTileList& LaidTiles() const { return m_laidTiles; }
+    [[nodiscard]] const TBasePointList& BasePoints() const { return m_basePoints; }
+    [[nodiscard]] const TSiteRegion* SiteRegion() const { return m_siteRegion.get(); }
+    [[nodiscard]] const TShapePath* SitePath() const { return m_sitePath.get(); }
+    [[nodiscard]] std::vector<TTileContainer*>& MarkedTiles() { return m_markedTiles; }
+    [[nodiscard]] std::vector<TTileContainer*>& RememberedTiles() { return m_rememberedTiles; }
+    [[nodiscard]] const QBrush* TextureBrush() const { return m_texture.get(); }
+    [[nodiscard]] TDrawingSheet* Sheet() const { return m_sheet; }
+    [[nodiscard]] TSheetScale& SheetScale() const { return *m_scale; }
+    [[nodiscard]] float SavedScale() const { return m_savedScale; }
+
+    // --- choosing the tile and the pattern --------------------------------------
+    // Where SelectTile and SelectPattern pick from (not owned).
+    void SetPickList(TPickList* pickList) { m_pickList = pickList; }
+    // "Выбрать плитку": a tile picked from the library replaces the tile, its
+    // cuts and the pattern. False when nothing changed.
+    bool SelectTile();
+    // "Выбрать узор": a pattern of the tile picked from the library. Warns
+    // "Сначала нужно выбрать плитку" when no tile is chosen.
+    bool SelectPattern();
+    // What follows a pick: load the tile or pattern with that identifier.
+    bool ChooseTile(std::int32_t tileId);
+    bool ChoosePattern(std::int32_t patternId);
+    // The same with documents made elsewhere (a scene, a test): the tile and
+    // its cuts (none for no cuts); a pattern made on this project's tile,
+    // its placements placed.
+    bool UseTile(std::unique_ptr<TTile> tile, std::unique_ptr<TPartList> parts);
+    bool UsePattern(std::unique_ptr<TCollage> pattern);
+    // Absolute: the working pattern is rebuilt from the loaded one.
+    bool SetOrientation(float angle);
+    // Project-local coordinates.
+    void SetStartPoint(float x, float y);
+    // "Удалить плитки" (after the window's confirmation).
+    bool ClearLaidTiles();
+
+    // --- laying --------------------------------------------------------------------
+    // Shows the first missing precondition as a warning.
+    bool CheckReadyToFill();
+    // "Заполнить". False when refused (not ready, or a run is pending).
+    bool Fill();
+    // What Fill and LayOnePattern do first: clear the laying, go to the fill
+    // scale, build the site region, and count the first step as pending
+    // (the caller then lays the first copy with LayPatternCopy).
+    void PrepareFill();
+    // "Положить один узор": the copy at the start point only.
+    bool LayOnePattern();
+    // One copy of the working pattern at `origin` (world): the step of a fill.
+    void LayPatternCopy(TPointF origin);
+    // A posted step of run `run`: lays queued copies for at most the step
+    // budget; steps of another run (cancelled, finished) do nothing.
+    void HandleLayStep(std::uint64_t run);
+    // Ends a pending run as a finished one would end, without the
+    // completion message; steps still queued are ignored. False when no
+    // run was pending.
+    bool CancelFill();
+    // Origins queued and not yet handled.
+    [[nodiscard]] int PendingSteps() const { return m_pendingSteps; }
+    [[nodiscard]] bool IsRunning() const { return m_pendingSteps > 0; }
+    // The identifier of the latest run (unique in the process).
+    [[nodiscard]] std::uint64_t RunId() const { return m_run; }
+    // How long one step may lay copies before it yields; zero lays one copy
+    // per step.
+    void SetStepBudget(std::chrono::microseconds budget) { m_stepBudget = budget; }
+    // Decide tiles through the site's cells (the default) or against the
+    // whole site every time; the results are the same.
+    void SetUseCells(bool useCells) { m_useCells = useCells; }
+    // Region tolerance of the latest fill: one device pixel at the fill
+    // scale, millimetres.
+    [[nodiscard]] double RegionTolerance() const { return m_tolerance; }
+
+    void BuildSiteRegion();
+    // Lays the tile of `shape` for the copy at `origin` when it reaches into
+    // the site: whole, or cut and matched with a half. True when laid.
+    bool PlaceTile(const TLaidShape& shape, TPointF offset, TPointF origin, float orientation);
+    // The same for a placement of the working pattern.
+    bool PlaceTile(const TTilePlacementPrimitive& placement, TPointF origin);
+
+    // --- texture (tiles of the default colour) ------------------------------------
+    void SetTexture(std::unique_ptr<QBrush> brush);
+
+    // --- drawing and report -----------------------------------------------------------
+    void Draw(QPainter& graphics, TDrawingSheet& sheet, bool showBasePoint, const QPen* pen) override;
+    // The laid tiles, clipped to the site: each colour group's outlines
+    // filled with its colour (or the texture), then outlined with `pen`.
+    // Kept as a picture of the device until the tiles, the view or the
+    // texture change; `useCache` false draws afresh (the same picture).
+    void PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& pen, bool useCache = true);
+    // "Отчет": the report as data, laid out for its dialog.
+    [[nodiscard]] TReport Report();
+
+private:
+    struct TFillShape {
+        const TLaidShape* Shape = nullptr;
+        TPointF Offset;       // base point of the tile = origin + Offset
+        float Orientation = 0.0f;
+        bool Quick = true;     // the cells may decide it
+    };
+
+    void clearLaidTiles();
+    [[nodiscard]] bool isQuick(const TLaidShape& shape) const;
+    bool placeTile(const TLaidShape& shape, TPointF offset, TPointF origin, float orientation, bool quick);
+    void prepareShapes();
+    void layCopy(TPointF origin);
+    void post(TPointF origin);
+    void finishRun(bool cancelled);
+    void postStepIfNeeded();
+
+    TStepSink* m_mainWindow;
+    TDrawingSheet* m_sheet;
+    TSheetScale* m_scale;
+    std::unique_ptr<TSheetScale> m_ownScale;
+    TPickList* m_pickList = nullptr;
+
+    float m_savedScale = 1.0f;
+    std::unique_ptr<TCollage> m_pattern;
+    float m_orientation = 0.0f;
+    std::unique_ptr<TSiteRegion> m_siteRegion;
+    std::unique_ptr<TShapePath> m_sitePath;
+    int m_pendingSteps = 0;
+    TBasePointList m_basePoints;
+    std::unique_ptr<QBrush> m_texture;
+    std::unique_ptr<TTile> m_tile;
+    TTileList m_laidTiles;
+    std::unique_ptr<TCollage> m_workPattern;
+    std::unique_ptr<TPartList> m_tileParts;
+    std::unique_ptr<TGraphicPrimitive> m_startPoint;
+    std::vector<TTileContainer*> m_markedTiles;
+    std::vector<TTileContainer*> m_rememberedTiles;
+
+    // The running fill.
+    std::uint64_t m_run = 0;
+    std::deque<TPointF> m_queue;
+    bool m_stepPosted = false;
+    std::chrono::microseconds m_stepBudget{15000};
+    bool m_useCells = true;
+    double m_tolerance = 0.0;
+    std::vector<TFillShape> m_fillShapes;
+    std::uint64_t m_textureVersion = 0;
+    std::unique_ptr<TTilesLayer> m_layer;
+};
+
+} // namespace vk

@@ -1,0 +1,41 @@
+#pragma once
+// A scene: a site border, a tile with its cuts and halves, a pattern, a
+// start point and an orientation, written as JSON (millimetres, degrees;
+// element lists in their owner's local coordinates). The command-line tool
+// fills scenes; tests and benchmarks describe their sites with them.
+//
+// { "tile":    { "name": "...", "thickness": 60,
+//                "outline": [ {"segment": [[x,y],[x,y]]},
+//                             {"arc": {"centre": [x,y], "start": [x,y], "sweep": deg}}, ... ],
+//                "parts": [ { "name": "...", "equals": true, "cuts": [ elements ],
+//                             "halves": [ {"name": "...", "rect": [[x1,y1],[x2,y2]]} ] } ] },
+//   "pattern": { "name": "...", "handPoints": [ [x,y], ... ],
+//                "placements": [ {"tilePoint": [x,y], "patternPoint": [x,y], "rotation": deg} ] },
+//   "border":  [ elements ],
+//   "start": [x,y], "orientation": deg }
+//
+// Any element may carry "style": 2 (a cut line). "tile": {"library": "name"}
+// and "pattern": {"library": "name"} take them from the tile library.
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+
+namespace vk {
+
+class TProject;
+struct TReport;
+
+// Sets up `project` from the scene. Returns the problem (a text naming it)
+// or an empty text when the scene can be filled.
+[[nodiscard]] QString LoadScene(const QByteArray& json, TProject& project);
+[[nodiscard]] QString LoadScene(const QJsonObject& scene, TProject& project);
+
+// The report as one JSON object:
+// {"area_m2", "perimeter_m", "tiles", "whole_total", "pieces_total",
+//  "colours": [{"argb", "whole", "parts": [{"name", "count", "halves": [{"name", "count"}]}]}]}
+// and with `withTiles` also "laid": [{"x", "y", "orientation", "part", "half"}]
+// in laying order (base points in world millimetres; names empty for whole tiles).
+[[nodiscard]] QByteArray ReportJson(const TReport& report, const TProject& project, bool withTiles);
+
+} // namespace vk

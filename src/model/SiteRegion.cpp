@@ -1,0 +1,263 @@
+#include "model/SiteRegion.h"
+
+#include "model/LaidTiles.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vk {
+
+namespace {
+
+// Nonzero winding of a closed polygon around a point.
+int winding(const QPolygonF& polygon, QPointF p) {
+    int w = 0;
+    const int n = int(polygon.size());
+    for (int i = 0; i < n; ++i) {
+        const QPointF& a = polygon[i];
+        const QPointF& b = polygon[(i + 1) % n];
+        const double side = (b.x() - a.x()) * (p.y() - a.y()) - (p.x() - a.x()) * (b.y() - a.y());
+        if (a.y() <= p.y()) {
+            if (b.y() > p.y() && side > 0) {
+                ++w;
+            }
+        } else if (b.y() <= p.y() && side < 0) {
+            --w;
+        }
+    }
+    return w;
+}
+
+bool inside(const std::vector<QPolygonF>& polygons, QPointF p) {
+    int w = 0;
+    for (const QPolygonF& polygon : polygons) {
+        w += winding(polygon, p);
+    }
+    return w != 0;
+}
+
+} // namespace
+
+std::vector<QPolygonF> MovedPolygons(const std::vector<QPolygonF>& polygons, QPointF offset) {
+    std::vector<QPolygonF> moved;
+    moved.reserve(polygons.size());
+    for (const QPolygonF& polygon : polygons) {
+        QPolygonF m(polygon.size());
+        for (int i = 0; i < polygon.size(); ++i) {
+            m[i] = polygon[i] + offset;
+        }
+        moved.push_back(std::move(m));
+    }
+    return moved;
+}
+
+TSiteRegion::~TSiteRegion() = default;
+
+std::unique_ptr<TSiteRegion> TSiteRegion::FromPath(const TShapePath& path) {
+    std::vector<TRegion> figures;
+    for (const TShapePath::Figure& figure : path.Figures()) {
+        if (figure.empty()) {
+            continue;
+        }
+        TShapePath one;
+        one.StartFigure();
+        for (const TPathPiece& piece : figure) {
+            if (piece.kind == TPathPiece::Kind::Line) {
+                one.AddLine(piece.A, piece.B);
+            } else {
+                one.AddArc(piece.Centre, piece.Radius, piece.StartAngle, piece.Sweep);
+            }
+        }
+        one.CloseFigure();
+        figures.push_back(TRegion::FromPolygons(one.Flatten(kRegionChordError)));
+    }
+    if (figures.empty()) {
+        return nullptr;
+    }
+    std::unique_ptr<TSiteRegion> site(new TSiteRegion);
+    // Ties go to the later figure; differences within float noise are ties.
+    constexpr double kTie = 1e-3;
+    int best = 0;
+    QRectF bounds = figures[0].Bounds();
+    for (int i = 1; i < int(figures.size()); ++i) {
+        const QRectF b = figures[std::size_t(i)].Bounds();
+        if (bounds.width() <= b.width() + kTie && bounds.height() <= b.height() + kTie) {
+            best = i;
+            bounds = b;
+        }
+    }
+    site->m_outer = best;
+    site->m_region = figures[std::size_t(best)];
+    for (int i = 0; i < int(figures.size()); ++i) {
+        if (i != best) {
+            site->m_region = site->m_region.Subtracted(figures[std::size_t(i)]);
+        }
+    }
+    site->m_clipPath.setFillRule(Qt::WindingFill);
+    for (const QPolygonF& polygon : site->m_region.Polygons()) {
+        site->m_clipPath.addPolygon(polygon);
+        site->m_clipPath.closeSubpath();
+    }
+    site->m_bounds = site->m_region.Bounds();
+    return site;
+}
+
+// --- cells -------------------------------------------------------------------------
+
+void TSiteRegion::DropCells() {
+    m_nx = m_ny = 0;
+    m_cells.clear();
+    m_border.clear();
+}
+
+QRectF TSiteRegion::widenedRect(int ix0, int ix1, int iy0, int iy1) const {
+    return QRectF(QPointF(m_x0 + ix0 * m_cell - m_margin, m_y0 + iy0 * m_cell - m_margin),
+                  QPointF(m_x0 + ix1 * m_cell + m_margin, m_y0 + iy1 * m_cell + m_margin));
+}
+
+void TSiteRegion::mark(int ix0, int ix1, int iy0, int iy1, std::int32_t state) {
+    for (int iy = iy0; iy < iy1; ++iy) {
+        std::fill(m_cells.begin() + std::ptrdiff_t(iy) * m_nx + ix0,
+                  m_cells.begin() + std::ptrdiff_t(iy) * m_nx + ix1, state);
+    }
+}
+
+// Halves the block of cells until every cell is decided; each level
+// intersects only the piece of the site its parent kept.
+void TSiteRegion::split(int ix0, int ix1, int iy0, int iy1, const TRegion& parent) {
+    const TRegion rect = TRegion::FromRect(widenedRect(ix0, ix1, iy0, iy1));
+    TRegion piece = parent.Intersected(rect);
+    if (piece.IsEmpty()) {
+        mark(ix0, ix1, iy0, iy1, kOutside);
+        return;
+    }
+    if (rect.Subtracted(piece).IsEmpty()) {
+        mark(ix0, ix1, iy0, iy1, kInside);
+        return;
+    }
+    if (ix1 - ix0 == 1 && iy1 - iy0 == 1) {
+        TBorderCell cell;
+        cell.Polygons = piece.Polygons();
+        cell.Piece = std::move(piece);
+        m_cells[std::size_t(iy0) * std::size_t(m_nx) + std::size_t(ix0)] = std::int32_t(m_border.size());
+        m_border.push_back(std::move(cell));
+        return;
+    }
+    if (ix1 - ix0 >= iy1 - iy0) {
+        const int mid = (ix0 + ix1) / 2;
+        split(ix0, mid, iy0, iy1, piece);
+        split(mid, ix1, iy0, iy1, piece);
+    } else {
+        const int mid = (iy0 + iy1) / 2;
+        split(ix0, ix1, iy0, mid, piece);
+        split(ix0, ix1, mid, iy1, piece);
+    }
+}
+
+void TSiteRegion::PrepareCells(double extent) {
+    DropCells();
+    if (m_region.IsEmpty() || !(extent > 0.0) || !std::isfinite(extent)) {
+        return;
+    }
+    m_margin = extent / 2.0 + 1.0;
+    m_cell = std::max(1000.0, 4.0 * extent);
+    const double width = m_bounds.width() + 2.0 * m_margin;
+    const double height = m_bounds.height() + 2.0 * m_margin;
+    // Keep the grid to a few million cells whatever the site.
+    while ((width / m_cell) * (height / m_cell) > 4.0e6) {
+        m_cell *= 2.0;
+    }
+    m_x0 = m_bounds.left() - m_margin;
+    m_y0 = m_bounds.top() - m_margin;
+    m_nx = std::max(1, int(std::ceil(width / m_cell)));
+    m_ny = std::max(1, int(std::ceil(height / m_cell)));
+    m_cells.assign(std::size_t(m_nx) * std::size_t(m_ny), kOutside);
+    split(0, m_nx, 0, m_ny, m_region);
+
+    // Every border edge goes to the border cells whose widened square its
+    // bounds meet.
+    for (const QPolygonF& polygon : m_region.Polygons()) {
+        const int n = int(polygon.size());
+        for (int i = 0; i < n; ++i) {
+            const QPointF a = polygon[i];
+            const QPointF b = polygon[(i + 1) % n];
+            const TEdgeBox box{std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::max(a.x(), b.x()),
+                               std::max(a.y(), b.y())};
+            const int cx0 = std::max(0, int(std::floor((box.x0 - m_margin - m_x0) / m_cell)) - 1);
+            const int cx1 = std::min(m_nx - 1, int(std::floor((box.x1 + m_margin - m_x0) / m_cell)));
+            const int cy0 = std::max(0, int(std::floor((box.y0 - m_margin - m_y0) / m_cell)) - 1);
+            const int cy1 = std::min(m_ny - 1, int(std::floor((box.y1 + m_margin - m_y0) / m_cell)));
+            for (int cy = cy0; cy <= cy1; ++cy) {
+                for (int cx = cx0; cx <= cx1; ++cx) {
+                    const std::int32_t state = m_cells[std::size_t(cy) * std::size_t(m_nx) + std::size_t(cx)];
+                    if (state >= 0) {
+                        m_border[std::size_t(state)].Edges.push_back(box);
+                    }
+                }
+            }
+        }
+    }
+}
+
+// --- decisions ---------------------------------------------------------------------
+
+TSiteRegion::TCoverage TSiteRegion::Decide(const TRegion& full, const TRegion& site, double tolerance,
+                                           TRegion* clipped) {
+    TRegion inside = full.Intersected(site);
+    if (inside.IsEmptyWithin(tolerance)) {
+        return TCoverage::Outside;
+    }
+    if (inside.EqualsWithin(full, tolerance)) {
+        return TCoverage::Whole;
+    }
+    if (clipped != nullptr) {
+        *clipped = std::move(inside);
+    }
+    return TCoverage::Cut;
+}
+
+TSiteRegion::TCoverage TSiteRegion::Classify(const std::vector<QPolygonF>& local, const QRectF& localBounds,
+                                             QPointF offset, double tolerance, bool quick,
+                                             TCut& cut) const {
+    cut.Offset = offset;
+    const TRegion* site = &m_region;
+    if (quick && HasCells() && localBounds.width() <= 2.0 * (m_margin - 1.0) &&
+        localBounds.height() <= 2.0 * (m_margin - 1.0)) {
+        const QRectF b = localBounds.translated(offset);
+        const QPointF c = b.center();
+        const double fx = std::floor((c.x() - m_x0) / m_cell);
+        const double fy = std::floor((c.y() - m_y0) / m_cell);
+        if (fx < 0.0 || fy < 0.0 || fx >= m_nx || fy >= m_ny) {
+            // Farther from the site's bounds than half a tile.
+            return TCoverage::Outside;
+        }
+        const std::int32_t state = m_cells[std::size_t(fy) * std::size_t(m_nx) + std::size_t(fx)];
+        if (state == kOutside) {
+            return TCoverage::Outside;
+        }
+        if (state == kInside) {
+            return TCoverage::Whole;
+        }
+        const TBorderCell& cell = m_border[std::size_t(state)];
+        const bool meetsBorder =
+            std::any_of(cell.Edges.begin(), cell.Edges.end(), [&b](const TEdgeBox& e) {
+                return e.x0 <= b.right() && e.x1 >= b.left() && e.y0 <= b.bottom() && e.y1 >= b.top();
+            });
+        if (!meetsBorder) {
+            // No border crosses the tile's bounds: all in or all out.
+            return inside(cell.Polygons, c) ? TCoverage::Whole : TCoverage::Outside;
+        }
+        site = &cell.Piece;
+    }
+    cut.Site = site;
+    return Decide(TRegion::FromPolygons(MovedPolygons(local, offset)), *site, tolerance, &cut.Clipped);
+}
+
+bool TSiteRegion::HalfMatches(const std::vector<QPolygonF>& localHalf, const TCut& cut,
+                              double tolerance) const {
+    const TRegion* site = cut.Site != nullptr ? cut.Site : &m_region;
+    const TRegion half = TRegion::FromPolygons(MovedPolygons(localHalf, cut.Offset)).Intersected(*site);
+    return half.EqualsWithin(cut.Clipped, tolerance);
+}
+
+} // namespace vk

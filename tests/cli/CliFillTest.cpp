@@ -1,0 +1,168 @@
+// vorkalo-cli fill: the report of a scene, and the problems it names.
+
+#include "support/TempDir.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TResult {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+TResult run(const QStringList& args) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(VORKALO_CLI_PATH), args);
+    process.waitForFinished(60000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+QJsonArray pt(double x, double y) { return QJsonArray{x, y}; }
+QJsonObject seg(double x0, double y0, double x1, double y1) {
+    return QJsonObject{{"segment", QJsonArray{pt(x0, y0), pt(x1, y1)}}};
+}
+QJsonArray square(double size) {
+    return QJsonArray{seg(0, 0, size, 0), seg(size, 0, size, size), seg(size, size, 0, size), seg(0, size, 0, 0)};
+}
+
+// 200 x 100 pavers, halves left and right, in stack bond on a 1 m square
+// whose left and right columns are cut in the middle.
+QJsonObject scene() {
+    // The second cut line is dashed: it divides nothing.
+    QJsonObject dashed = seg(0, 50, 200, 50);
+    dashed["style"] = 2;
+    const QJsonObject part{{"name", "Половинка"},
+                           {"equals", false},
+                           {"cuts", QJsonArray{seg(100, 0, 100, 100), dashed}},
+                           {"halves", QJsonArray{QJsonObject{{"name", "левая"}, {"rect", QJsonArray{pt(-1, -1), pt(101, 101)}}},
+                                                 QJsonObject{{"name", "правая"}, {"rect", QJsonArray{pt(99, -1), pt(201, 101)}}}}}};
+    const QJsonObject tile{{"name", "Брусчатка"},
+                           {"thickness", 60},
+                           {"outline", QJsonArray{seg(0, 0, 200, 0), seg(200, 0, 200, 100), seg(200, 100, 0, 100), seg(0, 100, 0, 0)}},
+                           {"parts", QJsonArray{part}}};
+    const QJsonObject placement{{"tilePoint", pt(0, 0)}, {"patternPoint", pt(0, 0)}, {"rotation", 0}};
+    return QJsonObject{{"tile", tile},
+                       {"pattern", QJsonObject{{"name", "Ряды"},
+                                               {"placements", QJsonArray{placement}},
+                                               {"handPoints", QJsonArray{pt(200, 0), pt(0, 100)}}}},
+                       {"border", square(1000)},
+                       {"start", pt(-100, 0)}};
+}
+
+QString write(const vk::test::TTempDir& dir, const QString& name, const QByteArray& content) {
+    const QString path = dir.file(name);
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(content);
+    return path;
+}
+
+} // namespace
+
+TEST(CliFill, JsonReport) {
+    vk::test::TTempDir dir;
+    const QString path = write(dir, "scene.json", QJsonDocument(scene()).toJson());
+    const TResult r = run({"fill", path, "--json", "--tiles"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    QJsonParseError error;
+    const QJsonObject report = QJsonDocument::fromJson(r.out.toUtf8(), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << r.out.toStdString();
+    EXPECT_DOUBLE_EQ(report["area_m2"].toDouble(), 1.0);
+    EXPECT_DOUBLE_EQ(report["perimeter_m"].toDouble(), 4.0);
+    EXPECT_EQ(report["tiles"].toInt(), 60);
+    EXPECT_EQ(report["whole_total"].toInt(), 40);
+    EXPECT_EQ(report["pieces_total"].toInt(), 20);
+    const QJsonArray colours = report["colours"].toArray();
+    ASSERT_EQ(colours.size(), 1);
+    EXPECT_EQ(colours[0]["argb"].toString(), QStringLiteral("#ffe5e5e5"));
+    EXPECT_EQ(colours[0]["whole"].toInt(), 40);
+    const QJsonObject part = colours[0]["parts"].toArray()[0].toObject();
+    EXPECT_EQ(part["name"].toString(), QStringLiteral("Половинка"));
+    EXPECT_EQ(part["count"].toInt(), 0);
+    const QJsonArray halves = part["halves"].toArray();
+    ASSERT_EQ(halves.size(), 2);
+    EXPECT_EQ(halves[0]["name"].toString(), QStringLiteral("правая")) << "in the order first counted";
+    EXPECT_EQ(halves[0]["count"].toInt(), 10);
+    EXPECT_EQ(halves[1]["name"].toString(), QStringLiteral("левая"));
+
+    const QJsonArray laid = report["laid"].toArray();
+    ASSERT_EQ(laid.size(), 60);
+    EXPECT_EQ(laid[0]["x"].toDouble(), -100.0);
+    EXPECT_EQ(laid[0]["y"].toDouble(), 0.0);
+    EXPECT_EQ(laid[0]["part"].toString(), QStringLiteral("Половинка"));
+    EXPECT_EQ(laid[0]["half"].toString(), QStringLiteral("правая"));
+    EXPECT_EQ(laid[1]["x"].toDouble(), 100.0) << "then +h1";
+    EXPECT_EQ(laid[1]["part"].toString(), QString()) << "whole tiles have no names";
+
+    // Without --tiles there is no list; the text form reads as the dialog.
+    EXPECT_FALSE(QJsonDocument::fromJson(run({"fill", path, "--json"}).out.toUtf8()).object().contains("laid"));
+    const TResult text = run({"fill", path});
+    EXPECT_EQ(text.code, 0);
+    EXPECT_TRUE(text.out.contains(QStringLiteral("Площадь 1.00 кв.м.; общий периметр 4.00 м"))) << text.out.toStdString();
+    EXPECT_TRUE(text.out.contains(QStringLiteral("Всего плиток: 60")));
+}
+
+TEST(CliFill, ScenesItCannotUse) {
+    vk::test::TTempDir dir;
+    QJsonObject noBorder = scene();
+    noBorder.remove("border");
+    QJsonObject libraryTile = scene();
+    libraryTile["tile"] = QJsonObject{{"library", "Круг"}};
+    QJsonObject noStart = scene();
+    noStart.remove("start");
+    struct Case {
+        const char* name;
+        QByteArray content;
+        const char* mentions;
+    };
+    const Case cases[] = {
+        {"not JSON", "{\"tile\": ", "JSON"},
+        {"no border", QJsonDocument(noBorder).toJson(), "\"border\""},
+        {"a library tile that is not there", QJsonDocument(libraryTile).toJson(), "\"Круг\""},
+        {"no start point", QJsonDocument(noStart).toJson(), "\"start\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = write(dir, "scene.json", c.content);
+        const TResult r = run({"fill", path, "--db", dir.file("DB")});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.mentions))) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    const TResult missing = run({"fill", dir.file("nowhere.json")});
+    EXPECT_EQ(missing.code, 1);
+}
+
+TEST(CliFill, BadArguments) {
+    struct Case {
+        const char* name;
+        QStringList args;
+        int code;
+    };
+    const Case cases[] = {
+        {"no command", {}, 2},
+        {"unknown command", {"lay"}, 2},
+        {"no scene", {"fill"}, 2},
+        {"unknown option", {"fill", "a.json", "--xml"}, 2},
+        {"--db without a folder", {"fill", "a.json", "--db"}, 2},
+        {"two scenes", {"fill", "a.json", "b.json"}, 2},
+        {"help", {"--help"}, 0},
+        {"version", {"--version"}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(run(c.args).code, c.code);
+    }
+    EXPECT_TRUE(run({"--help"}).out.contains("fill"));
+}

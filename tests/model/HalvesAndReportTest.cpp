@@ -1,0 +1,234 @@
+// Cut tiles matched with the tile's halves, the counts per colour, and the
+// report built from them.
+
+#include "FillTestSupport.h"
+
+#include "model/Counting.h"
+#include "model/Parts.h"
+#include "model/Report.h"
+
+#include <QLocale>
+#include <gtest/gtest.h>
+
+using namespace vk;
+using namespace vk::test;
+
+namespace {
+
+// A 200 x 100 paver cut across its middle into "левая" and "правая".
+QJsonObject halvedPaver(bool equals) {
+    const QJsonObject part{{"name", "Половинка"},
+                           {"equals", equals},
+                           {"cuts", QJsonArray{segment(100, 0, 100, 100)}},
+                           {"halves", QJsonArray{QJsonObject{{"name", "левая"}, {"rect", QJsonArray{pt(-1, -1), pt(101, 101)}}},
+                                                 QJsonObject{{"name", "правая"}, {"rect", QJsonArray{pt(99, -1), pt(201, 101)}}}}}};
+    return rectTile(200, 100, QJsonArray{part});
+}
+
+// Pavers in stack bond whose first and last columns are cut in the middle:
+// 40 whole, 10 cut to the right half (left border), 10 to the left half.
+QJsonObject halvedScene(bool equals, double left = 0, double right = 1000) {
+    return QJsonObject{{"tile", halvedPaver(equals)},
+                       {"pattern", simplePattern(QJsonArray{pt(200, 0), pt(0, 100)})},
+                       {"border", rect(left, 0, right, 1000)},
+                       {"start", pt(-100, 0)}};
+}
+
+class HalvesTest : public ::testing::Test {
+protected:
+    void SetUp() override { QLocale::setDefault(QLocale::c()); }
+    void TearDown() override { QLocale::setDefault(QLocale::system()); }
+};
+
+} // namespace
+
+TEST_F(HalvesTest, CutTilesMatchTheirHalves) {
+    for (const bool equals : {false, true}) {
+        SCOPED_TRACE(equals ? "equal halves" : "distinct halves");
+        TFillRig rig;
+        rig.load(halvedScene(equals));
+        rig.fill();
+        const TProject& p = *rig.project;
+        ASSERT_EQ(p.LaidTiles().Count(), 60);
+        const TPart& part = *p.TileParts()->Items(0);
+        const int leftId = part.Contours.Items(0)->ID;
+        const int rightId = part.Contours.Items(1)->ID;
+        int whole = 0, left = 0, right = 0;
+        for (int i = 0; i < p.LaidTiles().Count(); ++i) {
+            const TTileContainer& t = p.LaidTiles().Items(i);
+            if (t.PartID == -1) {
+                EXPECT_EQ(t.ContourID, -1);
+                ++whole;
+                continue;
+            }
+            EXPECT_EQ(t.PartID, part.ID);
+            const bool onTheLeftBorder = t.BasePointKey().X < 0;
+            if (equals) {
+                EXPECT_EQ(t.ContourID, -1) << "equal halves are counted per part";
+            } else {
+                EXPECT_EQ(t.ContourID, onTheLeftBorder ? rightId : leftId);
+            }
+            (onTheLeftBorder ? right : left)++;
+        }
+        EXPECT_EQ(whole, 40);
+        EXPECT_EQ(left, 10);
+        EXPECT_EQ(right, 10);
+        // The first tile laid is the start copy: the right half.
+        EXPECT_EQ(p.LaidTiles().Items(0).BasePointKey(), (TPointF{-100, 0}));
+    }
+}
+
+TEST_F(HalvesTest, ReportOfDistinctHalves) {
+    TFillRig rig;
+    rig.load(halvedScene(false));
+    rig.fill();
+    const TReport r = rig.project->Report();
+    EXPECT_EQ(r.Tiles, 60);
+    EXPECT_EQ(r.WholeTotal, 40);
+    EXPECT_EQ(r.PiecesTotal, 20);
+    EXPECT_EQ(r.Tiles, r.WholeTotal + r.PiecesTotal);
+    EXPECT_NEAR(r.AreaM2, 1.0, 1e-6);
+    EXPECT_NEAR(r.PerimeterM, 4.0, 1e-6);
+
+    struct Label {
+        int left, top;
+        const char* text;
+        bool grey;
+    };
+    // The part counted by its halves is named in grey, without a number;
+    // its halves follow in the order their first piece was laid.
+    const Label expected[] = {
+        {20, 10, "Площадь 1.00 кв.м.; общий периметр 4.00 м", false},
+        {20, 26, "Всего плиток: 60", false},
+        {20, 42, "в т.ч.", false},
+        {40, 58, "целых", false},
+        {220, 58, "половинок", false},
+        {40, 74, "40", false},
+        {100, 90, "Половинка", true},
+        {116, 106, "правая", false},
+        {240, 106, "10", false},
+        {116, 122, "левая", false},
+        {240, 122, "10", false},
+        {20, 154, "Итого:", false},
+        {65, 154, "40", false},
+        {240, 154, "20", false},
+    };
+    ASSERT_EQ(r.Labels.size(), std::size(expected));
+    for (std::size_t i = 0; i < r.Labels.size(); ++i) {
+        SCOPED_TRACE(expected[i].text);
+        EXPECT_EQ(r.Labels[i].Left, expected[i].left);
+        EXPECT_EQ(r.Labels[i].Top, expected[i].top);
+        EXPECT_EQ(r.Labels[i].Text, QString::fromUtf8(expected[i].text));
+        EXPECT_EQ(r.Labels[i].Grey, expected[i].grey);
+    }
+    ASSERT_EQ(r.Swatches.size(), 1u);
+    EXPECT_EQ(r.Swatches[0].Left, 20);
+    EXPECT_EQ(r.Swatches[0].Top, 74);
+    EXPECT_EQ(r.Swatches[0].Color, 0xFFE5E5E5u);
+    EXPECT_EQ(r.ButtonTop, 178);
+    EXPECT_EQ(r.Height, 234);
+    EXPECT_EQ(TReport::ButtonLeft(75), 112);
+}
+
+TEST_F(HalvesTest, ReportOfEqualHalvesAndOfOtherColours) {
+    TFillRig rig;
+    rig.load(halvedScene(true));
+    rig.fill();
+    // Recolour the tiles of the top row, counts moved as recolouring does.
+    TTileList& laid = rig.project->LaidTiles();
+    for (int i = 0; i < laid.Count(); ++i) {
+        TTileContainer& t = laid.Items(i);
+        if (t.BasePointKey().Y == 900) {
+            RemoveHalf(t.Group()->Counters, t.PartID, t.ContourID, 1);
+            t.SetColor(0xFF0000FFu);
+            AddHalf(t.Group()->Counters, t.PartID, t.ContourID, 1, QString(), QStringLiteral("Половинка"), true);
+        }
+    }
+    const TReport r = rig.project->Report();
+    ASSERT_EQ(r.Colours.size(), 2u);
+    EXPECT_EQ(r.Colours[0].Whole, 36);
+    ASSERT_EQ(r.Colours[0].Parts.size(), 1u);
+    EXPECT_EQ(r.Colours[0].Parts[0].Count, 18);
+    EXPECT_TRUE(r.Colours[0].Parts[0].Halves.empty()) << "equal halves have no half lines";
+    EXPECT_EQ(r.Colours[1].Color, 0xFF0000FFu);
+    EXPECT_EQ(r.Colours[1].Whole, 4);
+    EXPECT_EQ(r.Colours[1].Parts[0].Count, 2);
+    EXPECT_EQ(r.WholeTotal, 40);
+    EXPECT_EQ(r.PiecesTotal, 20);
+    // One line per part, in normal colour.
+    int partLines = 0;
+    for (const TReportLabel& label : r.Labels) {
+        if (label.Text == QStringLiteral("Половинка")) {
+            EXPECT_FALSE(label.Grey);
+            ++partLines;
+        }
+    }
+    EXPECT_EQ(partLines, 2);
+    EXPECT_EQ(r.Swatches.size(), 2u);
+}
+
+TEST_F(HalvesTest, PieceMatchingNoHalfCountsWhole) {
+    TFillRig rig;
+    // Three quarters of the border tiles lie in the site: pieces across the
+    // cut line, which no half covers (a piece within one half would match it).
+    rig.load(halvedScene(false, -50, 1050));
+    rig.fill();
+    const TReport r = rig.project->Report();
+    EXPECT_EQ(r.Tiles, 60);
+    EXPECT_EQ(r.WholeTotal, 60);
+    EXPECT_EQ(r.PiecesTotal, 0);
+    ASSERT_EQ(r.Colours.size(), 1u);
+    EXPECT_TRUE(r.Colours[0].Parts.empty());
+}
+
+TEST_F(HalvesTest, ReportWithNoLaidTiles) {
+    TFillRig rig;
+    rig.load(halvedScene(false));
+    const TReport r = rig.project->Report();
+    ASSERT_EQ(r.Labels.size(), 1u);
+    EXPECT_EQ(r.Labels[0].Text, QStringLiteral("Площадь 1.00 кв.м.; общий периметр 4.00 м"));
+    EXPECT_EQ(r.ButtonTop, 123);
+    EXPECT_EQ(r.Height, 179);
+    EXPECT_EQ(TReport::Width, 300);
+    EXPECT_EQ(TReport::Caption, QStringLiteral("Отчет"));
+
+    QLocale::setDefault(QLocale(QLocale::Russian));
+    EXPECT_EQ(rig.project->Report().Labels[0].Text, QStringLiteral("Площадь 1,00 кв.м.; общий периметр 4,00 м"))
+        << "the user's decimal separator";
+}
+
+TEST(Counting, AddAndRemoveHalves) {
+    TPartCounters c;
+    AddHalf(c, -1, 5, 1, "h", "p", false);
+    EXPECT_EQ(c.Count(), 0) << "a whole tile counts nothing";
+
+    AddHalf(c, 1, -1, 1, "", "равные", true);
+    AddHalf(c, 1, -1, 1, "", "равные", true);
+    ASSERT_EQ(c.Count(), 1);
+    EXPECT_EQ(c.Items(0).Count, 2);
+    EXPECT_FALSE(c.Items(0).SubCounters);
+
+    AddHalf(c, 2, 21, 3, "первая", "разные", false);
+    AddHalf(c, 2, 22, 1, "вторая", "разные", false);
+    ASSERT_EQ(c.Count(), 2);
+    const TPartCounter& distinct = c.Items(1);
+    EXPECT_EQ(distinct.Count, 0);
+    ASSERT_TRUE(distinct.SubCounters);
+    EXPECT_EQ(distinct.SubCounters->Items(0).Name, QStringLiteral("первая"));
+    EXPECT_EQ(distinct.SubCounters->Items(0).Count, 3);
+    EXPECT_EQ(distinct.SubCounters->Items(1).Count, 1);
+
+    RemoveHalf(c, -1, 21, 1);
+    RemoveHalf(c, 9, 21, 1);
+    EXPECT_EQ(c.Count(), 2) << "no part, or an unknown part: nothing changes";
+
+    RemoveHalf(c, 2, 22, 1);
+    ASSERT_EQ(c.Items(1).SubCounters->Count(), 1) << "the last piece of a half deletes its counter";
+    RemoveHalf(c, 2, 21, 3);
+    ASSERT_EQ(c.Count(), 1) << "the last half of a part deletes the part";
+
+    RemoveHalf(c, 1, -1, 1);
+    EXPECT_EQ(c.Items(0).Count, 1);
+    RemoveHalf(c, 1, -1, 1);
+    EXPECT_EQ(c.Count(), 0);
+}

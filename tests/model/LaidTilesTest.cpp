@@ -1,0 +1,161 @@
+// The visited origins of a fill and the sorted index of laid tiles.
+
+#include "model/DihotomedCollection.h"
+#include "model/LaidTiles.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <deque>
+#include <random>
+
+using namespace vk;
+
+namespace {
+
+struct TPointItem : TDihotomedItem {
+    explicit TPointItem(TPointF p) : Point(p) {}
+    TPointF Point;
+};
+TPointF keyOf(const TPointItem& item) { return item.Point; }
+
+class TSortedVisited : public TDihotomedCollection<TPointItem> {
+public:
+    TSortedVisited() : TDihotomedCollection({{ComparePointsTolerant, keyOf, TDuplicateMode::Any}}) {}
+    bool find(TPointF p) const { return FindKey(p, 0).Found; }
+    void add(TPointF p) { Add(std::make_unique<TPointItem>(p)); }
+};
+
+struct TBaseVisited {
+    TBasePointList list;
+    bool find(TPointF p) const { return list.FindKey(p).Found; }
+    void add(TPointF p) { list.AddPoint(p); }
+};
+
+// The breadth-first walk of a fill over the origins start + i h1 + j h2
+// whose 100 mm square reaches into a 1000 mm square; returns how many
+// origins were handled that an earlier one already covered.
+template <class TVisited>
+int repeatedOrigins(TPointF h1, TPointF h2) {
+    TVisited visited;
+    std::deque<TPointF> queue{{400, 400}};
+    std::vector<TPointF> handled;
+    int repeated = 0;
+    while (!queue.empty()) {
+        const TPointF p = queue.front();
+        queue.pop_front();
+        if (visited.find(p)) {
+            continue;
+        }
+        visited.add(p);
+        if (!(p.X > -97 && p.X < 997 && p.Y > -97 && p.Y < 997)) {
+            continue;
+        }
+        for (const TPointF& q : handled) {
+            repeated += (std::fabs(q.X - p.X) <= 1 && std::fabs(q.Y - p.Y) <= 1) ? 1 : 0;
+        }
+        handled.push_back(p);
+        for (TPointF h : {h1, h2}) {
+            for (const TPointF q : {TPointF{p.X + h.X, p.Y + h.Y}, TPointF{p.X - h.X, p.Y - h.Y}}) {
+                if (!visited.find(q)) {
+                    queue.push_back(q);
+                }
+            }
+        }
+    }
+    return repeated;
+}
+
+} // namespace
+
+TEST(BasePointList, FindsEveryPointWithinOneMillimetre) {
+    struct Case {
+        const char* name;
+        TPointF stored;
+        TPointF searched;
+        bool found;
+    };
+    const float pastHalf = -std::nextafter(0.5f, 1.0f);
+    const Case cases[] = {
+        {"the same point", {10, 5}, {10, 5}, true},
+        {"(0.8, -0.5) from the origin", {0, 0}, {0.8f, -0.5f}, true},
+        {"(1.2, 0) from the origin", {0, 0}, {1.2f, 0}, false},
+        {"exactly 1 mm both ways", {10, 5}, {11, 4}, true},
+        {"a difference that rounds to 1 mm", {0.5f, 0}, {pastHalf, 0}, true},
+        {"one ulp over 1 mm", {0, 0}, {std::nextafter(1.0f, 2.0f), 0}, false},
+        {"across a cell corner", {1.9999f, 3.9999f}, {2.9f, 4.9f}, true},
+        {"far from the origin", {-123456.5f, 98765.25f}, {-123455.5f, 98766.25f}, true},
+        {"1.1 mm in y", {10, 3.9f}, {10, 5}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TBasePointList list;
+        list.AddPoint({5000, 5000});
+        list.AddPoint(c.stored);
+        const TFindResult r = list.FindKey(c.searched);
+        EXPECT_EQ(r.Found, c.found);
+        EXPECT_EQ(r.ItemIndex, c.found ? 1 : -1);
+    }
+}
+
+TEST(BasePointList, NeverMissesWhereASortedListDoes) {
+    // The hand point (1, -100) makes (0, 0), (1, -100), (2, -200) compare
+    // in a cycle: the sorted list walks past origins it holds.
+    EXPECT_GT(repeatedOrigins<TSortedVisited>({1, -100}, {100, 0}), 0) << "the case must trip a sorted list";
+    EXPECT_EQ(repeatedOrigins<TBaseVisited>({1, -100}, {100, 0}), 0);
+    EXPECT_EQ(repeatedOrigins<TBaseVisited>({0.7f, 0.9f}, {100, 0}), 0);
+
+    // Against a plain scan, for many random points near a few clusters.
+    std::mt19937 random(5);
+    std::uniform_real_distribution<float> jitter(-3, 3);
+    TBasePointList list;
+    std::vector<TPointF> stored;
+    for (int i = 0; i < 2000; ++i) {
+        const TPointF p{float(i % 7) * 4 + jitter(random), float(i % 5) * 4 + jitter(random)};
+        const bool scan = std::any_of(stored.begin(), stored.end(),
+                                      [&](TPointF q) { return ComparePointsTolerant(q, p) == 0; });
+        ASSERT_EQ(list.FindKey(p).Found, scan) << i;
+        if (!scan) {
+            list.AddPoint(p);
+            stored.push_back(p);
+        }
+    }
+    list.ClearAll();
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_FALSE(list.FindKey(stored.front()).Found);
+}
+
+// The laid tiles' index is sorted lazily: after any mix of additions and
+// lookups it holds every tile once, in order, and finds every base point.
+TEST(TileList, SortedIndexAfterManyAdditions) {
+    TTile tile;
+    TTileList list;
+    const TLaidShape* shape = list.AddShape(std::make_unique<TLaidShape>(tile, nullptr, 10.0f));
+    std::mt19937 random(3);
+    std::uniform_int_distribution<int> coordinate(-50, 50);
+    std::vector<TPointF> added;
+    for (int i = 0; i < 3000; ++i) {
+        const TPointF p{float(coordinate(random)) * 10, float(coordinate(random)) * 10};
+        list.AddTile(shape, p);
+        added.push_back(p);
+        if (i % 500 == 0) {
+            EXPECT_TRUE(list.FindKey(p, 0).Found);
+        }
+    }
+    ASSERT_EQ(list.IndexSize(0), 3000);
+    for (int i = 1; i < list.IndexSize(0); ++i) {
+        ASSERT_LE(ComparePointsExact(list.IndexItem(0, i - 1).BasePointKey(), list.IndexItem(0, i).BasePointKey()), 0);
+    }
+    for (const TPointF& p : added) {
+        const TFindResult r = list.FindKey(p, 0);
+        ASSERT_TRUE(r.Found);
+        ASSERT_EQ(list.Items(r.ItemIndex).BasePointKey(), p);
+    }
+    // Deleting a tile that has not been sorted in yet.
+    list.AddTile(shape, {12345, 0});
+    list.Delete(list.Count() - 1);
+    EXPECT_FALSE(list.FindKey({12345, 0}, 0).Found);
+    EXPECT_EQ(list.IndexSize(0), list.Count());
+    EXPECT_EQ(list.ColorGroups().Items(0).TileCount(), list.Count()) << "a freed tile leaves its group";
+}

@@ -1,0 +1,361 @@
+// The project: its preconditions, the choice of tile and pattern through the
+// pick lists, the orientation, colour groups, and what it draws.
+
+#include "FillTestSupport.h"
+
+#include "model/Collage.h"
+#include "model/Parts.h"
+#include "model/TileLibrary.h"
+#include "support/FakeSheet.h"
+#include "support/ScriptedUi.h"
+
+#include <QImage>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+using namespace vk;
+using namespace vk::test;
+
+namespace {
+
+void addSegment(T_TnC_Ancestor& doc, TElementList& list, TPointF a, TPointF b) {
+    auto s = std::make_unique<TLinePrimitive>(&doc);
+    s->SetStart({a.X, a.Y, 1});
+    s->SetFinish({b.X, b.Y, 1});
+    list.Add(std::move(s));
+}
+
+void addSquare(T_TnC_Ancestor& doc, float x0, float y0, float size) {
+    const TPointF a{x0, y0}, b{x0 + size, y0}, c{x0 + size, y0 + size}, d{x0, y0 + size};
+    addSegment(doc, doc.Elements(), a, b);
+    addSegment(doc, doc.Elements(), b, c);
+    addSegment(doc, doc.Elements(), c, d);
+    addSegment(doc, doc.Elements(), d, a);
+}
+
+// A library of one 100 mm square tile (7) with one pattern (11).
+class TSquareLibrary final : public TTileLibrary {
+public:
+    TSquareLibrary() { SetTileDB(this); }
+    ~TSquareLibrary() override { SetTileDB(nullptr); }
+
+    bool StoreTile(TTile&) override { return false; }
+    void LoadTile(int id, TTile& tile, ViewRecord&) override {
+        if (id != 7) return;
+        tile.ID = 7;
+        tile.SetName(QStringLiteral("Квадрат"));
+        addSquare(tile, 0, 0, 100);
+    }
+    void StoreParts(int, TPartList&) override {}
+    void LoadParts(int, TPartList&) override {}
+    bool StorePattern(TCollage&) override { return false; }
+    void LoadPattern(int id, TCollage& pattern, ViewRecord&) override {
+        if (id != 11) return;
+        pattern.ID = 11;
+        pattern.SetName(QStringLiteral("Прямой"));
+        auto placement = std::make_unique<TTilePlacementPrimitive>(&pattern);
+        placement->SetTilePoint({0, 0, 1});
+        placement->SetPatternPoint({0, 0, 1});
+        placement->PlaceTile(*pattern.Tile, pattern.BasePoint.point());
+        pattern.Elements().Add(std::move(placement));
+        for (TPointF h : {TPointF{100, 0}, TPointF{0, 100}}) {
+            auto hand = std::make_unique<TPointPrimitive>(&pattern);
+            hand->SetPoint({h.X, h.Y, 1});
+            pattern.HandPoints().Add(std::move(hand));
+        }
+    }
+    void LoadView(int, ViewRecord& view) override { view.Scale = -1; }
+    void StoreView(int, const ViewRecord&) override {}
+    std::vector<TLibraryEntry> ListTiles() override { return {{7, QStringLiteral("Квадрат")}}; }
+    std::vector<TLibraryEntry> ListPatterns(int tileId) override {
+        return tileId == 7 ? std::vector<TLibraryEntry>{{11, QStringLiteral("Прямой")}} : std::vector<TLibraryEntry>{};
+    }
+};
+
+class TScriptedPickList final : public TPickList {
+public:
+    std::optional<std::int32_t> PickTile(const TPickRequest& request) override {
+        requests.push_back(request);
+        return tile;
+    }
+    std::optional<std::int32_t> PickPattern(const TPickRequest& request, std::int32_t, const TTile&) override {
+        requests.push_back(request);
+        return pattern;
+    }
+    std::optional<std::int32_t> tile;
+    std::optional<std::int32_t> pattern;
+    std::vector<TPickRequest> requests;
+};
+
+} // namespace
+
+TEST(Project, CheckReadyToFillNamesTheFirstThingMissing) {
+    struct Case {
+        const char* name;
+        bool border, tile, pattern, start;
+        const char* message; // nullptr: ready
+    };
+    const Case cases[] = {
+        {"nothing", false, false, false, false, "Нужно нарисовать участок!"},
+        {"a border", true, false, false, false, "Нужно выбрать плитку и узор,\r\nзадать начальную точку"},
+        {"a border and a start", true, false, false, true, "Нужно выбрать плитку и узор"},
+        {"a border and a tile", true, true, false, false, "Нужно выбрать узор\r\nзадать начальную точку"},
+        {"a border, a tile and a start", true, true, false, true, "Нужно выбрать узор"},
+        {"all but the start", true, true, true, false, "Нужно задать начальную точку"},
+        {"everything", true, true, true, true, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TScriptedUi ui;
+        TFillRig rig;
+        TProject& p = *rig.project;
+        if (c.border) {
+            addSquare(p, 0, 0, 1000);
+        }
+        if (c.tile) {
+            auto tile = std::make_unique<TTile>();
+            addSquare(*tile, 0, 0, 100);
+            p.UseTile(std::move(tile), nullptr);
+        }
+        if (c.pattern) {
+            auto pattern = std::make_unique<TCollage>(p.Tile());
+            auto placement = std::make_unique<TTilePlacementPrimitive>(pattern.get());
+            placement->PlaceTile(*p.Tile(), {0, 0});
+            pattern->Elements().Add(std::move(placement));
+            p.UsePattern(std::move(pattern));
+        }
+        if (c.start) {
+            p.SetStartPoint(50, 50);
+        }
+        p.SetModified(false);
+        const bool ready = p.Fill();
+        EXPECT_EQ(ready, c.message == nullptr);
+        if (c.message == nullptr) {
+            EXPECT_TRUE(ui.messages.empty());
+            EXPECT_EQ(p.LaidTiles().Count(), 1);
+            continue;
+        }
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].kind, TMessageKind::Warning);
+        EXPECT_EQ(ui.messages[0].buttons, TButtons::Ok);
+        EXPECT_EQ(ui.messages[0].text, QString::fromUtf8(c.message));
+        EXPECT_FALSE(p.Modified) << "a refused fill changes nothing";
+        EXPECT_FALSE(p.LayOnePattern());
+    }
+}
+
+TEST(Project, ChoosingTileAndPatternFromTheLibrary) {
+    TSquareLibrary library;
+    TScriptedUi ui;
+    TFillRig rig;
+    TProject& p = *rig.project;
+    TScriptedPickList pick;
+    p.SetPickList(&pick);
+    addSquare(p, 0, 0, 1000);
+    p.SetStartPoint(50, 50);
+
+    EXPECT_FALSE(p.SelectPattern());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("Сначала нужно выбрать плитку"));
+    EXPECT_EQ(ui.messages[0].kind, TMessageKind::Warning);
+    EXPECT_TRUE(pick.requests.empty());
+
+    EXPECT_FALSE(p.SelectTile()) << "a cancelled pick list changes nothing";
+    EXPECT_EQ(p.Tile(), nullptr);
+
+    pick.tile = 7;
+    ASSERT_TRUE(p.SelectTile());
+    ASSERT_EQ(pick.requests.size(), 2u);
+    EXPECT_EQ(pick.requests[1].Caption, QStringLiteral("Выбери плитку"));
+    EXPECT_EQ(pick.requests[1].KeyField, QStringLiteral("TileID"));
+    EXPECT_EQ(pick.requests[1].NameField, QStringLiteral("TileName"));
+    EXPECT_EQ(p.Tile()->Name(), QStringLiteral("Квадрат"));
+
+    pick.pattern = 11;
+    ASSERT_TRUE(p.SelectPattern());
+    EXPECT_EQ(pick.requests.back().Caption, QStringLiteral("Выбери узор"));
+    EXPECT_EQ(pick.requests.back().KeyField, QStringLiteral("CollageID"));
+    EXPECT_EQ(pick.requests.back().NameField, QStringLiteral("CollageName"));
+    EXPECT_EQ(pick.requests.back().Filter, QStringLiteral("TileID = 7"));
+    ASSERT_NE(p.WorkPattern(), nullptr);
+
+    ASSERT_TRUE(p.Fill());
+    rig.queue.RunUntilIdle(p);
+    EXPECT_EQ(p.LaidTiles().Count(), 121);
+
+    // The same pattern again: the laying goes and the orientation is 0.
+    p.SetOrientation(30);
+    ASSERT_TRUE(p.SelectPattern());
+    EXPECT_EQ(p.LaidTiles().Count(), 0);
+    EXPECT_EQ(p.Orientation(), 0.0f);
+
+    // A new tile after a fill drops the laying and the pattern; the start
+    // point and the border stay.
+    ASSERT_TRUE(p.Fill());
+    rig.queue.RunUntilIdle(p);
+    p.SetOrientation(45);
+    ASSERT_TRUE(p.SelectTile());
+    EXPECT_EQ(p.LaidTiles().Count(), 0);
+    EXPECT_EQ(p.Pattern(), nullptr);
+    EXPECT_EQ(p.WorkPattern(), nullptr);
+    EXPECT_EQ(p.Orientation(), 0.0f);
+    EXPECT_TRUE(p.StartPoint().isSet());
+    EXPECT_EQ(p.Elements().Count(), 4);
+
+    // Picked by name, as the command-line tool does.
+    TPickByName byName(QStringLiteral("квадрат"), QStringLiteral("ПРЯМОЙ"));
+    EXPECT_EQ(byName.PickTile({}), 7);
+    EXPECT_EQ(byName.PickPattern({}, 7, *p.Tile()), 11);
+    EXPECT_EQ(TPickByName(QStringLiteral("Круг"), {}).PickTile({}), std::nullopt);
+}
+
+TEST(Project, OrientationIsAbsolute) {
+    const auto workAfter = [](std::initializer_list<float> angles) {
+        TFillRig rig;
+        QJsonObject scene = squareScene();
+        scene["pattern"] = QJsonObject{{"placements", QJsonArray{placement(10, 0, 100, 0, 90), placement(0, 0, 0, 0, 0)}},
+                                       {"handPoints", QJsonArray{pt(200, 0), pt(0, 100)}}};
+        rig.load(scene);
+        for (float a : angles) {
+            rig.project->SetOrientation(a);
+        }
+        std::vector<float> values;
+        const TCollage& w = *rig.project->WorkPattern();
+        for (int i = 0; i < w.Elements().Count(); ++i) {
+            const TTilePlacementPrimitive& pl = *w.Placement(i);
+            values.insert(values.end(), {pl.Rotation(), pl.PatternPoint().X, pl.PatternPoint().Y,
+                                         pl.Tile().BasePoint.X, pl.Tile().BasePoint.Y});
+        }
+        for (int i = 0; i < w.HandPoints().Count(); ++i) {
+            const FlaggedPoint h = static_cast<const TPointPrimitive*>(w.HandPoints().Items(i))->Point();
+            values.insert(values.end(), {h.X, h.Y});
+        }
+        return values;
+    };
+    const std::vector<float> once = workAfter({60});
+    const std::vector<float> twice = workAfter({30, 60});
+    ASSERT_EQ(once.size(), twice.size());
+    for (std::size_t i = 0; i < once.size(); ++i) {
+        EXPECT_TRUE(nearlyEqual(once[i], twice[i], 1e-3)) << i << ": " << once[i] << " vs " << twice[i];
+    }
+    EXPECT_TRUE(nearlyEqual(once[0], 150.0, 1e-4)) << "the placement's angle plus the orientation";
+}
+
+TEST(Project, ColourGroups) {
+    TFillRig rig;
+    rig.load(squareScene());
+    rig.project->SetStartPoint(450, 450);
+    rig.project->LayOnePattern();
+    TTileList& list = rig.project->LaidTiles();
+    TLaidShape const* shape = &list.Items(0).Shape();
+    TTileContainer& a = list.AddTile(shape, {0, 0});
+    TTileContainer& b = list.AddTile(shape, {100, 0});
+    const TColorController& groups = list.ColorGroups();
+    ASSERT_EQ(groups.Count(), 1);
+    EXPECT_EQ(groups.TileCounts(0), 3);
+
+    b.SetColor(0xFF112233u);
+    ASSERT_EQ(groups.Count(), 2);
+    EXPECT_EQ(groups.Colors(1), 0xFF112233u);
+
+    // Recolouring to the same colour moves the tile to its group's end.
+    a.SetColor(DefaultTileColor);
+    EXPECT_EQ(groups.Items(0).GroupTiles.back(), &a);
+
+    // The only tile of a group: the group goes, and comes back last.
+    b.SetColor(0xFF112233u);
+    ASSERT_EQ(groups.Count(), 2);
+    EXPECT_EQ(groups.Colors(0), DefaultTileColor);
+    EXPECT_EQ(groups.Colors(1), 0xFF112233u);
+    a.SetColor(0xFF112233u);
+    list.Items(0).SetColor(0xFF112233u);
+    ASSERT_EQ(groups.Count(), 1) << "a group lives while it has tiles";
+    EXPECT_EQ(groups.Colors(0), 0xFF112233u);
+    EXPECT_EQ(groups.FindColor(DefaultTileColor), nullptr);
+
+    a.SetMarked(true);
+    EXPECT_EQ(rig.project->MarkedTiles().size(), 1u);
+    a.SetMarked(false);
+    EXPECT_TRUE(rig.project->MarkedTiles().empty());
+
+    // The sorted index sees every tile, whatever order they came in.
+    EXPECT_TRUE(list.FindKey({100, 0}, 0).Found);
+    EXPECT_EQ(list.FindKey({100, 0}, 0).ItemIndex, b.Index());
+    EXPECT_FALSE(list.FindKey({100, 1}, 0).Found);
+}
+
+TEST(Project, DrawsLaidTilesOnlyWhenNoRunIsPending) {
+    TFakeSheet sheet;
+    TFillRig rig;
+    rig.load(squareScene());
+    const auto pixelAt = [&](TPointF world, bool useCache = true) {
+        QImage image(200, 200, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter g(&image);
+        QTransform view;
+        view.translate(10, 190);
+        view.scale(0.18, -0.18);
+        g.setTransform(view);
+        if (useCache) {
+            rig.project->Draw(g, sheet, false, nullptr);
+        } else {
+            rig.project->PaintTiles(g, sheet, sheet.Palette().BlackPen, false);
+        }
+        g.end();
+        return image.pixel(view.map(QPointF(world.X, world.Y)).toPoint());
+    };
+    rig.project->SetStepBudget(std::chrono::microseconds(0));
+    rig.project->Fill();
+    ASSERT_TRUE(rig.project->IsRunning());
+    EXPECT_EQ(qRed(pixelAt({100, 100})), 255) << "no laid tiles while the fill runs";
+
+    rig.queue.RunUntilIdle(*rig.project);
+    EXPECT_EQ(qRed(pixelAt({100, 100})), 229) << "the default colour";
+    EXPECT_EQ(qRed(pixelAt({-30, 100})), 255) << "tiles are clipped to the site";
+
+    // A recolour shows at once, although the picture of the tiles is kept.
+    rig.project->LaidTiles().Items(0).SetColor(0xFF0000FFu);
+    EXPECT_EQ(pixelAt({100, 100}), qRgb(0, 0, 255));
+    EXPECT_EQ(pixelAt({100, 100}, false), qRgb(0, 0, 255));
+
+    // Remembered tiles without a marked one: nothing extra, no failure.
+    rig.project->RememberedTiles().push_back(&rig.project->LaidTiles().Items(1));
+    pixelAt({0, 0});
+    rig.project->RememberedTiles().clear();
+}
+
+TEST(Project, SceneTakesTileAndPatternFromTheLibrary) {
+    const QJsonObject base{{"border", rect(0, 0, 1000, 1000)}, {"start", pt(50, 50)}};
+    struct Case {
+        const char* name;
+        QJsonObject tile;
+        QJsonObject pattern;
+        const char* problem; // empty: fills
+        bool withLibrary = true;
+    };
+    const Case cases[] = {
+        {"both from the library, names in any case", QJsonObject{{"library", "КВАДРАТ"}}, QJsonObject{{"library", "прямой"}}, ""},
+        {"a tile the library does not hold", QJsonObject{{"library", "Круг"}}, QJsonObject{{"library", "Прямой"}},
+         "В библиотеке нет плитки \"Круг\""},
+        {"a pattern of another tile", QJsonObject{{"library", "Квадрат"}}, QJsonObject{{"library", "Ёлочка"}},
+         "В библиотеке нет узора \"Ёлочка\" для плитки \"Квадрат\""},
+        {"no library at all", QJsonObject{{"library", "Квадрат"}}, QJsonObject{{"library", "Прямой"}},
+         "Библиотека плиток недоступна (нужна для плитки \"Квадрат\")", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::optional<TSquareLibrary> library;
+        if (c.withLibrary) {
+            library.emplace();
+        }
+        QJsonObject scene = base;
+        scene["tile"] = c.tile;
+        scene["pattern"] = c.pattern;
+        TFillRig rig;
+        EXPECT_EQ(LoadScene(scene, *rig.project), QString::fromUtf8(c.problem));
+        if (*c.problem == 0) {
+            rig.fill();
+            EXPECT_EQ(rig.project->LaidTiles().Count(), 121);
+        }
+    }
+}
