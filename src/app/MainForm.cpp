@@ -2,18 +2,36 @@
 
 #include "app/About.h"
 #include "app/ConfigForm.h"
+#include "app/EditComment.h"
 #include "app/ExternalLinks.h"
 #include "app/HelpViewer.h"
 #include "app/Icons.h"
+#include "app/LittleDialog.h"
+#include "app/ReportDialog.h"
+#include "editors/ElementListEditor.h"
+#include "editors/SelectTile.h"
+#include "geometry/GraphicPrimitive.h"
+#include "geometry/NumberFormat.h"
+#include "geometry/UserInterface.h"
+#include "model/Collage.h"
 #include "model/Config.h"
+#include "model/Project.h"
+#include "model/Tile.h"
+#include "model/TileLibrary.h"
 #include "sheet/PlanSheet.h"
+#include "sheet/PrimEditWindow.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QToolBar>
+#include <cmath>
 
 namespace vk {
 
@@ -44,8 +62,20 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     ProjectPlanSheet->AddViewMenuItems(mnuSite);
     ProjectPlanSheet->SetUnits(GlobalConfig().DisplayUnits);
 
-    ProjectPlanSheet->OnPSMiniButtonClick = [this] { Action("acMinidisplay")->setChecked(false); };
-    ProjectPlanSheet->OnPSPrStatusButtonClick = [this] { Action("acPrStatus")->setChecked(false); };
+    bindSheet();
+
+    FillProgressLabel = new QLabel(this);
+    FillProgressLabel->setObjectName(QStringLiteral("FillProgressLabel"));
+    FillCancelButton = new QPushButton(QStringLiteral("Прервать заполнение"), this);
+    FillCancelButton->setObjectName(QStringLiteral("FillCancelButton"));
+    connect(FillCancelButton, &QPushButton::clicked, this, [this] {
+        if (m_project && m_project->CancelFill()) {
+            ProjectPlanSheet->InvalidateView();
+        }
+    });
+    statusBar()->addPermanentWidget(FillProgressLabel);
+    statusBar()->addPermanentWidget(FillCancelButton);
+    showFillProgress(false, 0);
 
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
@@ -54,7 +84,14 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     UpdateActions();
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain() {
+    // The sheet outlives nothing of the project: drop its handlers first.
+    ProjectPlanSheet->OnPSPaint = nullptr;
+    ProjectPlanSheet->OnPSMiniPaint = nullptr;
+    unbindMouse();
+    m_newElement.reset();
+    m_project.reset();
+}
 
 QAction* TfrmMain::makeAction(const char* name, const QString& caption, const QString& hint,
                               TEnable rule, bool checkable) {
@@ -73,6 +110,7 @@ void TfrmMain::buildActions() {
     using E = TEnable;
     auto* acNew = makeAction("acNewProject", QStringLiteral("Новый"), {}, E::Always);
     acNew->setShortcut(QKeySequence(QStringLiteral("Ctrl+N")));
+    connect(acNew, &QAction::triggered, this, &TfrmMain::acNewProjectExecute);
     auto* acOpen = makeAction("acOpenProject", QStringLiteral("Открыть"), {}, E::Always);
     acOpen->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
     auto* acSave = makeAction("acSaveProject", QStringLiteral("Сохранить"), {}, E::Project);
@@ -82,46 +120,73 @@ void TfrmMain::buildActions() {
     connect(acExit, &QAction::triggered, this, &QWidget::close);
 
     makeAction("acTileEditor", QStringLiteral("Редактор плиток"), {}, E::Always);
-    makeAction("acSelectTile", QStringLiteral("Выбрать плитку"), {}, E::Project);
-    makeAction("acSelectCollage", QStringLiteral("Выбрать узор"), {}, E::Project);
-    makeAction("acOrientation", QStringLiteral("Ориентация кладки"), {}, E::Project);
-    makeAction("acFill", QStringLiteral("Заполнить"), {}, E::Project);
-    makeAction("acFill1", QStringLiteral("Положить один узор"), {}, E::Project);
-    makeAction("acDelTiles", QStringLiteral("Удалить плитки"), {}, E::ProjectWithLaidTiles);
-    makeAction("acReport", QStringLiteral("Отчет"), {}, E::Project);
-    makeAction("acEditComment", QStringLiteral("Комментарий"), {}, E::Project);
-    makeAction("acBorderList", QStringLiteral("Список границ участка"), {}, E::Project);
-    makeAction("acLine", QStringLiteral("Отрезок"), {}, E::Project, true);
-    makeAction("acMenuLine", QStringLiteral("Отрезок"), {}, E::Project, true);
-    makeAction("acArc", QStringLiteral("Дуга"), {}, E::Project, true);
-    makeAction("acMenuArc", QStringLiteral("Дуга"), {}, E::Project, true);
-    makeAction("acStartPointSet", QStringLiteral("Задать начальную точку"), {},
-               E::ProjectWithBorder, true);
-    makeAction("acMenuStartPointSet", QStringLiteral("Задать начальную точку"), {},
-               E::ProjectWithBorder, true);
-    makeAction("acStartPointEdit", QStringLiteral("Корректировать начальную точку"), {},
-               E::ProjectWithBorder);
-    makeAction("acSelectElement", QStringLiteral("Отметить границу участка"),
-               QStringLiteral("Отметить границу участка. При большом увеличении удерживайте Ctrl"),
-               E::ProjectWithBorder, true);
-    makeAction("acEditPrimitive", QStringLiteral("Редактировать"), {}, E::Always);
-    makeAction("acDeletePrimitive", QStringLiteral("Удалить"), {}, E::Always);
+    const auto on = [this](QAction* action, auto handler) {
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    on(makeAction("acSelectTile", QStringLiteral("Выбрать плитку"), {}, E::Project), [this] {
+        if (m_project && m_project->SelectTile()) ProjectPlanSheet->InvalidateView();
+    });
+    on(makeAction("acSelectCollage", QStringLiteral("Выбрать узор"), {}, E::Project), [this] {
+        if (m_project && m_project->SelectPattern()) ProjectPlanSheet->InvalidateView();
+    });
+    on(makeAction("acOrientation", QStringLiteral("Ориентация кладки"), {}, E::Project),
+       &TfrmMain::acOrientationExecute);
+    on(makeAction("acFill", QStringLiteral("Заполнить"), {}, E::Project), [this] {
+        if (m_project && m_project->Fill()) ProjectPlanSheet->InvalidateView();
+    });
+    on(makeAction("acFill1", QStringLiteral("Положить один узор"), {}, E::Project), [this] {
+        if (m_project && m_project->LayOnePattern()) ProjectPlanSheet->InvalidateView();
+    });
+    on(makeAction("acDelTiles", QStringLiteral("Удалить плитки"), {}, E::ProjectWithLaidTiles),
+       &TfrmMain::acDelTilesExecute);
+    on(makeAction("acReport", QStringLiteral("Отчет"), {}, E::Project), [this] {
+        if (m_project) ShowReport(*m_project, this);
+    });
+    on(makeAction("acEditComment", QStringLiteral("Комментарий"), {}, E::Project),
+       &TfrmMain::acEditCommentExecute);
+    on(makeAction("acBorderList", QStringLiteral("Список границ участка"), {}, E::Project),
+       &TfrmMain::acBorderListExecute);
+    on(makeAction("acLine", QStringLiteral("Отрезок"), {}, E::Project, true),
+       [this](bool down) { drawingTool(TTool::Line, down); });
+    on(makeAction("acMenuLine", QStringLiteral("Отрезок"), {}, E::Project, true),
+       [this] { menuTwin("acMenuLine", "acLine"); });
+    on(makeAction("acArc", QStringLiteral("Дуга"), {}, E::Project, true),
+       [this](bool down) { drawingTool(TTool::Arc, down); });
+    on(makeAction("acMenuArc", QStringLiteral("Дуга"), {}, E::Project, true),
+       [this] { menuTwin("acMenuArc", "acArc"); });
+    on(makeAction("acStartPointSet", QStringLiteral("Задать начальную точку"), {},
+                  E::ProjectWithBorder, true),
+       [this](bool down) { startPointTool(down); });
+    on(makeAction("acMenuStartPointSet", QStringLiteral("Задать начальную точку"), {},
+                  E::ProjectWithBorder, true),
+       [this] { menuTwin("acMenuStartPointSet", "acStartPointSet"); });
+    on(makeAction("acStartPointEdit", QStringLiteral("Корректировать начальную точку"), {},
+                  E::ProjectWithBorder),
+       &TfrmMain::acStartPointEditExecute);
+    on(makeAction("acSelectElement", QStringLiteral("Отметить границу участка"),
+                  QStringLiteral("Отметить границу участка. При большом увеличении удерживайте Ctrl"),
+                  E::ProjectWithBorder, true),
+       [this](bool down) { selectElementTool(down); });
+    on(makeAction("acEditPrimitive", QStringLiteral("Редактировать"), {}, E::Always),
+       &TfrmMain::acEditPrimitiveExecute);
+    on(makeAction("acDeletePrimitive", QStringLiteral("Удалить"), {}, E::Always),
+       &TfrmMain::acDeletePrimitiveExecute);
+    // Marking, colours, textures and printing arrive with their own
+    // commands; until then they stay disabled, as does the halves check,
+    // which nothing defines yet.
     makeAction("acPointer", QStringLiteral("Выделить плитку"), QStringLiteral("Отметить плитку"),
-               E::ProjectWithLaidTiles, true);
-    makeAction("acMenuPointer", QStringLiteral("Отметить плитку"), {}, E::ProjectWithLaidTiles,
-               true);
-    makeAction("acFixSel", QStringLiteral("Запомнить выделенные плитки"), {},
-               E::ProjectWithMarkedTiles);
-    makeAction("acMultiplySelection", QStringLiteral("Размножить выделение"), {},
-               E::ProjectWithLaidAndMarkedTiles);
-    makeAction("acSetColor", QStringLiteral("Изменить цвет"), {}, E::ProjectWithMarkedTiles);
-    makeAction("acClearSelection", QStringLiteral("Сбросить выделение"), {},
-               E::ProjectWithMarkedTiles);
-    makeAction("acAssignTexture", QStringLiteral("Назначить текстуру"), {}, E::Project);
-    makeAction("acDropTexture", QStringLiteral("Удалить текстуру"), {}, E::ProjectWithTexture);
-    makeAction("acPrint", QStringLiteral("Печать"), QStringLiteral("Печать проекта"), E::Project);
-    makeAction("acPrintReg", QStringLiteral("Выделить область для печати"), {}, E::Project, true);
-    makeAction("acCheckParts", QStringLiteral("Проверить половинки"), {}, E::Project, true);
+               E::Never, true);
+    makeAction("acMenuPointer", QStringLiteral("Отметить плитку"), {}, E::Never, true);
+    makeAction("acFixSel", QStringLiteral("Запомнить выделенные плитки"), {}, E::Never);
+    makeAction("acMultiplySelection", QStringLiteral("Размножить выделение"), {}, E::Never);
+    makeAction("acSetColor", QStringLiteral("Изменить цвет"), {}, E::Never);
+    makeAction("acClearSelection", QStringLiteral("Сбросить выделение"), {}, E::Never);
+    makeAction("acAssignTexture", QStringLiteral("Назначить текстуру"), {}, E::Never);
+    makeAction("acDropTexture", QStringLiteral("Удалить текстуру"), {}, E::Never);
+    makeAction("acPrint", QStringLiteral("Печать"), QStringLiteral("Печать проекта"), E::Never);
+    makeAction("acPrintReg", QStringLiteral("Выделить область для печати"), {}, E::Never, true);
+    makeAction("acCheckParts", QStringLiteral("Проверить половинки"), {}, E::Never, true);
 
     auto* acScaleUp = makeAction("acScaleUp", QStringLiteral("Увеличить"), {}, E::Always);
     connect(acScaleUp, &QAction::triggered, this, [this] { ProjectPlanSheet->ZoomIn(); });
@@ -215,6 +280,11 @@ void TfrmMain::buildMenus() {
     mnuHelp->addAction(Action("acSupport"));
     mnuHelp->addSeparator();
     mnuHelp->addAction(Action("acAbout"));
+
+    // The sheet's pop-up menu of the border-selection tool.
+    ElementMenu = new QMenu(this);
+    ElementMenu->addAction(Action("acEditPrimitive"));
+    ElementMenu->addAction(Action("acDeletePrimitive"));
 }
 
 void TfrmMain::buildToolBar() {
@@ -264,12 +334,18 @@ bool TfrmMain::IsEnabled(TEnable rule) const {
     case TEnable::Never:
         return false;
     case TEnable::Project:
-    case TEnable::ProjectWithBorder:
-    case TEnable::ProjectWithLaidTiles:
-    case TEnable::ProjectWithMarkedTiles:
-    case TEnable::ProjectWithLaidAndMarkedTiles:
-    case TEnable::ProjectWithTexture:
         return HasProject();
+    case TEnable::ProjectWithBorder:
+        return HasProject() && m_project->Elements().Count() > 0;
+    case TEnable::ProjectWithLaidTiles:
+        return HasProject() && m_project->LaidTiles().Count() > 0;
+    case TEnable::ProjectWithMarkedTiles:
+        return HasProject() && !m_project->MarkedTiles().empty();
+    case TEnable::ProjectWithLaidAndMarkedTiles:
+        return HasProject() && m_project->LaidTiles().Count() > 0 &&
+               !m_project->MarkedTiles().empty();
+    case TEnable::ProjectWithTexture:
+        return HasProject() && m_project->TextureBrush() != nullptr;
     }
     return false;
 }
@@ -299,6 +375,531 @@ void TfrmMain::acParamsExecute() {
     if (GlobalConfig().DisplayUnits != oldFactor) {
         ProjectPlanSheet->ChangeUnits(GlobalConfig().DisplayUnits);
     }
+}
+
+// --- the project ---------------------------------------------------------------
+
+namespace {
+
+class TLayPatternEvent : public QEvent {
+public:
+    explicit TLayPatternEvent(std::uint64_t run) : QEvent(TfrmMain::LayPatternEventType), Run(run) {}
+    std::uint64_t Run;
+};
+
+// The main window's preview draws a pattern's hand point marks at a pick
+// tolerance of its own: four pixels of the preview, not of the sheet.
+class TPreviewSheet final : public TDrawingSheet {
+public:
+    TPreviewSheet(TDrawingSheet& sheet, float pickTolerance) : m_sheet(sheet), m_pick(pickTolerance) {}
+    [[nodiscard]] float PickTolerance() const override { return m_pick; }
+    [[nodiscard]] int UnitDivisor() const override { return m_sheet.UnitDivisor(); }
+    [[nodiscard]] QString GetUnitName() const override { return m_sheet.GetUnitName(); }
+    [[nodiscard]] const TSheetPalette& Palette() const override { return m_sheet.Palette(); }
+    void SetElementInfo(const QString&) override {}
+    void ClearElementInfo() override {}
+    void ShowViewImage() override {}
+    [[nodiscard]] QPainter* ViewGraphics() override { return nullptr; }
+    void InvalidateView() override {}
+    [[nodiscard]] QSizeF ViewSizeMillimetres() const override { return m_sheet.ViewSizeMillimetres(); }
+    void SetView(const ViewRecord&) override {}
+
+private:
+    TDrawingSheet& m_sheet;
+    float m_pick;
+};
+
+// Keeps the tile a pattern preview is drawn with alive as long as the preview.
+class TPatternPreview final : public TCollage {
+public:
+    explicit TPatternPreview(std::unique_ptr<TTile> tile) : TCollage(tile.get()), m_tile(std::move(tile)) {}
+    ~TPatternPreview() override { Elements().Clear(); }
+
+private:
+    std::unique_ptr<TTile> m_tile;
+};
+
+} // namespace
+
+const QEvent::Type TfrmMain::LayPatternEventType = static_cast<QEvent::Type>(QEvent::registerEventType());
+const QEvent::Type TfrmMain::FillDoneEventType = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+void TfrmMain::bindSheet() {
+    ProjectPlanSheet->OnPSPaint = [this](QPainter& g) { paintProject(g); };
+    ProjectPlanSheet->OnPSMiniPaint = [this](QPainter& g) {
+        if (m_project) {
+            m_project->DrawElements(g, *ProjectPlanSheet, &ProjectPlanSheet->Palette().BlackPen);
+        }
+    };
+    ProjectPlanSheet->OnPSMiniButtonClick = [this] { Action("acMinidisplay")->setChecked(false); };
+    ProjectPlanSheet->OnPSPrStatusButtonClick = [this] { Action("acPrStatus")->setChecked(false); };
+    QWidget* view = ProjectPlanSheet->FScrollBox->viewport();
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& pos) {
+        if (m_popup != nullptr && m_project) {
+            m_popup->exec(view->mapToGlobal(pos));
+        }
+    });
+}
+
+void TfrmMain::replaceProject(std::unique_ptr<TProject> project) {
+    m_newElement.reset();
+    m_project = std::move(project);
+    if (m_project) {
+        m_project->SetPickList(this);
+    }
+    showFillProgress(false, 0);
+    ProjectPlanSheet->ClearElementInfo();
+    ProjectPlanSheet->InvalidateView();
+}
+
+void TfrmMain::updateCaption(const QString& name) {
+    setWindowTitle(name.isEmpty() ? m_baseCaption : QStringLiteral("%1 - %2").arg(m_baseCaption, name));
+}
+
+bool TfrmMain::QuerySave() {
+    if (!m_project) {
+        return true;
+    }
+    // No step of a running fill may act on the next project.
+    m_project->CancelFill();
+    return true;
+}
+
+void TfrmMain::acNewProjectExecute() {
+    if (m_project && !QuerySave()) {
+        return;
+    }
+    replaceProject(nullptr);
+    replaceProject(std::make_unique<TProject>(
+        this, [this](const QString& name) { updateCaption(name); }, ProjectPlanSheet, this));
+    updateCaption(m_project->Name());
+    ResetTools();
+    ProjectPlanSheet->InvalidateView();
+}
+
+void TfrmMain::acOrientationExecute() {
+    if (!m_project) {
+        return;
+    }
+    const std::optional<QString> text =
+        ui().inputText(QStringLiteral("Ориентация кладки"),
+                       QStringLiteral("Угол поворота кладки, градусов (от -360 до 360):"),
+                       formatFixed(m_project->Orientation(), 2));
+    if (!text) {
+        return;
+    }
+    const std::optional<double> angle = parseNumber(*text);
+    if (!angle || *angle < -360.0 || *angle > 360.0) {
+        ui().warning(QStringLiteral("Угол поворота кладки должен быть числом от -360 до 360 градусов."));
+        return;
+    }
+    if (m_project->SetOrientation(float(*angle))) {
+        ProjectPlanSheet->InvalidateView();
+    }
+}
+
+void TfrmMain::acDelTilesExecute() {
+    if (!m_project) {
+        return;
+    }
+    if (ui().confirm(QStringLiteral("Удалить все плитки?"), TButtons::YesNo) == TAnswer::Yes) {
+        m_project->ClearLaidTiles();
+        ProjectPlanSheet->InvalidateView();
+    }
+}
+
+void TfrmMain::acEditCommentExecute() {
+    if (!m_project) {
+        return;
+    }
+    QString comment = m_project->Comment;
+    if (EditComment(this, comment)) {
+        m_project->Comment = comment;
+        m_project->SetModified(true);
+    }
+}
+
+void TfrmMain::acBorderListExecute() {
+    if (!m_project) {
+        return;
+    }
+    m_project->SetCurrent(nullptr);
+    TfrmElListEditor dialog(this, m_project->Elements(), *ProjectPlanSheet, *m_project,
+                            QStringLiteral("Список границ участка"));
+    dialog.exec();
+    ProjectPlanSheet->ShowViewImage();
+    ProjectPlanSheet->InvalidateView();
+}
+
+void TfrmMain::acEditPrimitiveExecute() {
+    if (!m_project || m_project->Current() == nullptr) {
+        return;
+    }
+    if (TfrmPrimEdit::Edit(this, *m_project->Current(), ProjectPlanSheet->UnitDivisor(),
+                           ProjectPlanSheet->GetUnitName())) {
+        ProjectPlanSheet->InvalidateView();
+    }
+}
+
+void TfrmMain::acDeletePrimitiveExecute() {
+    if (!m_project || m_project->Current() == nullptr) {
+        return;
+    }
+    if (ui().confirm(QStringLiteral("Удалить?"), TButtons::YesNo) != TAnswer::Yes) {
+        return;
+    }
+    TGraphicPrimitive* element = m_project->Current();
+    m_project->SetCurrent(nullptr);
+    m_project->RemoveElement(m_project->Elements(), element);
+    ProjectPlanSheet->InvalidateView();
+}
+
+void TfrmMain::acStartPointEditExecute() {
+    if (!m_project) {
+        return;
+    }
+    if (TfrmLittleDialog::EditElement(this, m_project->StartPointElement(),
+                                      ProjectPlanSheet->UnitDivisor(),
+                                      ProjectPlanSheet->GetUnitName(),
+                                      QStringLiteral("Начальная точка"))) {
+        ProjectPlanSheet->InvalidateView();
+    }
+}
+
+// --- drawing -----------------------------------------------------------------------
+
+void TfrmMain::paintProject(QPainter& g) {
+    if (!m_project) {
+        return;
+    }
+    m_project->Draw(g, *ProjectPlanSheet, false, &ProjectPlanSheet->Palette().BlackPen);
+    if (m_project->LaidTiles().Count() == 0 && m_project->Tile() != nullptr) {
+        paintPreview(g);
+    }
+}
+
+void TfrmMain::paintPreview(QPainter& g) {
+    TShapePath path;
+    TCollage* pattern = m_project->Pattern();
+    if (pattern != nullptr) {
+        for (int i = 0; i < pattern->Elements().Count(); ++i) {
+            pattern->Elements().Items(i)->AddToPath(path);
+        }
+        for (int i = 0; i < pattern->HandPoints().Count(); ++i) {
+            pattern->HandPoints().Items(i)->AddToPath(path);
+        }
+    } else {
+        path = TElementList::BuildPath(float(GlobalConfig().TileLinkTolerance), *m_project->Tile(), false);
+    }
+    const QRectF bounds = path.Bounds();
+    if (!(bounds.width() > 0) || !(bounds.height() > 0)) {
+        return;
+    }
+    // 64 x 64 pixels in the top-right corner of the view, y upwards.
+    const double s = std::min(64.0 / bounds.width(), 64.0 / bounds.height());
+    const double boxWidth = bounds.width() * s + 20.0;
+    const double boxHeight = bounds.height() * s + 20.0;
+    const double left = g.device()->width() - boxWidth - 8.0;
+    const double top = 8.0;
+    g.save();
+    g.resetTransform();
+    g.fillRect(QRectF(left, top, boxWidth, boxHeight), ProjectPlanSheet->Palette().GreyGlassBrush);
+    g.setTransform(QTransform(s, 0, 0, -s, left + 10.0 - bounds.left() * s, top + 10.0 + bounds.bottom() * s));
+    const QPen& pen = ProjectPlanSheet->Palette().BlackPen;
+    if (pattern != nullptr) {
+        TPreviewSheet preview(*ProjectPlanSheet, float(4.0 / s));
+        pattern->Draw(g, preview, true, &pen);
+    } else {
+        m_project->Tile()->DrawOutline(g, *ProjectPlanSheet, &pen);
+    }
+    g.restore();
+}
+
+// --- the fill's steps -------------------------------------------------------------------
+
+void TfrmMain::PostLayStep(std::uint64_t run) {
+    QCoreApplication::postEvent(this, new TLayPatternEvent(run));
+}
+
+void TfrmMain::PostFillDone() { QCoreApplication::postEvent(this, new QEvent(FillDoneEventType)); }
+
+void TfrmMain::FillProgress(int tilesLaid, int pendingSteps) {
+    showFillProgress(pendingSteps > 0, tilesLaid);
+}
+
+void TfrmMain::showFillProgress(bool running, int tilesLaid) {
+    FillProgressLabel->setText(running ? QStringLiteral("Заполнение: уложено плиток %1").arg(tilesLaid)
+                                       : QString());
+    FillProgressLabel->setVisible(running);
+    FillCancelButton->setVisible(running);
+}
+
+bool TfrmMain::event(QEvent* event) {
+    if (event->type() == LayPatternEventType) {
+        // A step that arrives with no project, or for another project's run,
+        // is dropped.
+        if (m_project) {
+            m_project->HandleLayStep(static_cast<TLayPatternEvent*>(event)->Run);
+            if (!m_project->IsRunning()) {
+                showFillProgress(false, 0);
+            }
+        }
+        return true;
+    }
+    if (event->type() == FillDoneEventType) {
+        showFillProgress(false, 0);
+        ProjectPlanSheet->InvalidateView();
+        ui().information(QStringLiteral("Заполнение плиткой закончено"));
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+float TfrmMain::Scale() const { return ProjectPlanSheet->Scale(); }
+void TfrmMain::SetScale(float scale) { ProjectPlanSheet->SetScale(scale); }
+int TfrmMain::UnitFactor() const { return ProjectPlanSheet->UnitFactor(); }
+double TfrmMain::LogicalDpi() const { return ProjectPlanSheet->Geometry().Dpi(); }
+void TfrmMain::UpdateNow() { ProjectPlanSheet->FScrollBox->viewport()->repaint(); }
+
+// --- pick lists -----------------------------------------------------------------------
+
+std::optional<std::int32_t> TfrmMain::PickTile(const TPickRequest& request) {
+    TTileLibrary* library = TileDB();
+    if (library == nullptr) {
+        ui().warning(QStringLiteral("Библиотека плиток недоступна."));
+        return std::nullopt;
+    }
+    std::vector<TPickRow> rows;
+    for (const TLibraryEntry& e : library->ListTiles()) {
+        rows.push_back({e.ID, e.Name});
+    }
+    TfrmSelectTile pick(this, std::move(rows), nullptr, request.Caption);
+    pick.PreviewCallback = [](int id, TPlanSheet& sheet, TTile*) {
+        auto tile = std::make_unique<TTile>();
+        tile->LoadIntoSheet(id, sheet);
+        return std::unique_ptr<T_TnC_Ancestor>(std::move(tile));
+    };
+    if (pick.exec() != QDialog::Accepted || pick.PickResult == -1) {
+        return std::nullopt;
+    }
+    return pick.PickResult;
+}
+
+std::optional<std::int32_t> TfrmMain::PickPattern(const TPickRequest& request, std::int32_t tileId,
+                                                  const TTile& tile) {
+    TTileLibrary* library = TileDB();
+    if (library == nullptr) {
+        ui().warning(QStringLiteral("Библиотека плиток недоступна."));
+        return std::nullopt;
+    }
+    std::vector<TPickRow> rows;
+    for (const TLibraryEntry& e : library->ListPatterns(tileId)) {
+        rows.push_back({e.ID, e.Name});
+    }
+    TfrmSelectTile pick(this, std::move(rows), nullptr, request.Caption);
+    pick.PreviewCallback = [&tile](int id, TPlanSheet& sheet, TTile*) {
+        auto copy = std::make_unique<TTile>();
+        copy->Assign(tile);
+        auto pattern = std::make_unique<TPatternPreview>(std::move(copy));
+        pattern->LoadIntoSheet(id, sheet);
+        return std::unique_ptr<T_TnC_Ancestor>(std::move(pattern));
+    };
+    if (pick.exec() != QDialog::Accepted || pick.PickResult == -1) {
+        return std::nullopt;
+    }
+    return pick.PickResult;
+}
+
+// --- tools -----------------------------------------------------------------------------
+
+void TfrmMain::bindMouse(TTool owner) {
+    m_mouseOwner = owner;
+    TPlanSheet* sheet = ProjectPlanSheet;
+    sheet->OnPSMouseDown = nullptr;
+    sheet->OnPSMouseMove = nullptr;
+    sheet->OnPSMouseUp = nullptr;
+    switch (owner) {
+    case TTool::Line:
+    case TTool::Arc:
+        sheet->OnPSMouseDown = [this](QObject*, Qt::MouseButton b, TShiftState, float x, float y) {
+            ElementClick(b, x, y);
+        };
+        sheet->OnPSMouseMove = [this](QObject*, TShiftState, float x, float y) { ElementTrack(x, y); };
+        break;
+    case TTool::StartPoint:
+        sheet->OnPSMouseDown = [this](QObject*, Qt::MouseButton, TShiftState, float x, float y) {
+            StartPointClick(x, y);
+        };
+        break;
+    case TTool::SelectElement:
+        sheet->OnPSMouseDown = [this](QObject*, Qt::MouseButton, TShiftState, float x, float y) {
+            BorderPick(x, y);
+        };
+        sheet->OnPSMouseMove = [this](QObject*, TShiftState shift, float x, float y) {
+            BorderDrag(shift, x, y);
+        };
+        break;
+    case TTool::None:
+        break;
+    }
+}
+
+void TfrmMain::unbindMouse() { bindMouse(TTool::None); }
+
+void TfrmMain::drawingTool(TTool tool, bool down) {
+    m_newElement.reset();
+    Action("acMenuStartPointSet")->setChecked(false);
+    const char* twin = tool == TTool::Line ? "acMenuLine" : "acMenuArc";
+    Action(twin)->setChecked(down);
+    m_popup = nullptr;
+    ProjectPlanSheet->RoundCoordinates = true;
+    if (down && m_project) {
+        m_newElement = CreatePrimitive(tool == TTool::Line ? pkSegment : pkArc, m_project.get());
+        bindMouse(tool);
+        setProperty("helpContext", 27);
+    } else {
+        unbindMouse();
+        setProperty("helpContext", HelpContext);
+    }
+}
+
+void TfrmMain::startPointTool(bool down) {
+    m_newElement.reset();
+    Action("acMenuStartPointSet")->setChecked(down);
+    m_popup = nullptr;
+    if (down && m_project) {
+        bindMouse(TTool::StartPoint);
+        setProperty("helpContext", 52);
+    } else {
+        unbindMouse();
+        setProperty("helpContext", HelpContext);
+    }
+}
+
+void TfrmMain::selectElementTool(bool down) {
+    m_newElement.reset();
+    Action("acMenuStartPointSet")->setChecked(false);
+    if (down && m_project) {
+        setProperty("helpContext", 47);
+        m_popup = ElementMenu;
+        bindMouse(TTool::SelectElement);
+        ProjectPlanSheet->RoundCoordinates = false;
+    } else {
+        setProperty("helpContext", HelpContext);
+        m_popup = nullptr;
+        if (m_project) {
+            m_project->SetCurrent(nullptr);
+        }
+        ProjectPlanSheet->InvalidateView();
+        unbindMouse();
+        ProjectPlanSheet->RoundCoordinates = true;
+    }
+}
+
+void TfrmMain::menuTwin(const char* twin, const char* button) {
+    if (qstrcmp(twin, "acMenuStartPointSet") != 0) {
+        Action("acMenuStartPointSet")->setChecked(false);
+    }
+    // The twin's own check has already been inverted by the menu.
+    const bool down = Action(QLatin1String(twin))->isChecked();
+    // The button follows the menu item (its group raises the others), then
+    // the tool command runs as if the button had been pressed.
+    Action(QLatin1String(button))->setChecked(down);
+    if (qstrcmp(button, "acStartPointSet") == 0) {
+        startPointTool(down);
+    } else {
+        drawingTool(qstrcmp(button, "acLine") == 0 ? TTool::Line : TTool::Arc, down);
+    }
+}
+
+void TfrmMain::ResetTools() {
+    m_newElement.reset();
+    for (const char* name : {"acMenuStartPointSet", "acStartPointSet", "acMenuLine", "acLine",
+                             "acMenuArc", "acArc", "acMenuPointer", "acPointer"}) {
+        QAction* a = Action(QLatin1String(name));
+        const QSignalBlocker quiet(a);
+        a->setChecked(false);
+    }
+    if (m_popup != ElementMenu) {
+        m_popup = nullptr;
+    }
+    if (m_mouseOwner == TTool::Line || m_mouseOwner == TTool::Arc || m_mouseOwner == TTool::StartPoint) {
+        unbindMouse();
+        ProjectPlanSheet->RoundCoordinates = true;
+        setProperty("helpContext", HelpContext);
+    }
+}
+
+void TfrmMain::ElementClick(Qt::MouseButton button, float x, float y) {
+    if (!m_project || !m_newElement) {
+        return;
+    }
+    if (button == Qt::RightButton) {
+        if (m_project->Elements().Count() == 0) {
+            m_project->ClearBasePoint();
+        }
+        m_newElement->ClearData();
+        ProjectPlanSheet->ShowViewImage();
+        return;
+    }
+    bool finished = false;
+    m_newElement->AddCreationPoint(*ProjectPlanSheet, finished, x, y);
+    if (finished) {
+        const std::int32_t kind = m_newElement->GetKind();
+        m_project->Elements().Add(std::move(m_newElement));
+        m_newElement = CreatePrimitive(kind, m_project.get());
+        ProjectPlanSheet->InvalidateView();
+    }
+}
+
+void TfrmMain::ElementTrack(float x, float y) {
+    if (!m_project || !m_newElement || !m_newElement->IsStarted()) {
+        return;
+    }
+    ProjectPlanSheet->ShowViewImage();
+    m_newElement->DrawTracking(*ProjectPlanSheet, &ProjectPlanSheet->Palette().DashPen, x, y);
+}
+
+void TfrmMain::StartPointClick(float x, float y) {
+    if (!m_project) {
+        return;
+    }
+    m_project->SetStartPoint(m_project->ToLocalX(x), m_project->ToLocalY(y));
+    ProjectPlanSheet->InvalidateView();
+    // The tool ends after one click.
+    Action("acMenuStartPointSet")->setChecked(false);
+    {
+        const QSignalBlocker quiet(Action("acStartPointSet"));
+        Action("acStartPointSet")->setChecked(false);
+    }
+    ProjectPlanSheet->OnPSMouseDown = nullptr;
+    m_mouseOwner = TTool::None;
+    setProperty("helpContext", HelpContext);
+}
+
+void TfrmMain::BorderPick(float x, float y) {
+    if (!m_project) {
+        return;
+    }
+    m_project->TrackPointer(*ProjectPlanSheet, {x, y}, ProjectPlanSheet->PickTolerance());
+    ProjectPlanSheet->InvalidateView();
+}
+
+void TfrmMain::BorderDrag(const TShiftState& shift, float x, float y) {
+    if (!m_project || !shift.left() || m_project->Current() == nullptr) {
+        return;
+    }
+    m_project->Current()->DragTo(*ProjectPlanSheet, x, y);
+    ProjectPlanSheet->InvalidateView();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    if (m_project && !QuerySave()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 } // namespace vk

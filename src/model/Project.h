@@ -57,6 +57,8 @@ public:
     [[nodiscard]] float Orientation() const { return m_orientation; }
     // Project-local; world = local + base point.
     [[nodiscard]] FlaggedPoint StartPoint() const;
+    // The start point as an element, for its property editor.
+    [[nodiscard]] TGraphicPrimitive& StartPointElement() { return *m_startPoint; }
     [[nodiscard]] TTileList& LaidTiles() { return m_laidTiles; }
     [[nodiscard]] const TTileList& LaidTiles() const { return m_laidTiles; }
     [[nodiscard]] const TBasePointList& BasePoints() const { return m_basePoints; }

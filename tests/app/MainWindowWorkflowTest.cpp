@@ -1,0 +1,287 @@
+// The main window used as a person uses it: through its commands and the
+// sheet's mouse, from a new project to a laid site and its report.
+
+#include "app/MainForm.h"
+#include "editors/SelectTile.h"
+#include "library/StarterLibrary.h"
+#include "library/TileDB.h"
+#include "model/Project.h"
+#include "sheet/PlanSheet.h"
+#include "support/ScriptedUi.h"
+#include "support/TempDir.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+#include <QProcess>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace vk;
+
+namespace {
+
+// A window over a library made from the starter description.
+class MainWindowWorkflow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QLocale::setDefault(QLocale::c());
+        QFile description(QStringLiteral(STARTER_DESCRIPTION));
+        ASSERT_TRUE(description.open(QIODevice::ReadOnly));
+        library = std::make_unique<TTileDB>(dir.file("DB"));
+        WriteStarterLibrary(ReadStarterDescription(description.readAll()), *library);
+        window = std::make_unique<TfrmMain>();
+        window->resize(1200, 800);
+        window->show();
+        QApplication::processEvents();
+        sheet()->SetScale(0.05);
+        sheet()->CenterOn(3000, 2000);
+        sheet()->RenderView();
+    }
+    void TearDown() override {
+        window.reset();
+        library.reset();
+        QLocale::setDefault(QLocale::system());
+    }
+
+    TPlanSheet* sheet() { return window->ProjectPlanSheet; }
+    TProject* project() { return window->Project(); }
+    // A person clicks only after the window went idle and enabled the command.
+    void run(const char* action) {
+        window->UpdateActions();
+        window->Action(QLatin1String(action))->trigger();
+    }
+    bool enabled(const char* action) {
+        window->UpdateActions();
+        return window->Action(QLatin1String(action))->isEnabled();
+    }
+
+    // A click of the view at a world point, as the mouse would deliver it.
+    void click(float x, float y, Qt::MouseButton button = Qt::LeftButton,
+               Qt::KeyboardModifiers keys = Qt::NoModifier) {
+        const QPointF p = sheet()->Geometry().WorldToDevice(x, y);
+        sheet()->TrackPointer(TPlanSheet::TMouseKind::Move, p, Qt::NoButton, {keys, Qt::NoButton});
+        sheet()->TrackPointer(TPlanSheet::TMouseKind::Down, p, button, {keys, button});
+        sheet()->TrackPointer(TPlanSheet::TMouseKind::Up, p, button, {keys, Qt::NoButton});
+    }
+
+    // Picks a row of the next pick list by its name.
+    static void pickNext(const QString& name) {
+        QTimer::singleShot(0, [name] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* pick = qobject_cast<TfrmSelectTile*>(w);
+                if (pick == nullptr || !pick->isVisible()) continue;
+                for (int row = 0; row < pick->dbgTiles->rowCount(); ++row) {
+                    if (pick->dbgTiles->item(row, 0)->text() == name) {
+                        pick->dbgTiles->setCurrentCell(row, 0);
+                    }
+                }
+                pick->btOk->click();
+                return;
+            }
+            ADD_FAILURE() << "no pick list";
+        });
+    }
+
+    // A 6 x 4 m site whose top is a half circle, with a 1 m square hole.
+    void drawSite() {
+        run("acLine");
+        click(0, 0);
+        click(6000, 0);
+        click(6000, 0);
+        click(6000, 4000);
+        run("acArc");
+        click(3000, 4000);
+        click(6000, 4000);
+        click(0, 4000);
+        run("acLine");
+        click(0, 4000);
+        click(0, 0);
+        const float hole[][2] = {{2000, 1000}, {3000, 1000}, {3000, 2000}, {2000, 2000}};
+        for (int i = 0; i < 4; ++i) {
+            click(hole[i][0], hole[i][1]);
+            click(hole[(i + 1) % 4][0], hole[(i + 1) % 4][1]);
+        }
+        run("acLine"); // the button up again
+    }
+
+    bool waitForFillDone(test::TScriptedUi& ui) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 60000) {
+            QApplication::processEvents();
+            for (const auto& m : ui.messages) {
+                if (m.text == QStringLiteral("Заполнение плиткой закончено")) return true;
+            }
+        }
+        return false;
+    }
+
+    test::TTempDir dir;
+    std::unique_ptr<TTileDB> library;
+    std::unique_ptr<TfrmMain> window;
+};
+
+} // namespace
+
+TEST_F(MainWindowWorkflow, DrawChooseFillAndReportAsTheCommandLineDoes) {
+    test::TScriptedUi ui;
+    run("acNewProject");
+    ASSERT_NE(project(), nullptr);
+    EXPECT_EQ(window->windowTitle(), QString("Vorkalo - Безымянный"));
+    EXPECT_FALSE(enabled("acStartPointSet")) << "an empty border has no start point yet";
+    EXPECT_FALSE(enabled("acSelectElement"));
+
+    drawSite();
+    ASSERT_EQ(project()->Elements().Count(), 8);
+    EXPECT_TRUE(enabled("acStartPointSet"));
+    EXPECT_TRUE(enabled("acSelectElement"));
+    EXPECT_FALSE(enabled("acDelTiles"));
+
+    run("acStartPointSet");
+    click(1000, 1000);
+    EXPECT_FALSE(window->Action("acStartPointSet")->isChecked()) << "the tool ends after one click";
+    EXPECT_TRUE(project()->StartPoint().isSet());
+
+    pickNext("Брусчатка 200×100×60");
+    run("acSelectTile");
+    ASSERT_NE(project()->Tile(), nullptr);
+    EXPECT_EQ(project()->Tile()->Name(), QString("Брусчатка 200×100×60"));
+    sheet()->RenderView(); // the preview of the chosen tile draws without trouble
+    pickNext("Вперевязку");
+    run("acSelectCollage");
+    ASSERT_NE(project()->Pattern(), nullptr);
+
+    run("acFill");
+    ASSERT_TRUE(waitForFillDone(ui));
+    EXPECT_FALSE(project()->IsRunning());
+    EXPECT_GT(project()->LaidTiles().Count(), 500);
+    EXPECT_TRUE(enabled("acDelTiles"));
+    const TReport report = project()->Report();
+
+    // The same scene through the command-line tool.
+    const QString scene = dir.file("scene.json");
+    QFile file(scene);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({"tile": {"library": "Брусчатка 200×100×60"}, "pattern": {"library": "Вперевязку"},
+        "border": [ {"segment": [[0,0],[6000,0]]}, {"segment": [[6000,0],[6000,4000]]},
+                    {"arc": {"centre": [3000,4000], "start": [6000,4000], "sweep": 180}},
+                    {"segment": [[0,4000],[0,0]]},
+                    {"segment": [[2000,1000],[3000,1000]]}, {"segment": [[3000,1000],[3000,2000]]},
+                    {"segment": [[3000,2000],[2000,2000]]}, {"segment": [[2000,2000],[2000,1000]]} ],
+        "start": [1000, 1000], "orientation": 0})");
+    file.close();
+    QProcess cli;
+    cli.start(QStringLiteral(CLI_TOOL), {"fill", scene, "--db", dir.file("DB"), "--json"});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    const QJsonObject json = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+    EXPECT_EQ(json["tiles"].toInt(), report.Tiles);
+    EXPECT_EQ(json["whole_total"].toInt(), report.WholeTotal);
+    EXPECT_EQ(json["pieces_total"].toInt(), report.PiecesTotal);
+    EXPECT_NEAR(json["area_m2"].toDouble(), report.AreaM2, 1e-4) << "the tool prints four decimals";
+
+    // "Удалить все плитки?" answered No changes nothing.
+    ui.answer(TAnswer::No);
+    run("acDelTiles");
+    EXPECT_EQ(project()->LaidTiles().Count(), report.Tiles);
+    ui.answer(TAnswer::Yes);
+    run("acDelTiles");
+    EXPECT_EQ(project()->LaidTiles().Count(), 0);
+}
+
+TEST_F(MainWindowWorkflow, RightClicksForgetTheElementBeingDrawn) {
+    test::TScriptedUi ui;
+    run("acNewProject");
+    run("acLine");
+    click(100, 100);
+    EXPECT_TRUE(project()->BasePoint.isSet());
+    click(500, 500, Qt::RightButton);
+    EXPECT_FALSE(project()->BasePoint.isSet()) << "an empty border forgets its base point";
+    EXPECT_FALSE(window->NewElement()->IsStarted());
+    click(1000, 0);
+    EXPECT_EQ(project()->BasePoint.X, 1000.0f) << "the next click sets it anew";
+    click(2000, 0);
+    ASSERT_EQ(project()->Elements().Count(), 1);
+    // A right click after the first click of the next segment discards it.
+    click(3000, 0);
+    click(0, 0, Qt::RightButton);
+    click(2000, 0);
+    click(2000, 1000);
+    ASSERT_EQ(project()->Elements().Count(), 2);
+    EXPECT_EQ(project()->Elements().Items(1)->GetStartPoint(), (TPointF{2000, 0}));
+    EXPECT_TRUE(project()->BasePoint.isSet()) << "a border with elements keeps its base point";
+}
+
+TEST_F(MainWindowWorkflow, ClicksSnapToHundredMillimetresAtMetresUnlessCtrl) {
+    test::TScriptedUi ui;
+    run("acNewProject");
+    sheet()->SetUnits(100);
+    sheet()->SetScale(1.0);
+    sheet()->CenterOn(0, 0);
+    sheet()->RenderView();
+    run("acLine");
+    click(1234.5f, 77);
+    click(2260, -149);
+    ASSERT_EQ(project()->Elements().Count(), 1);
+    EXPECT_EQ(project()->Elements().Items(0)->GetStartPoint(), (TPointF{1200, 100}));
+    EXPECT_EQ(project()->Elements().Items(0)->GetEndPoint(), (TPointF{2300, -100}));
+    click(1234.5f, 77, Qt::LeftButton, Qt::ControlModifier);
+    click(2260, -149, Qt::LeftButton, Qt::ControlModifier);
+    const TPointF start = project()->Elements().Items(1)->GetStartPoint();
+    EXPECT_NEAR(start.X, 1234.5f, 0.5f);
+    EXPECT_NEAR(start.Y, 77.0f, 0.5f);
+}
+
+TEST_F(MainWindowWorkflow, BorderSelectionPicksDragsAndIsClearedWhenSwitchedOff) {
+    test::TScriptedUi ui;
+    run("acNewProject");
+    run("acLine");
+    click(0, 0);
+    click(3000, 0);
+    run("acLine");
+    run("acSelectElement");
+    EXPECT_EQ(window->SheetPopupMenu(), window->ElementMenu);
+    EXPECT_FALSE(sheet()->RoundCoordinates);
+    click(1500, 10);
+    ASSERT_EQ(project()->Current(), project()->Elements().Items(0));
+    run("acSelectElement");
+    EXPECT_EQ(project()->Current(), nullptr) << "switching the tool off clears the selection";
+    EXPECT_EQ(window->SheetPopupMenu(), nullptr);
+    EXPECT_TRUE(sheet()->RoundCoordinates);
+    // "Удалить" of the selected element.
+    run("acSelectElement");
+    click(1500, 0);
+    ui.answer(TAnswer::Yes);
+    run("acDeletePrimitive");
+    EXPECT_EQ(project()->Elements().Count(), 0);
+}
+
+TEST_F(MainWindowWorkflow, ProjectCommandsFollowTheProject) {
+    test::TScriptedUi ui;
+    EXPECT_FALSE(enabled("acSaveProject"));
+    EXPECT_FALSE(enabled("acLine"));
+    run("acNewProject");
+    EXPECT_TRUE(enabled("acLine"));
+    EXPECT_TRUE(enabled("acFill"));
+    EXPECT_FALSE(enabled("acDelTiles"));
+    EXPECT_FALSE(enabled("acPointer")) << "marking arrives with its own commands";
+    // "Выбрать узор" without a tile warns.
+    run("acSelectCollage");
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_EQ(ui.messages.back().text, QString("Сначала нужно выбрать плитку"));
+    // The orientation is asked in degrees and shown as it is.
+    ui.type(QString("400"));
+    run("acOrientation");
+    EXPECT_EQ(ui.inputs.back().value, QString("0.00"));
+    EXPECT_EQ(ui.messages.back().kind, TMessageKind::Warning) << "beyond 360 is refused";
+    // A posted step with no project is ignored.
+    window->PostLayStep(12345);
+    QApplication::processEvents();
+}
