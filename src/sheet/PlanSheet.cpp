@@ -495,7 +495,6 @@ void TPlanSheet::paintViewport(QPainter& painter) {
     endFeedback();
     if (m_dirty || m_viewImage.size() != FScrollBox->viewport()->size()) {
         RenderView();
-        m_screenImage = m_viewImage;
     }
     painter.drawImage(0, 0, m_screenImage);
 }
@@ -565,6 +564,9 @@ void TPlanSheet::RenderView() {
         OnPSPaint(g);
     }
     g.end();
+    // What is on screen is the new picture, with no feedback over it.
+    m_screenImage = m_viewImage;
+    FScrollBox->viewport()->update();
     FHorzRule->update();
     FVertRule->update();
 }

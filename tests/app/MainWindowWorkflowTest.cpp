@@ -2,6 +2,7 @@
 // sheet's mouse, from a new project to a laid site and its report.
 
 #include "app/MainForm.h"
+#include "app/ReportDialog.h"
 #include "editors/SelectTile.h"
 #include "library/StarterLibrary.h"
 #include "library/TileDB.h"
@@ -284,4 +285,38 @@ TEST_F(MainWindowWorkflow, ProjectCommandsFollowTheProject) {
     // A posted step with no project is ignored.
     window->PostLayStep(12345);
     QApplication::processEvents();
+}
+
+// With VORKALO_SCREENSHOTS set to a folder, pictures of the laid site, the
+// preview and the report are written there to be looked at.
+TEST_F(MainWindowWorkflow, PicturesOfTheLaidSite) {
+    test::TScriptedUi ui;
+    const QString folder = qEnvironmentVariable("VORKALO_SCREENSHOTS");
+    run("acNewProject");
+    drawSite();
+    run("acStartPointSet");
+    click(1000, 1000);
+    pickNext("Брусчатка 200×100×60");
+    run("acSelectTile");
+    pickNext("Ёлочка");
+    run("acSelectCollage");
+    sheet()->CenterOn(3000, 3000);
+    sheet()->RenderView();
+    QApplication::processEvents();
+    const QImage before = window->grab().toImage();
+    run("acFill");
+    ASSERT_TRUE(waitForFillDone(ui));
+    sheet()->RenderView();
+    QApplication::processEvents();
+    const QImage after = window->grab().toImage();
+    EXPECT_NE(before, after);
+    TReportDialog report(project()->Report());
+    report.show();
+    QApplication::processEvents();
+    const QImage reportPicture = report.grab().toImage();
+    if (!folder.isEmpty()) {
+        before.save(folder + "/main_preview.png");
+        after.save(folder + "/main_filled.png");
+        reportPicture.save(folder + "/report.png");
+    }
 }
