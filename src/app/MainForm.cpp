@@ -119,7 +119,12 @@ void TfrmMain::buildActions() {
     auto* acExit = makeAction("acExit", QStringLiteral("Выход"), {}, E::Always);
     connect(acExit, &QAction::triggered, this, &QWidget::close);
 
-    makeAction("acTileEditor", QStringLiteral("Редактор плиток"), {}, E::Always);
+    auto* acTileEditor = makeAction("acTileEditor", QStringLiteral("Редактор плиток"), {}, E::Always);
+    connect(acTileEditor, &QAction::triggered, this, [this] {
+        // The tile editor has not arrived yet: say so instead of doing nothing.
+        ui().information(QStringLiteral("Редактор плиток пока недоступен. Плитки и узоры можно "
+                                        "выбрать из библиотеки: «Участок» → «Выбрать плитку»."));
+    });
     const auto on = [this](QAction* action, auto handler) {
         connect(action, &QAction::triggered, this, handler);
         return action;

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QLocale>
 #include <QProcess>
 #include <QPushButton>
@@ -319,4 +320,43 @@ TEST_F(MainWindowWorkflow, PicturesOfTheLaidSite) {
         after.save(folder + "/main_filled.png");
         reportPicture.save(folder + "/report.png");
     }
+}
+
+TEST_F(MainWindowWorkflow, ARunningFillShowsProgressAndCanBeCancelled) {
+    test::TScriptedUi ui;
+    run("acNewProject");
+    run("acLine");
+    const float corners[][2] = {{0, 0}, {40000, 0}, {40000, 40000}, {0, 40000}};
+    for (int i = 0; i < 4; ++i) {
+        click(corners[i][0], corners[i][1]);
+        click(corners[(i + 1) % 4][0], corners[(i + 1) % 4][1]);
+    }
+    run("acLine");
+    run("acStartPointSet");
+    click(20000, 20000);
+    pickNext("Квадрат 100×100×60");
+    run("acSelectTile");
+    pickNext("Прямые ряды");
+    run("acSelectCollage");
+    project()->SetStepBudget(std::chrono::microseconds(0));
+    run("acFill");
+    ASSERT_TRUE(project()->IsRunning());
+    for (int i = 0; i < 50; ++i) QApplication::processEvents();
+    EXPECT_TRUE(window->FillCancelButton->isVisible());
+    EXPECT_TRUE(window->FillProgressLabel->text().contains("уложено плиток"));
+    EXPECT_FALSE(enabled("acFill") && project()->Fill()) << "a second run is refused while one is pending";
+    const int laid = project()->LaidTiles().Count();
+    EXPECT_GT(laid, 0);
+    window->FillCancelButton->click();
+    EXPECT_FALSE(project()->IsRunning());
+    EXPECT_FALSE(window->FillCancelButton->isVisible());
+    for (int i = 0; i < 20; ++i) QApplication::processEvents();
+    EXPECT_LE(project()->LaidTiles().Count(), laid + 100) << "queued steps of the cancelled run do nothing";
+    for (const auto& m : ui.messages) {
+        EXPECT_NE(m.text, QString("Заполнение плиткой закончено"));
+    }
+    // A new project while steps may still be queued: nothing acts on it.
+    run("acNewProject");
+    for (int i = 0; i < 20; ++i) QApplication::processEvents();
+    EXPECT_EQ(project()->LaidTiles().Count(), 0);
 }
