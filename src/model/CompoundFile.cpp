@@ -779,11 +779,20 @@ bool TCompoundWriter::Commit() {
     }
     const QByteArray bytes = m_impl->layOut();
     const QFileInfo info(m_target);
-    m_temp = info.absoluteDir().filePath(QStringLiteral(".%1.%2.tmp")
-                                             .arg(info.fileName())
-                                             .arg(QRandomGenerator::global()->generate(), 8, 16, QChar('0')));
-    const QByteArray native = QFile::encodeName(m_temp);
-    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    // A name no other save uses: a stray file of a killed save may be there.
+    int fd = -1;
+    QByteArray native;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        m_temp = info.absoluteDir().filePath(QStringLiteral(".%1.%2-%3.tmp")
+                                                 .arg(info.fileName())
+                                                 .arg(qint64(::getpid()))
+                                                 .arg(QRandomGenerator::global()->generate(), 8, 16, QChar('0')));
+        native = QFile::encodeName(m_temp);
+        fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            break;
+        }
+    }
     if (fd < 0) {
         fail(QStringLiteral("Не удается создать файл в папке \"%1\": %2")
                  .arg(QDir::toNativeSeparators(info.absolutePath()), QString::fromLocal8Bit(std::strerror(errno))));
