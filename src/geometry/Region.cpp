@@ -2,6 +2,7 @@
 
 #include <clipper.hpp>
 
+#include <algorithm>
 #include <cmath>
 
 namespace vk {
@@ -17,7 +18,18 @@ struct TRegion::Impl {
 
 namespace {
 
-cInt toUnits(double mm) { return cInt(std::llround(mm * kUnitsPerMillimetre)); }
+// Clipper refuses (throws on) coordinates beyond about 4.6e18 units. Elements
+// read from a file may hold anything, so coordinates are kept within a
+// million kilometres, far beyond any site, and a NaN counts as 0.
+constexpr double kLimitUnits = 1e15;
+
+cInt toUnits(double mm) {
+    const double units = mm * kUnitsPerMillimetre;
+    if (!(units == units)) {
+        return 0;
+    }
+    return cInt(std::llround(std::clamp(units, -kLimitUnits, kLimitUnits)));
+}
 
 Path toPath(const QPolygonF& polygon) {
     Path path;

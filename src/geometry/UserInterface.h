@@ -28,6 +28,16 @@ public:
     virtual std::optional<QString> inputText(const QString& caption, const QString& prompt,
                                              const QString& value) = 0;
 
+    // A file dialog: the file name chosen, nullopt when the user cancels.
+    // `filter` is written as pairs "description|patterns|description|patterns"
+    // (QtFileFilter turns it into Qt's form). A save dialog does not ask
+    // about replacing an existing file: its caller asks. Without dialogs
+    // (the default) every file dialog is cancelled.
+    virtual std::optional<QString> saveFileName(const QString& caption, const QString& folder,
+                                                const QString& filter, const QString& name);
+    virtual std::optional<QString> openFileName(const QString& caption, const QString& folder,
+                                                const QString& filter);
+
     // Convenience wrappers.
     void warning(const QString& text) { message(TMessageKind::Warning, text, TButtons::Ok); }
     void information(const QString& text) { message(TMessageKind::Information, text, TButtons::Ok); }
@@ -36,6 +46,10 @@ public:
         return message(TMessageKind::Confirmation, text, buttons);
     }
 };
+
+// "Проекты плиток (*.mpp)|*.mpp|Все файлы (*.*)|*.*" as Qt writes it:
+// "Проекты плиток (*.mpp);;Все файлы (*)" ("*.*" would miss names without a dot).
+[[nodiscard]] QString QtFileFilter(const QString& filter);
 
 // Answers as a user who always takes the default would: OK, Yes; no input.
 class THeadlessUserInterface final : public TUserInterface {

@@ -1,146 +1,402 @@
 #include "model/CompoundFile.h"
 
-#include <gsf/gsf-infile-msole.h>
-#include <gsf/gsf-infile.h>
-#include <gsf/gsf-input-memory.h>
-#include <gsf/gsf-input-stdio.h>
-#include <gsf/gsf-input.h>
-#include <gsf/gsf-outfile-msole.h>
-#include <gsf/gsf-outfile.h>
-#include <gsf/gsf-output-stdio.h>
-#include <gsf/gsf-output.h>
-#include <gsf/gsf-utils.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
 #include <fcntl.h>
 #include <unistd.h>
+
+// The compound file format (version 3, 512-byte sectors; version 4 files are
+// read too): a header, a table that chains sectors into streams (the FAT),
+// a directory of 128-byte entries whose siblings form a binary tree, and a
+// mini stream of 64-byte sectors for streams under 4096 bytes.
+//
+// The reader never trusts a number it reads: every sector index is checked
+// against the file, every chain is bounded by the length it must have, a
+// sibling tree that loops or shares an entry marks its storage unreadable,
+// and nothing recurses on file data.
 
 namespace vk {
 
 namespace {
 
-// Broken files make libgsf log criticals; they must never reach the user as
-// noise nor abort the program (G_DEBUG=fatal-criticals).
-void quietLog(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+constexpr quint32 kFreeSect = 0xFFFFFFFFu;
+constexpr quint32 kEndOfChain = 0xFFFFFFFEu;
+constexpr quint32 kFatSect = 0xFFFFFFFDu;
+constexpr quint32 kDifSect = 0xFFFFFFFCu;
+constexpr quint32 kNoStream = 0xFFFFFFFFu;
+constexpr int kHeaderSize = 512;
+constexpr int kSectorSize = 512; // what the writer makes
+constexpr int kEntrySize = 128;
+constexpr int kMiniSectorSize = 64;
+constexpr qint64 kMiniCutoff = 4096;
+constexpr int kHeaderDifat = 109;
+constexpr unsigned char kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
 
-void initialiseGsf() {
-    static const bool done = [] {
-        gsf_init();
-        for (const char* domain : {"libgsf:msole", "libgsf", "GLib-GObject", "GLib"}) {
-            g_log_set_handler(domain,
-                              GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING |
-                                             G_LOG_LEVEL_MESSAGE | G_LOG_LEVEL_INFO |
-                                             G_LOG_LEVEL_DEBUG),
-                              quietLog, nullptr);
-        }
-        return true;
-    }();
-    (void)done;
+enum EntryType : quint8 { kUnused = 0, kStorageEntry = 1, kStreamEntry = 2, kRootEntry = 5 };
+
+quint16 rd16(const char* p) {
+    const auto* u = reinterpret_cast<const unsigned char*>(p);
+    return quint16(u[0] | (u[1] << 8));
+}
+quint32 rd32(const char* p) {
+    const auto* u = reinterpret_cast<const unsigned char*>(p);
+    return quint32(u[0]) | (quint32(u[1]) << 8) | (quint32(u[2]) << 16) | (quint32(u[3]) << 24);
+}
+void wr16(char* p, quint16 v) {
+    p[0] = char(v & 0xFF);
+    p[1] = char(v >> 8);
+}
+void wr32(char* p, quint32 v) {
+    for (int i = 0; i < 4; ++i) {
+        p[i] = char((v >> (8 * i)) & 0xFF);
+    }
 }
 
-QString takeError(GError*& error, const char* fallback) {
-    QString text = error != nullptr && error->message != nullptr ? QString::fromUtf8(error->message)
-                                                                 : QString::fromUtf8(fallback);
-    if (error != nullptr) {
-        g_error_free(error);
-        error = nullptr;
+// The order of siblings in the format: shorter names first, then UTF-16
+// units compared upper-cased. It is also the order children are listed in,
+// whatever order they were written in.
+int compareNames(const QString& a, const QString& b) {
+    if (a.size() != b.size()) {
+        return a.size() < b.size() ? -1 : 1;
     }
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        const char16_t x = a.at(i).toUpper().unicode();
+        const char16_t y = b.at(i).toUpper().unicode();
+        if (x != y) {
+            return x < y ? -1 : 1;
+        }
+    }
+    return 0;
+}
+
+const QString& notProjectText() {
+    static const QString text = QStringLiteral("Файл не является файлом проекта");
     return text;
 }
-
-template <typename T>
-struct GObjectRef {
-    T* ptr = nullptr;
-    GObjectRef() = default;
-    explicit GObjectRef(T* p) : ptr(p) {}
-    GObjectRef(const GObjectRef&) = delete;
-    GObjectRef& operator=(const GObjectRef&) = delete;
-    ~GObjectRef() {
-        if (ptr != nullptr) g_object_unref(ptr);
-    }
-};
+const QString& damagedText() {
+    static const QString text = QStringLiteral("Файл проекта поврежден");
+    return text;
+}
 
 } // namespace
 
 // --- reading -------------------------------------------------------------------
 
-struct TStorage::Impl {
-    GsfInfile* infile = nullptr;
-    // Keeps memory-backed files alive as long as any storage of them.
-    std::shared_ptr<QByteArray> bytes;
-    ~Impl() {
-        if (infile != nullptr) g_object_unref(infile);
+struct TCfbEntry {
+    QString Name;
+    quint8 Type = kUnused;
+    quint32 Left = kNoStream;
+    quint32 Right = kNoStream;
+    quint32 Child = kNoStream;
+    quint32 Start = kEndOfChain;
+    quint64 Size = 0;
+};
+
+struct TCfbFile {
+    QByteArray Bytes;
+    qint64 SectorSize = 512;
+    qint64 SectorCount = 0; // whole sectors present after the header
+    bool Version3 = true;
+    std::vector<quint32> Fat;
+    std::vector<quint32> MiniFat;
+    std::vector<TCfbEntry> Entries;
+    // The listed children of every storage; Broken when its sibling tree
+    // cannot be walked (a loop, an entry out of range or shared).
+    std::vector<std::vector<quint32>> Children;
+    std::vector<char> Broken;
+    QByteArray MiniStream;
+
+    [[nodiscard]] const char* sector(quint32 index) const {
+        return Bytes.constData() + (qint64(index) + 1) * SectorSize;
     }
+    [[nodiscard]] bool validSector(quint32 index) const { return qint64(index) < SectorCount; }
+
+    // `count` sectors of a chain from `start` (regular sectors).
+    bool readChain(quint32 start, qint64 size, QByteArray& out) const {
+        const qint64 count = (size + SectorSize - 1) / SectorSize;
+        if (count > SectorCount) {
+            return false;
+        }
+        out.resize(qsizetype(size));
+        quint32 s = start;
+        qint64 done = 0;
+        for (qint64 i = 0; i < count; ++i) {
+            if (!validSector(s) || s >= Fat.size()) {
+                return false;
+            }
+            const qint64 n = std::min(SectorSize, size - done);
+            std::memcpy(out.data() + done, sector(s), size_t(n));
+            done += n;
+            s = Fat[s];
+        }
+        return true;
+    }
+
+    // A chain of unknown length (the directory, the mini table): until its
+    // end, at most every sector of the file once.
+    bool readOpenChain(quint32 start, QByteArray& out) const {
+        out.clear();
+        quint32 s = start;
+        qint64 steps = 0;
+        while (s != kEndOfChain) {
+            if (!validSector(s) || s >= Fat.size() || ++steps > SectorCount) {
+                return false;
+            }
+            out.append(sector(s), qsizetype(SectorSize));
+            s = Fat[s];
+        }
+        return true;
+    }
+
+    bool readMiniChain(quint32 start, qint64 size, QByteArray& out) const {
+        const qint64 count = (size + kMiniSectorSize - 1) / kMiniSectorSize;
+        if (count > qint64(MiniFat.size())) {
+            return false;
+        }
+        out.resize(qsizetype(size));
+        quint32 s = start;
+        qint64 done = 0;
+        for (qint64 i = 0; i < count; ++i) {
+            const qint64 offset = qint64(s) * kMiniSectorSize;
+            if (s >= MiniFat.size() || offset + kMiniSectorSize > MiniStream.size()) {
+                return false;
+            }
+            const qint64 n = std::min<qint64>(kMiniSectorSize, size - done);
+            std::memcpy(out.data() + done, MiniStream.constData() + offset, size_t(n));
+            done += n;
+            s = MiniFat[s];
+        }
+        return true;
+    }
+
+    [[nodiscard]] qint64 streamSize(const TCfbEntry& e) const {
+        // Version 3 files may hold anything in the high half.
+        return Version3 ? qint64(e.Size & 0xFFFFFFFFu) : qint64(std::min<quint64>(e.Size, quint64(1) << 62));
+    }
+
+    static std::shared_ptr<TCfbFile> parse(QByteArray bytes, QString& error);
+    bool buildTree();
+};
+
+std::shared_ptr<TCfbFile> TCfbFile::parse(QByteArray bytes, QString& error) {
+    auto file = std::make_shared<TCfbFile>();
+    file->Bytes = std::move(bytes);
+    const QByteArray& b = file->Bytes;
+    if (b.size() < kHeaderSize || std::memcmp(b.constData(), kSignature, 8) != 0) {
+        error = notProjectText();
+        return nullptr;
+    }
+    const char* h = b.constData();
+    const quint16 major = rd16(h + 26);
+    const quint16 shift = rd16(h + 30);
+    if (rd16(h + 28) != 0xFFFE || !((major == 3 && shift == 9) || (major == 4 && shift == 12)) ||
+        rd16(h + 32) != 6 || rd32(h + 56) != quint32(kMiniCutoff)) {
+        error = damagedText();
+        return nullptr;
+    }
+    file->Version3 = major == 3;
+    file->SectorSize = qint64(1) << shift;
+    file->SectorCount = std::max<qint64>(0, b.size() / file->SectorSize - 1);
+
+    // Where the FAT lies: 109 places in the header, the rest in a chain of
+    // DIFAT sectors.
+    const quint32 fatCount = rd32(h + 44);
+    if (qint64(fatCount) > file->SectorCount) {
+        error = damagedText();
+        return nullptr;
+    }
+    std::vector<quint32> fatSectors;
+    fatSectors.reserve(fatCount);
+    for (int i = 0; i < kHeaderDifat && fatSectors.size() < fatCount; ++i) {
+        fatSectors.push_back(rd32(h + 76 + 4 * i));
+    }
+    const qint64 perDifat = file->SectorSize / 4 - 1;
+    quint32 difat = rd32(h + 68);
+    qint64 difatSteps = 0;
+    while (fatSectors.size() < fatCount) {
+        if (!file->validSector(difat) || ++difatSteps > file->SectorCount) {
+            error = damagedText();
+            return nullptr;
+        }
+        const char* d = file->sector(difat);
+        for (qint64 i = 0; i < perDifat && fatSectors.size() < fatCount; ++i) {
+            fatSectors.push_back(rd32(d + 4 * i));
+        }
+        difat = rd32(d + 4 * perDifat);
+    }
+    const qint64 perSector = file->SectorSize / 4;
+    file->Fat.resize(size_t(fatCount * perSector));
+    for (quint32 i = 0; i < fatCount; ++i) {
+        if (!file->validSector(fatSectors[i])) {
+            error = damagedText();
+            return nullptr;
+        }
+        const char* s = file->sector(fatSectors[i]);
+        for (qint64 j = 0; j < perSector; ++j) {
+            file->Fat[size_t(i * perSector + j)] = rd32(s + 4 * j);
+        }
+    }
+
+    QByteArray dir;
+    if (!file->readOpenChain(rd32(h + 48), dir) || dir.size() < kEntrySize) {
+        error = damagedText();
+        return nullptr;
+    }
+    const qsizetype entryCount = dir.size() / kEntrySize;
+    file->Entries.resize(size_t(entryCount));
+    for (qsizetype i = 0; i < entryCount; ++i) {
+        const char* e = dir.constData() + i * kEntrySize;
+        TCfbEntry& entry = file->Entries[size_t(i)];
+        const int nameBytes = rd16(e + 64);
+        int units = nameBytes >= 2 && nameBytes <= 64 ? nameBytes / 2 - 1 : 0;
+        QString name(units, Qt::Uninitialized);
+        for (int k = 0; k < units; ++k) {
+            name[k] = QChar(rd16(e + 2 * k));
+        }
+        // A name ends at its first zero, whatever its length says.
+        const qsizetype zero = name.indexOf(QChar(0));
+        if (zero >= 0) {
+            name.truncate(zero);
+        }
+        entry.Name = name.isNull() ? QStringLiteral("") : name;
+        entry.Type = quint8(e[66]);
+        entry.Left = rd32(e + 68);
+        entry.Right = rd32(e + 72);
+        entry.Child = rd32(e + 76);
+        entry.Start = rd32(e + 116);
+        entry.Size = quint64(rd32(e + 120)) | (quint64(rd32(e + 124)) << 32);
+    }
+    if (file->Entries[0].Type != kRootEntry) {
+        error = damagedText();
+        return nullptr;
+    }
+
+    // The mini stream is the root's stream; the mini table is a chain.
+    QByteArray miniFat;
+    if (rd32(h + 64) > 0 && rd32(h + 60) != kEndOfChain) {
+        if (!file->readOpenChain(rd32(h + 60), miniFat)) {
+            error = damagedText();
+            return nullptr;
+        }
+    }
+    file->MiniFat.resize(size_t(miniFat.size() / 4));
+    for (size_t i = 0; i < file->MiniFat.size(); ++i) {
+        file->MiniFat[i] = rd32(miniFat.constData() + 4 * i);
+    }
+    const TCfbEntry& root = file->Entries[0];
+    const qint64 miniSize = file->streamSize(root);
+    if (miniSize > 0 && !file->readChain(root.Start, miniSize, file->MiniStream)) {
+        error = damagedText();
+        return nullptr;
+    }
+    file->buildTree();
+    return file;
+}
+
+bool TCfbFile::buildTree() {
+    const size_t n = Entries.size();
+    Children.assign(n, {});
+    Broken.assign(n, 0);
+    std::vector<char> claimed(n, 0);
+    claimed[0] = 1;
+    std::vector<quint32> storages{0};
+    std::vector<quint32> stack;
+    for (size_t next = 0; next < storages.size(); ++next) {
+        const quint32 owner = storages[next];
+        std::vector<quint32>& children = Children[owner];
+        stack.assign(1, Entries[owner].Child);
+        while (!stack.empty()) {
+            const quint32 id = stack.back();
+            stack.pop_back();
+            if (id == kNoStream) {
+                continue;
+            }
+            if (id >= n || claimed[id] ||
+                (Entries[id].Type != kStorageEntry && Entries[id].Type != kStreamEntry)) {
+                Broken[owner] = 1;
+                continue;
+            }
+            claimed[id] = 1;
+            children.push_back(id);
+            stack.push_back(Entries[id].Right);
+            stack.push_back(Entries[id].Left);
+        }
+        std::stable_sort(children.begin(), children.end(), [this](quint32 a, quint32 b) {
+            return compareNames(Entries[a].Name, Entries[b].Name) < 0;
+        });
+        for (const quint32 child : children) {
+            if (Entries[child].Type == kStorageEntry) {
+                storages.push_back(child);
+            }
+        }
+    }
+    return true;
+}
+
+struct TStorage::Impl {
+    std::shared_ptr<const TCfbFile> file;
+    quint32 entry = 0;
+    [[nodiscard]] bool broken() const { return file->Broken[entry] != 0; }
+    [[nodiscard]] const std::vector<quint32>& children() const { return file->Children[entry]; }
 };
 
 TStorage::TStorage(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
 TStorage::~TStorage() = default;
 
 std::unique_ptr<TStorage> TStorage::OpenFile(const QString& path, QString& error) {
-    initialiseGsf();
-    GError* err = nullptr;
-    const QByteArray native = QFile::encodeName(path);
-    GsfInput* input = gsf_input_stdio_new(native.constData(), &err);
-    if (input == nullptr) {
-        error = takeError(err, "Не удается открыть файл");
+    // The whole file is read at once: what is read afterwards cannot change
+    // under the reader, even when a save replaces the file meanwhile.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("Не удается открыть файл \"%1\": %2").arg(path, file.errorString());
         return nullptr;
     }
-    GsfInfile* infile = gsf_infile_msole_new(input, &err);
-    g_object_unref(input);
-    if (infile == nullptr) {
-        error = takeError(err, "Файл не является файлом проекта");
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        error = QStringLiteral("Не удается прочитать файл \"%1\": %2").arg(path, file.errorString());
         return nullptr;
     }
-    auto impl = std::make_unique<Impl>();
-    impl->infile = infile;
-    return std::unique_ptr<TStorage>(new TStorage(std::move(impl)));
+    return OpenBytes(bytes, error);
 }
 
 std::unique_ptr<TStorage> TStorage::OpenBytes(const QByteArray& bytes, QString& error) {
-    initialiseGsf();
-    auto kept = std::make_shared<QByteArray>(bytes);
-    GsfInput* input = gsf_input_memory_new(reinterpret_cast<const guint8*>(kept->constData()),
-                                           gsf_off_t(kept->size()), FALSE);
-    if (input == nullptr) {
-        error = QStringLiteral("Не удается прочитать данные");
-        return nullptr;
-    }
-    GError* err = nullptr;
-    GsfInfile* infile = gsf_infile_msole_new(input, &err);
-    g_object_unref(input);
-    if (infile == nullptr) {
-        error = takeError(err, "Файл не является файлом проекта");
+    std::shared_ptr<TCfbFile> file = TCfbFile::parse(bytes, error);
+    if (!file) {
         return nullptr;
     }
     auto impl = std::make_unique<Impl>();
-    impl->infile = infile;
-    impl->bytes = std::move(kept);
+    impl->file = std::move(file);
+    impl->entry = 0;
     return std::unique_ptr<TStorage>(new TStorage(std::move(impl)));
 }
 
-int TStorage::ChildCount() const { return gsf_infile_num_children(m_impl->infile); }
+int TStorage::ChildCount() const { return m_impl->broken() ? -1 : int(m_impl->children().size()); }
 
 QString TStorage::ChildName(int index) const {
-    const char* name = gsf_infile_name_by_index(m_impl->infile, index);
-    return name != nullptr ? QString::fromUtf8(name) : QString();
+    if (m_impl->broken() || index < 0 || size_t(index) >= m_impl->children().size()) {
+        return QString();
+    }
+    return m_impl->file->Entries[m_impl->children()[size_t(index)]].Name;
 }
 
 std::unique_ptr<TStorage> TStorage::ChildStorage(int index) const {
-    GsfInput* child = gsf_infile_child_by_index(m_impl->infile, index);
-    if (child == nullptr) {
+    if (m_impl->broken() || index < 0 || size_t(index) >= m_impl->children().size()) {
         return nullptr;
     }
-    if (!GSF_IS_INFILE(child) || gsf_infile_num_children(GSF_INFILE(child)) < 0) {
-        g_object_unref(child);
+    const quint32 id = m_impl->children()[size_t(index)];
+    if (m_impl->file->Entries[id].Type != kStorageEntry) {
         return nullptr;
     }
     auto impl = std::make_unique<Impl>();
-    impl->infile = GSF_INFILE(child);
-    impl->bytes = m_impl->bytes;
+    impl->file = m_impl->file;
+    impl->entry = id;
     return std::unique_ptr<TStorage>(new TStorage(std::move(impl)));
 }
 
@@ -168,21 +424,23 @@ std::unique_ptr<TStorage> TStorage::Storage(const QString& name) const {
 
 TStorage::TRead TStorage::ReadStream(const QString& name, QByteArray& bytes, qint64 maxSize) const {
     bytes.clear();
-    const int index = find(name);
+    if (m_impl->broken()) {
+        return TRead::Failed;
+    }
+    const int count = ChildCount();
+    int index = -1;
+    for (int i = 0; i < count && index < 0; ++i) {
+        const TCfbEntry& e = m_impl->file->Entries[m_impl->children()[size_t(i)]];
+        if (e.Type == kStreamEntry && QString::compare(e.Name, name, Qt::CaseInsensitive) == 0) {
+            index = i;
+        }
+    }
     if (index < 0) {
         return TRead::Missing;
     }
-    GObjectRef<GsfInput> child(gsf_infile_child_by_index(m_impl->infile, index));
-    if (child.ptr == nullptr) {
-        return TRead::Missing;
-    }
-    if (GSF_IS_INFILE(child.ptr) && gsf_infile_num_children(GSF_INFILE(child.ptr)) >= 0) {
-        return TRead::Missing; // a storage, not a stream
-    }
-    const gsf_off_t size = gsf_input_size(child.ptr);
-    if (size < 0) {
-        return TRead::Failed;
-    }
+    const TCfbFile& file = *m_impl->file;
+    const TCfbEntry& entry = file.Entries[m_impl->children()[size_t(index)]];
+    const qint64 size = file.streamSize(entry);
     if (maxSize >= 0 && size > maxSize) {
         return TRead::TooLong;
     }
@@ -190,11 +448,12 @@ TStorage::TRead TStorage::ReadStream(const QString& name, QByteArray& bytes, qin
     if (size == 0) {
         return TRead::Ok;
     }
-    if (size > (gsf_off_t(1) << 30)) {
+    if (size > file.Bytes.size()) {
         return TRead::Failed;
     }
-    bytes.resize(qsizetype(size));
-    if (gsf_input_read(child.ptr, size_t(size), reinterpret_cast<guint8*>(bytes.data())) == nullptr) {
+    const bool ok = size < kMiniCutoff ? file.readMiniChain(entry.Start, size, bytes)
+                                       : file.readChain(entry.Start, size, bytes);
+    if (!ok) {
         bytes.clear();
         return TRead::Failed;
     }
@@ -204,30 +463,234 @@ TStorage::TRead TStorage::ReadStream(const QString& name, QByteArray& bytes, qin
 // --- writing -------------------------------------------------------------------
 
 struct TCompoundWriter::Impl {
-    GsfOutput* sink = nullptr;
-    GsfOutfile* root = nullptr;
-    std::vector<GsfOutfile*> stack; // open storages, root first
+    struct Node {
+        QString Name;
+        bool IsStorage = false;
+        QByteArray Data;
+        std::vector<quint32> Children;
+        // Filled when the file is laid out.
+        quint32 Left = kNoStream;
+        quint32 Right = kNoStream;
+        quint32 Child = kNoStream;
+        bool Red = false;
+        quint32 Start = kEndOfChain;
+    };
+    std::vector<Node> nodes;    // the root first
+    std::vector<quint32> stack; // open storages, the root first
+
+    QByteArray layOut();
+    quint32 buildSiblingTree(const std::vector<quint32>& sorted, qsizetype from, qsizetype to, int depth,
+                             int redDepth);
 };
+
+namespace {
+
+int treeHeight(qsizetype n) { // levels of a balanced tree of n nodes
+    int h = 0;
+    while (n > 0) {
+        n /= 2;
+        ++h;
+    }
+    return h;
+}
+
+} // namespace
+
+// A balanced tree over children sorted by name. The nodes of the deepest
+// level of an incomplete tree are red, all others black: every path from
+// the top to an empty link then passes the same number of black nodes.
+quint32 TCompoundWriter::Impl::buildSiblingTree(const std::vector<quint32>& sorted, qsizetype from, qsizetype to,
+                                                int depth, int redDepth) {
+    if (from >= to) {
+        return kNoStream;
+    }
+    const qsizetype mid = from + (to - from) / 2;
+    const quint32 id = sorted[size_t(mid)];
+    nodes[id].Left = buildSiblingTree(sorted, from, mid, depth + 1, redDepth);
+    nodes[id].Right = buildSiblingTree(sorted, mid + 1, to, depth + 1, redDepth);
+    nodes[id].Red = depth == redDepth;
+    return id;
+}
+
+QByteArray TCompoundWriter::Impl::layOut() {
+    // Sibling trees.
+    for (Node& node : nodes) {
+        if (!node.IsStorage || node.Children.empty()) {
+            continue;
+        }
+        std::vector<quint32> sorted = node.Children;
+        std::stable_sort(sorted.begin(), sorted.end(),
+                         [this](quint32 a, quint32 b) { return compareNames(nodes[a].Name, nodes[b].Name) < 0; });
+        const qsizetype n = qsizetype(sorted.size());
+        const int height = treeHeight(n);
+        // A full tree needs no red level.
+        const bool full = (qsizetype(1) << height) - 1 == n;
+        const int redDepth = (full || height <= 1) ? -1 : height - 1;
+        node.Child = buildSiblingTree(sorted, 0, n, 0, redDepth);
+    }
+
+    // Streams: small ones in the mini stream, the others in sectors of their own.
+    QByteArray mini;
+    std::vector<quint32> miniFat;
+    std::vector<std::pair<quint32, quint32>> bigRanges; // (node, sector count)
+    for (quint32 id = 1; id < nodes.size(); ++id) {
+        Node& node = nodes[id];
+        if (node.IsStorage) {
+            node.Start = 0;
+            continue;
+        }
+        const qint64 size = node.Data.size();
+        if (size == 0) {
+            node.Start = kEndOfChain;
+        } else if (size < kMiniCutoff) {
+            const quint32 first = quint32(miniFat.size());
+            const quint32 count = quint32((size + kMiniSectorSize - 1) / kMiniSectorSize);
+            for (quint32 k = 0; k < count; ++k) {
+                miniFat.push_back(k + 1 < count ? first + k + 1 : kEndOfChain);
+            }
+            node.Start = first;
+            mini.append(node.Data);
+            mini.append(QByteArray(qsizetype(count) * kMiniSectorSize - size, '\0'));
+        } else {
+            bigRanges.emplace_back(id, quint32((size + kSectorSize - 1) / kSectorSize));
+        }
+    }
+
+    const quint32 perSector = kSectorSize / 4;
+    quint32 next = 0;
+    const quint32 miniSectors = quint32((mini.size() + kSectorSize - 1) / kSectorSize);
+    const quint32 miniStart = miniSectors > 0 ? next : kEndOfChain;
+    next += miniSectors;
+    std::vector<std::pair<quint32, quint32>> chains; // (first sector, count)
+    if (miniSectors > 0) {
+        chains.emplace_back(miniStart, miniSectors);
+    }
+    for (const auto& [id, count] : bigRanges) {
+        nodes[id].Start = next;
+        chains.emplace_back(next, count);
+        next += count;
+    }
+    const quint32 entriesPerSector = kSectorSize / kEntrySize;
+    const quint32 dirSectors = quint32((nodes.size() + entriesPerSector - 1) / entriesPerSector);
+    const quint32 dirStart = next;
+    chains.emplace_back(dirStart, dirSectors);
+    next += dirSectors;
+    const quint32 miniFatSectors = quint32((miniFat.size() + perSector - 1) / perSector);
+    const quint32 miniFatStart = miniFatSectors > 0 ? next : kEndOfChain;
+    if (miniFatSectors > 0) {
+        chains.emplace_back(miniFatStart, miniFatSectors);
+    }
+    next += miniFatSectors;
+    // The FAT covers itself and the DIFAT sectors that locate it.
+    quint32 fatSectors = 1;
+    quint32 difatSectors = 0;
+    for (;;) {
+        difatSectors = fatSectors <= quint32(kHeaderDifat)
+                           ? 0
+                           : (fatSectors - quint32(kHeaderDifat) + perSector - 2) / (perSector - 1);
+        const quint64 total = quint64(next) + fatSectors + difatSectors;
+        if (quint64(fatSectors) * perSector >= total) {
+            break;
+        }
+        ++fatSectors;
+    }
+    const quint32 fatStart = next;
+    const quint32 difatStart = fatStart + fatSectors;
+    const quint32 totalSectors = difatStart + difatSectors;
+
+    QByteArray out(qsizetype(totalSectors + 1) * kSectorSize, '\0');
+    auto at = [&out](quint32 sectorIndex) { return out.data() + (qsizetype(sectorIndex) + 1) * kSectorSize; };
+
+    // FAT.
+    std::vector<quint32> fat(size_t(fatSectors) * perSector, kFreeSect);
+    for (const auto& [first, count] : chains) {
+        for (quint32 k = 0; k < count; ++k) {
+            fat[first + k] = k + 1 < count ? first + k + 1 : kEndOfChain;
+        }
+    }
+    for (quint32 k = 0; k < fatSectors; ++k) {
+        fat[fatStart + k] = kFatSect;
+    }
+    for (quint32 k = 0; k < difatSectors; ++k) {
+        fat[difatStart + k] = kDifSect;
+    }
+    for (size_t k = 0; k < fat.size(); ++k) {
+        wr32(at(fatStart) + 4 * k, fat[k]);
+    }
+
+    // Header.
+    char* h = out.data();
+    std::memcpy(h, kSignature, 8);
+    wr16(h + 24, 0x003E);
+    wr16(h + 26, 3);
+    wr16(h + 28, 0xFFFE);
+    wr16(h + 30, 9);
+    wr16(h + 32, 6);
+    wr32(h + 44, fatSectors);
+    wr32(h + 48, dirStart);
+    wr32(h + 56, quint32(kMiniCutoff));
+    wr32(h + 60, miniFatStart);
+    wr32(h + 64, miniFatSectors);
+    wr32(h + 68, difatSectors > 0 ? difatStart : kEndOfChain);
+    wr32(h + 72, difatSectors);
+    for (int i = 0; i < kHeaderDifat; ++i) {
+        wr32(h + 76 + 4 * i, quint32(i) < fatSectors ? fatStart + quint32(i) : kFreeSect);
+    }
+    quint32 fatIndex = kHeaderDifat;
+    for (quint32 d = 0; d < difatSectors; ++d) {
+        char* s = at(difatStart + d);
+        for (quint32 k = 0; k < perSector - 1; ++k, ++fatIndex) {
+            wr32(s + 4 * k, fatIndex < fatSectors ? fatStart + fatIndex : kFreeSect);
+        }
+        wr32(s + 4 * (perSector - 1), d + 1 < difatSectors ? difatStart + d + 1 : kEndOfChain);
+    }
+
+    // Contents.
+    if (miniSectors > 0) {
+        std::memcpy(at(miniStart), mini.constData(), size_t(mini.size()));
+    }
+    for (const auto& [id, count] : bigRanges) {
+        std::memcpy(at(nodes[id].Start), nodes[id].Data.constData(), size_t(nodes[id].Data.size()));
+    }
+    for (size_t k = 0; k < miniFat.size(); ++k) {
+        wr32(at(miniFatStart) + 4 * k, miniFat[k]);
+    }
+    for (quint32 id = 0; id < dirSectors * entriesPerSector; ++id) {
+        char* e = at(dirStart) + qsizetype(id) * kEntrySize;
+        if (id >= nodes.size()) {
+            wr32(e + 68, kNoStream);
+            wr32(e + 72, kNoStream);
+            wr32(e + 76, kNoStream);
+            continue;
+        }
+        const Node& node = nodes[id];
+        const QString name = id == 0 ? QStringLiteral("Root Entry") : node.Name;
+        for (qsizetype k = 0; k < name.size(); ++k) {
+            wr16(e + 2 * k, name.at(k).unicode());
+        }
+        wr16(e + 64, quint16((name.size() + 1) * 2));
+        e[66] = char(id == 0 ? kRootEntry : (node.IsStorage ? kStorageEntry : kStreamEntry));
+        e[67] = char(node.Red ? 0 : 1);
+        wr32(e + 68, node.Left);
+        wr32(e + 72, node.Right);
+        wr32(e + 76, node.IsStorage || id == 0 ? node.Child : kNoStream);
+        if (id == 0) {
+            wr32(e + 116, miniStart);
+            wr32(e + 120, quint32(mini.size()));
+        } else if (!node.IsStorage) {
+            wr32(e + 116, node.Start);
+            wr32(e + 120, quint32(node.Data.size()));
+        }
+    }
+    return out;
+}
 
 TCompoundWriter::TCompoundWriter(QString targetPath)
     : m_target(std::move(targetPath)), m_impl(std::make_unique<Impl>()) {
-    initialiseGsf();
-    const QFileInfo info(m_target);
-    m_temp = info.absoluteDir().filePath(
-        QStringLiteral(".%1.%2.tmp").arg(info.fileName()).arg(QRandomGenerator::global()->generate(), 8, 16, QChar('0')));
-    GError* err = nullptr;
-    const QByteArray native = QFile::encodeName(m_temp);
-    m_impl->sink = gsf_output_stdio_new(native.constData(), &err);
-    if (m_impl->sink == nullptr) {
-        fail(takeError(err, "Не удается создать файл"));
-        return;
-    }
-    m_impl->root = GSF_OUTFILE(gsf_outfile_msole_new(m_impl->sink));
-    if (m_impl->root == nullptr) {
-        fail(QStringLiteral("Не удается создать файл"));
-        return;
-    }
-    m_impl->stack.push_back(m_impl->root);
+    Impl::Node root;
+    root.IsStorage = true;
+    m_impl->nodes.push_back(std::move(root));
+    m_impl->stack.push_back(0);
     m_names.emplace_back();
 }
 
@@ -261,7 +724,7 @@ bool TCompoundWriter::claimName(const QString& name) {
         return fail(QStringLiteral("Недопустимое имя элемента файла: \"%1\"").arg(name));
     }
     QSet<QString>& names = m_names.back();
-    const QString key = name.toCaseFolded();
+    const QString key = name.toUpper();
     if (names.contains(key)) {
         return fail(QStringLiteral("Имя элемента файла повторяется: \"%1\"").arg(name));
     }
@@ -270,123 +733,124 @@ bool TCompoundWriter::claimName(const QString& name) {
 }
 
 bool TCompoundWriter::BeginStorage(const QString& name) {
-    if (Failed() || !claimName(name)) {
+    if (Failed() || m_committed || !claimName(name)) {
         return false;
     }
-    const QByteArray utf8 = name.toUtf8();
-    GsfOutput* child = gsf_outfile_new_child(m_impl->stack.back(), utf8.constData(), TRUE);
-    if (child == nullptr) {
-        return fail(QStringLiteral("Не удается записать \"%1\"").arg(name));
-    }
-    m_impl->stack.push_back(GSF_OUTFILE(child));
+    const quint32 id = quint32(m_impl->nodes.size());
+    Impl::Node node;
+    node.Name = name;
+    node.IsStorage = true;
+    m_impl->nodes.push_back(std::move(node));
+    m_impl->nodes[m_impl->stack.back()].Children.push_back(id);
+    m_impl->stack.push_back(id);
     m_names.emplace_back();
     return true;
 }
 
 bool TCompoundWriter::EndStorage() {
-    if (Failed() || m_impl->stack.size() <= 1) {
+    if (Failed() || m_committed || m_impl->stack.size() <= 1) {
         return fail(QStringLiteral("Ошибка записи проекта"));
     }
-    GsfOutfile* storage = m_impl->stack.back();
     m_impl->stack.pop_back();
     m_names.pop_back();
-    const bool ok = gsf_output_close(GSF_OUTPUT(storage));
-    g_object_unref(storage);
-    return ok ? true : fail(QStringLiteral("Ошибка записи проекта"));
+    return true;
 }
 
 bool TCompoundWriter::WriteStream(const QString& name, const QByteArray& bytes) {
-    if (Failed() || !claimName(name)) {
+    if (Failed() || m_committed || !claimName(name)) {
         return false;
     }
-    const QByteArray utf8 = name.toUtf8();
-    GsfOutput* stream = gsf_outfile_new_child(m_impl->stack.back(), utf8.constData(), FALSE);
-    if (stream == nullptr) {
-        return fail(QStringLiteral("Не удается записать \"%1\"").arg(name));
+    if (bytes.size() > qsizetype(0x7FFFFFFF)) {
+        return fail(QStringLiteral("Слишком большой элемент файла: \"%1\"").arg(name));
     }
-    bool ok = bytes.isEmpty() ||
-              gsf_output_write(stream, size_t(bytes.size()), reinterpret_cast<const guint8*>(bytes.constData()));
-    ok = gsf_output_close(stream) && ok;
-    g_object_unref(stream);
-    return ok ? true : fail(QStringLiteral("Ошибка записи \"%1\"").arg(name));
+    const quint32 id = quint32(m_impl->nodes.size());
+    Impl::Node node;
+    node.Name = name;
+    node.Data = bytes;
+    m_impl->nodes.push_back(std::move(node));
+    m_impl->nodes[m_impl->stack.back()].Children.push_back(id);
+    return true;
 }
 
 bool TCompoundWriter::Commit() {
-    if (Failed()) {
+    if (Failed() || m_committed) {
         abort();
         return false;
     }
-    while (m_impl->stack.size() > 1) {
-        if (!EndStorage()) {
-            abort();
-            return false;
+    const QByteArray bytes = m_impl->layOut();
+    const QFileInfo info(m_target);
+    // A name no other save uses: a stray file of a killed save may be there.
+    int fd = -1;
+    QByteArray native;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        m_temp = info.absoluteDir().filePath(QStringLiteral(".%1.%2-%3.tmp")
+                                                 .arg(info.fileName())
+                                                 .arg(qint64(::getpid()))
+                                                 .arg(QRandomGenerator::global()->generate(), 8, 16, QChar('0')));
+        native = QFile::encodeName(m_temp);
+        fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            break;
         }
     }
-    // Closing the root writes the directory; the stdio sink then finishes
-    // the temporary file.
-    bool ok = gsf_output_close(GSF_OUTPUT(m_impl->root));
-    g_object_unref(m_impl->root);
-    m_impl->root = nullptr;
-    m_impl->stack.clear();
-    // The root closes its sink with it.
-    if (!gsf_output_is_closed(m_impl->sink)) {
-        ok = gsf_output_close(m_impl->sink) && ok;
-    }
-    g_object_unref(m_impl->sink);
-    m_impl->sink = nullptr;
-    if (!ok) {
-        fail(QStringLiteral("Ошибка записи файла"));
-        QFile::remove(m_temp);
+    if (fd < 0) {
+        fail(QStringLiteral("Не удается создать файл в папке \"%1\": %2")
+                 .arg(QDir::toNativeSeparators(info.absolutePath()), QString::fromLocal8Bit(std::strerror(errno))));
+        m_temp.clear();
+        abort();
         return false;
     }
+    const char* p = bytes.constData();
+    qint64 left = bytes.size();
+    bool ok = true;
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(std::min<qint64>(left, qint64(1) << 24)));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        p += n;
+        left -= n;
+    }
+    const int writeErrno = errno;
     // Durable before it replaces the old file, so that a crash leaves one
     // complete file or the other.
-    const QByteArray native = QFile::encodeName(m_temp);
-    const int fd = ::open(native.constData(), O_RDONLY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-    if (::rename(native.constData(), QFile::encodeName(m_target).constData()) != 0) {
-        fail(QStringLiteral("Не удается заменить файл \"%1\"").arg(m_target));
-        QFile::remove(m_temp);
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok) {
+        fail(QStringLiteral("Ошибка записи файла \"%1\": %2")
+                 .arg(QDir::toNativeSeparators(m_target), QString::fromLocal8Bit(std::strerror(writeErrno))));
+        abort();
         return false;
     }
-    const QByteArray folder = QFile::encodeName(QFileInfo(m_target).absolutePath());
-    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
+    if (::rename(native.constData(), QFile::encodeName(m_target).constData()) != 0) {
+        fail(QStringLiteral("Не удается заменить файл \"%1\": %2")
+                 .arg(QDir::toNativeSeparators(m_target), QString::fromLocal8Bit(std::strerror(errno))));
+        abort();
+        return false;
+    }
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);
     }
     m_committed = true;
+    m_impl->nodes.clear();
     return true;
 }
 
 void TCompoundWriter::abort() {
-    // The target is never touched; close what is open so that libgsf lets
-    // go of the temporary file, then remove it.
-    while (m_impl->stack.size() > 1) {
-        GsfOutfile* storage = m_impl->stack.back();
-        m_impl->stack.pop_back();
-        gsf_output_close(GSF_OUTPUT(storage));
-        g_object_unref(storage);
-    }
-    if (m_impl->root != nullptr) {
-        gsf_output_close(GSF_OUTPUT(m_impl->root));
-        g_object_unref(m_impl->root);
-        m_impl->root = nullptr;
-    }
-    m_impl->stack.clear();
-    if (m_impl->sink != nullptr) {
-        if (!gsf_output_is_closed(m_impl->sink)) {
-            gsf_output_close(m_impl->sink);
-        }
-        g_object_unref(m_impl->sink);
-        m_impl->sink = nullptr;
-    }
+    // The target is never touched: only the temporary file goes.
     if (!m_temp.isEmpty()) {
         QFile::remove(m_temp);
+        m_temp.clear();
     }
+    m_impl->nodes.clear();
+    m_impl->stack.clear();
     m_committed = true; // nothing more to undo
 }
 

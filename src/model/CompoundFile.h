@@ -1,8 +1,16 @@
 #pragma once
-// Compound (structured-storage) files: the one door to libgsf. Storages and
-// streams by name, names compared without regard to letter case, children in
-// the order the file lists them. Writing goes to a temporary file in the
-// target's folder that replaces the target only once everything is written.
+// Compound (structured-storage) files: the one door to the format. Storages
+// and streams by name, names compared without regard to letter case, children
+// in the order the format lists them (shorter names first, then by name,
+// letter case ignored), whatever order they were written in. Writing goes to
+// a temporary file in the target's folder that replaces the target only once
+// everything is written.
+//
+// The codec is our own rather than libgsf's: libgsf's writer costs O(n^2) in
+// the children of one storage (12 s for 20,000 laid tiles) and its reader
+// recurses along the sibling chain its own writer makes, so a project of
+// 50,000 tiles overflowed the stack. Files stay standard: the tests read
+// ours with libgsf and libgsf's with ours.
 
 #include <QByteArray>
 #include <QSet>
@@ -57,7 +65,8 @@ public:
     bool BeginStorage(const QString& name);
     bool EndStorage();
     bool WriteStream(const QString& name, const QByteArray& bytes);
-    // Closes the file, makes it durable and moves it over the target.
+    // Writes the temporary file, makes it durable and moves it over the
+    // target. The storages and streams are kept in memory until then.
     bool Commit();
 
     [[nodiscard]] bool Failed() const { return !m_error.isEmpty(); }

@@ -234,6 +234,7 @@ void TProject::clearLaidTiles() {
 
 void TProject::SetTexture(std::unique_ptr<QBrush> brush) {
     m_texture = std::move(brush);
+    m_textureBytes.clear();
     ++m_textureVersion;
     SetModified(true);
     if (!m_sitePath) {

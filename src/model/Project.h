@@ -21,6 +21,7 @@
 #include <QBrush>
 #include <chrono>
 #include <deque>
+#include <optional>
 #include <memory>
 #include <vector>
 
@@ -31,6 +32,7 @@ class TPartList;
 class TTile;
 class TTilePlacementPrimitive;
 class TTilesLayer;
+class TStorage;
 
 class TProject : public T_TnC_Ancestor {
 public:
@@ -138,7 +140,42 @@ public:
     bool PlaceTile(const TTilePlacementPrimitive& placement, TPointF origin);
 
     // --- texture (tiles of the default colour) ------------------------------------
+    // A brush made elsewhere (none drops the texture); the project file then
+    // keeps it as PNG.
     void SetTexture(std::unique_ptr<QBrush> brush);
+    // An image file's bytes ("Назначить текстуру"): the texture is decoded
+    // from them and the project file keeps them as they are. False when no
+    // image could be decoded (nothing changes then).
+    bool SetTextureImage(const QByteArray& bytes);
+    // The bytes the texture was decoded from; empty for a brush made elsewhere.
+    [[nodiscard]] const QByteArray& TextureBytes() const { return m_textureBytes; }
+
+    // --- the project file (*.mpp) ------------------------------------------------
+    // What the open and save dialogs offer.
+    inline static const QString FileFilter = QStringLiteral("Проекты плиток (*.mpp)|*.mpp|Все файлы (*.*)|*.*");
+    // Reads the file into this project (a new one: the window makes it
+    // current first). Tile and pattern come from the library by identifier.
+    // A failure is shown in an error box and gives false; what was read
+    // up to it stays. Border records of an unknown kind are skipped, and
+    // the user is told once how many.
+    bool LoadFromFile(const QString& fileName);
+    // The same from a file's bytes; `fileName` names the project (may be empty).
+    bool LoadFromBytes(const QByteArray& bytes, const QString& fileName = QString());
+    // Writes the project file. The old file is replaced only when the new
+    // one is complete; on failure it stays and an error box says why. After
+    // a save the project is named after the file and is not modified.
+    bool SaveToFile(const QString& fileName);
+    // "Сохранить": to FileName, or to a file the user chooses when the
+    // project has none. Whether the project was saved.
+    bool Save();
+    // "Сохранить как...": to a file the user chooses, which becomes the
+    // project's file. Asks before it replaces an existing file.
+    bool SaveAs();
+    // Before the project is replaced or the program closes: true when the
+    // caller may go on (unmodified; saved; the user said No).
+    bool SaveQuery();
+    // "Открыть": the project file the user picks, nullopt when cancelled.
+    [[nodiscard]] static std::optional<QString> AskFileToOpen();
 
     // --- drawing and report -----------------------------------------------------------
     void Draw(QPainter& graphics, TDrawingSheet& sheet, bool showBasePoint, const QPen* pen) override;
@@ -166,6 +203,10 @@ private:
     void post(TPointF origin);
     void finishRun(bool cancelled);
     void postStepIfNeeded();
+    bool loadFrom(const TStorage* root, const QString& openError, const QString& fileName);
+    void readProject(const TStorage& root, const QString& fileName, int& skippedKinds);
+    void readBorder(const TStorage& borders, int& skippedKinds);
+    void readTiles(const TStorage& tiles);
 
     TStepSink* m_mainWindow;
     TDrawingSheet* m_sheet;
@@ -181,6 +222,7 @@ private:
     int m_pendingSteps = 0;
     TBasePointList m_basePoints;
     std::unique_ptr<QBrush> m_texture;
+    QByteArray m_textureBytes;
     std::unique_ptr<TTile> m_tile;
     TTileList m_laidTiles;
     std::unique_ptr<TCollage> m_workPattern;

@@ -1,6 +1,8 @@
 #include "sheet/WidgetUserInterface.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -80,6 +82,27 @@ std::optional<QString> TWidgetUserInterface::inputText(const QString& caption,
         return std::nullopt;
     }
     return dialog.textValue();
+}
+
+std::optional<QString> TWidgetUserInterface::saveFileName(const QString& caption, const QString& folder,
+                                                           const QString& filter, const QString& name) {
+    // The project asks before it replaces a file: the dialog does not.
+    const QString start = name.isEmpty() ? folder : QDir(folder).filePath(name);
+    const QString chosen = QFileDialog::getSaveFileName(dialogParent(), caption, start, QtFileFilter(filter), nullptr,
+                                                        QFileDialog::DontConfirmOverwrite);
+    if (chosen.isEmpty()) {
+        return std::nullopt;
+    }
+    return chosen;
+}
+
+std::optional<QString> TWidgetUserInterface::openFileName(const QString& caption, const QString& folder,
+                                                           const QString& filter) {
+    const QString chosen = QFileDialog::getOpenFileName(dialogParent(), caption, folder, QtFileFilter(filter));
+    if (chosen.isEmpty()) {
+        return std::nullopt;
+    }
+    return chosen;
 }
 
 } // namespace vk

@@ -12,6 +12,10 @@ public:
     TAnswer message(TMessageKind kind, const QString& text, TButtons buttons) override;
     std::optional<QString> inputText(const QString& caption, const QString& prompt,
                                      const QString& value) override;
+    std::optional<QString> saveFileName(const QString& caption, const QString& folder, const QString& filter,
+                                        const QString& name) override;
+    std::optional<QString> openFileName(const QString& caption, const QString& folder,
+                                        const QString& filter) override;
 };
 
 } // namespace vk

@@ -38,4 +38,29 @@ std::optional<QString> TScriptedUi::inputText(const QString& caption, const QStr
     return text;
 }
 
+std::optional<QString> TScriptedUi::nextFile(const FileDialog& dialog) {
+    fileDialogs.push_back(dialog);
+    if (m_files.empty()) {
+        ADD_FAILURE() << "unexpected file dialog: " << dialog.caption.toStdString();
+        return std::nullopt;
+    }
+    const bool chosen = m_files.front().has_value();
+    const QString path = chosen ? *m_files.front() : QString();
+    m_files.pop_front();
+    if (!chosen) {
+        return std::nullopt;
+    }
+    return path;
+}
+
+std::optional<QString> TScriptedUi::saveFileName(const QString& caption, const QString& folder,
+                                                 const QString& filter, const QString& name) {
+    return nextFile({true, caption, folder, filter, name});
+}
+
+std::optional<QString> TScriptedUi::openFileName(const QString& caption, const QString& folder,
+                                                 const QString& filter) {
+    return nextFile({false, caption, folder, filter, QString()});
+}
+
 } // namespace vk::test

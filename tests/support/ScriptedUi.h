@@ -27,24 +27,41 @@ public:
         QString prompt;
         QString value;
     };
+    struct FileDialog {
+        bool save = false;
+        QString caption;
+        QString folder;
+        QString filter;
+        QString name;
+    };
 
     // Answers for message boxes with more than an OK button, in order.
     void answer(TAnswer a) { m_answers.push_back(a); }
     // Texts typed into input boxes; nullopt means Cancel.
     void type(std::optional<QString> text) { m_texts.push_back(std::move(text)); }
+    // File names chosen in file dialogs, in order; nullopt means Cancel.
+    void chooseFile(std::optional<QString> path) { m_files.push_back(std::move(path)); }
 
     TAnswer message(TMessageKind kind, const QString& text, TButtons buttons) override;
     std::optional<QString> inputText(const QString& caption, const QString& prompt,
                                      const QString& value) override;
+    std::optional<QString> saveFileName(const QString& caption, const QString& folder, const QString& filter,
+                                        const QString& name) override;
+    std::optional<QString> openFileName(const QString& caption, const QString& folder,
+                                        const QString& filter) override;
 
     std::vector<Message> messages;
     std::vector<Input> inputs;
+    std::vector<FileDialog> fileDialogs;
 
-    [[nodiscard]] bool allAnswersUsed() const { return m_answers.empty() && m_texts.empty(); }
+    [[nodiscard]] bool allAnswersUsed() const { return m_answers.empty() && m_texts.empty() && m_files.empty(); }
 
 private:
     std::deque<TAnswer> m_answers;
     std::deque<std::optional<QString>> m_texts;
+    std::deque<std::optional<QString>> m_files;
+
+    std::optional<QString> nextFile(const FileDialog& dialog);
 };
 
 } // namespace vk::test

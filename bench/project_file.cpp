@@ -1,0 +1,110 @@
+// Saving and opening a project of 50,000 laid tiles: each must stay under
+// 2 s. The tiles are starter pavers in running bond on a 40 x 25 m site, so
+// the border rows and columns are cut tiles counted by their halves. The
+// file size is reported as the counter "file_MB".
+
+#include "library/StarterLibrary.h"
+#include "library/TileDB.h"
+#include "geometry/UserInterface.h"
+#include "model/Project.h"
+#include "model/Scene.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+QJsonArray pt(double x, double y) { return QJsonArray{x, y}; }
+QJsonObject seg(double x0, double y0, double x1, double y1) {
+    return QJsonObject{{"segment", QJsonArray{pt(x0, y0), pt(x1, y1)}}};
+}
+
+class TSilentUi final : public vk::TUserInterface {
+public:
+    vk::TAnswer message(vk::TMessageKind, const QString&, vk::TButtons) override { return vk::TAnswer::Ok; }
+    std::optional<QString> inputText(const QString&, const QString&, const QString&) override { return std::nullopt; }
+};
+
+// One library, one laid project, one saved file for every benchmark.
+struct TRig {
+    TRig() {
+        vk::setUserInterface(&ui);
+        QFile description(QStringLiteral(STARTER_DESCRIPTION));
+        description.open(QIODevice::ReadOnly);
+        db = std::make_unique<vk::TTileDB>(dir.filePath("DB"));
+        vk::WriteStarterLibrary(vk::ReadStarterDescription(description.readAll()), *db);
+        const double w = 40000;
+        const double h = 25000;
+        const QJsonObject scene{{"tile", QJsonObject{{"library", "Брусчатка 200×100×60"}}},
+                                {"pattern", QJsonObject{{"library", "Вперевязку"}}},
+                                {"border", QJsonArray{seg(0, 0, w, 0), seg(w, 0, w, h), seg(w, h, 0, h), seg(0, h, 0, 0)}},
+                                {"start", pt(-100, 0)}};
+        project = std::make_unique<vk::TProject>();
+        const QString problem = vk::LoadScene(scene, *project);
+        if (!problem.isEmpty() || !project->Fill()) {
+            std::fprintf(stderr, "cannot lay the site: %s\n", qPrintable(problem));
+            std::abort();
+        }
+        path = dir.filePath("site.mpp");
+        project->SaveToFile(path);
+    }
+    TSilentUi ui;
+    QTemporaryDir dir;
+    std::unique_ptr<vk::TTileDB> db;
+    std::unique_ptr<vk::TProject> project;
+    QString path;
+};
+
+TRig& rig() {
+    static TRig instance;
+    return instance;
+}
+
+void BM_SaveProject(benchmark::State& state) {
+    TRig& r = rig();
+    const QString target = r.dir.filePath("saved.mpp");
+    for (auto _ : state) {
+        if (!r.project->SaveToFile(target)) {
+            state.SkipWithError("save failed");
+        }
+    }
+    state.counters["tiles"] = double(r.project->LaidTiles().Count());
+    state.counters["file_MB"] = double(QFileInfo(target).size()) / (1024.0 * 1024.0);
+}
+
+void BM_OpenProject(benchmark::State& state) {
+    TRig& r = rig();
+    int tiles = 0;
+    for (auto _ : state) {
+        vk::TProject opened;
+        if (!opened.LoadFromFile(r.path)) {
+            state.SkipWithError("open failed");
+        }
+        tiles = opened.LaidTiles().Count();
+        benchmark::DoNotOptimize(tiles);
+    }
+    state.counters["tiles"] = double(tiles);
+    state.counters["file_MB"] = double(QFileInfo(r.path).size()) / (1024.0 * 1024.0);
+}
+
+BENCHMARK(BM_SaveProject)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+BENCHMARK(BM_OpenProject)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

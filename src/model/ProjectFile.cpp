@@ -1,0 +1,473 @@
+// The project file "*.mpp": reading, writing, and the questions around saving.
+//
+// Layout (a compound file; names compared without regard to letter case):
+//   Version, Orientation, TileID, CollageID    4 bytes each
+//   BasePoint, StartPoint                      9 bytes each (FlaggedPoint)
+//   Comment                                    the text, no length, no terminator
+//   Texture                                    an image file, only when set
+//   Borders/Border0000001...                   Version, Kind, LineStyle, PrimitiveInfo
+//   Tiles/Tile0000001...                       BasePoint, Orientation, Color, PartID, ContourID
+
+#include "model/Project.h"
+
+#include "geometry/DrawingSheet.h"
+#include "geometry/ElementRecords.h"
+#include "geometry/PrimitiveRecord.h"
+#include "geometry/UserInterface.h"
+#include "model/Collage.h"
+#include "model/CompoundFile.h"
+#include "model/Config.h"
+#include "model/Parts.h"
+#include "model/Tile.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QStringDecoder>
+
+#include <bit>
+#include <cstring>
+#include <unordered_map>
+
+namespace vk {
+
+namespace {
+
+const QString& readErrorText() {
+    static const QString text = QStringLiteral("Ошибка чтения проекта");
+    return text;
+}
+
+// What breaks off a reading; its text is what the error box shows.
+struct TReadError {
+    QString Text;
+};
+
+// A stream of a fixed size: zeros when it is missing (false), its bytes
+// otherwise, the rest zeros when it is shorter. A longer stream is refused
+// rather than read in part.
+bool readFixed(const TStorage& storage, const QString& name, int size, QByteArray& out) {
+    QByteArray bytes;
+    out = QByteArray(size, '\0');
+    switch (storage.ReadStream(name, bytes, size)) {
+    case TStorage::TRead::Ok:
+        std::memcpy(out.data(), bytes.constData(), size_t(bytes.size()));
+        return true;
+    case TStorage::TRead::Missing:
+        return false;
+    case TStorage::TRead::TooLong:
+    case TStorage::TRead::Failed:
+        break;
+    }
+    throw TReadError{readErrorText()};
+}
+
+std::int32_t readInt32(const TStorage& storage, const QString& name, std::int32_t missing = 0) {
+    QByteArray bytes;
+    return readFixed(storage, name, 4, bytes) ? *decodeInt32(bytes) : missing;
+}
+
+float readSingle(const TStorage& storage, const QString& name) {
+    return std::bit_cast<float>(readInt32(storage, name));
+}
+
+FlaggedPoint readPoint(const TStorage& storage, const QString& name) {
+    QByteArray bytes;
+    readFixed(storage, name, kFlaggedPointSize, bytes);
+    return *decodeFlaggedPoint(bytes);
+}
+
+// Code page 1251, 0x80-0xFF: the 8-bit text of files written on Windows.
+QString fromCp1251(const QByteArray& bytes) {
+    static const char16_t high[64] = {
+        0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
+        0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0xFFFD, 0x2122,
+        0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
+        0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
+        0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
+    QString text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x80) {
+            text.append(QChar(u));
+        } else if (u < 0xC0) {
+            text.append(QChar(high[u - 0x80]));
+        } else {
+            text.append(QChar(char16_t(0x0410 + (u - 0xC0)))); // А..я
+        }
+    }
+    return text;
+}
+
+// The comment is written as UTF-8. Files from elsewhere may hold 8-bit
+// Windows text, which is almost never valid UTF-8.
+QString decodeComment(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    return utf8.hasError() ? fromCp1251(bytes) : text;
+}
+
+bool startsWithIgnoringCase(const QString& name, const QString& prefix) {
+    return name.size() >= prefix.size() && QString::compare(name.left(prefix.size()), prefix, Qt::CaseInsensitive) == 0;
+}
+
+// Fixed-width numbers keep the format's listing order (shorter names first,
+// then by name) the same as the writing order.
+QString numbered(const QString& prefix, int index, int width) {
+    return prefix + QStringLiteral("%1").arg(index, width, 10, QLatin1Char('0'));
+}
+
+int numberWidth(int count) {
+    int width = 1;
+    for (int n = count; n >= 10; n /= 10) {
+        ++width;
+    }
+    return std::max(7, width);
+}
+
+QByteArray encodeSingle(float value) { return encodeInt32(std::bit_cast<std::int32_t>(value)); }
+
+} // namespace
+
+// --- texture -------------------------------------------------------------------------
+
+bool TProject::SetTextureImage(const QByteArray& bytes) {
+    const QImage image = QImage::fromData(bytes);
+    if (image.isNull()) {
+        return false;
+    }
+    SetTexture(std::make_unique<QBrush>(image));
+    m_textureBytes = bytes;
+    return true;
+}
+
+// --- reading ---------------------------------------------------------------------------
+
+bool TProject::LoadFromFile(const QString& fileName) {
+    QString error;
+    const std::unique_ptr<TStorage> root = TStorage::OpenFile(fileName, error);
+    return loadFrom(root.get(), error, fileName);
+}
+
+bool TProject::LoadFromBytes(const QByteArray& bytes, const QString& fileName) {
+    QString error;
+    const std::unique_ptr<TStorage> root = TStorage::OpenBytes(bytes, error);
+    return loadFrom(root.get(), error, fileName);
+}
+
+bool TProject::loadFrom(const TStorage* root, const QString& openError, const QString& fileName) {
+    if (IsRunning()) {
+        CancelFill();
+    }
+    int skipped = 0;
+    QString error = root == nullptr ? openError : QString();
+    if (root != nullptr) {
+        try {
+            readProject(*root, fileName, skipped);
+        } catch (const TReadError& e) {
+            error = e.Text;
+        }
+    }
+    if (skipped > 0) {
+        ui().warning(QStringLiteral("В файле проекта пропущены элементы участка неизвестного вида: %1.\r\n"
+                                    "Участок может быть нарисован не полностью.")
+                         .arg(skipped));
+    }
+    if (!error.isEmpty()) {
+        ui().error(error);
+        return false;
+    }
+    SetModified(false);
+    if (m_sheet != nullptr) {
+        m_sheet->InvalidateView();
+    }
+    return true;
+}
+
+void TProject::readProject(const TStorage& root, const QString& fileName, int& skippedKinds) {
+    // A project read twice starts from nothing.
+    m_markedTiles.clear();
+    m_rememberedTiles.clear();
+    m_laidTiles.ClearAll();
+    m_basePoints.ClearAll();
+    SetCurrent(nullptr);
+    Elements().Clear();
+    SelectCorner1 = SelectCorner2 = PrintCorner1 = PrintCorner2 = FlaggedPoint{};
+    SelectionOffsets.clear();
+
+    (void)readInt32(root, QStringLiteral("Version"));
+    const QFileInfo info(fileName);
+    SetName(fileName.isEmpty() ? QStringLiteral("Безымянный") : info.completeBaseName());
+    FileName = fileName;
+    const float orientation = readSingle(root, QStringLiteral("Orientation"));
+
+    // -1 is what a project with no tile or pattern chosen stores: none then.
+    // Any other identifier the library does not hold gives an empty tile or
+    // pattern that keeps it, so that saving again does not lose it.
+    const std::int32_t tileId = readInt32(root, QStringLiteral("TileID"));
+    const std::int32_t patternId = readInt32(root, QStringLiteral("CollageID"));
+    if (tileId != -1) {
+        auto tile = std::make_unique<TTile>();
+        tile->LoadById(tileId);
+        tile->ID = tileId;
+        tile->SetModified(false);
+        auto parts = std::make_unique<TPartList>();
+        parts->LoadForTile(tileId);
+        UseTile(std::move(tile), std::move(parts));
+        if (patternId != -1) {
+            auto pattern = std::make_unique<TCollage>(m_tile.get());
+            pattern->LoadById(patternId);
+            pattern->ID = patternId;
+            pattern->SetModified(false);
+            UsePattern(std::move(pattern));
+        }
+    } else {
+        m_workPattern.reset();
+        m_pattern.reset();
+        m_tile.reset();
+        m_tileParts.reset();
+    }
+    SetOrientation(orientation);
+
+    BasePoint = readPoint(root, QStringLiteral("BasePoint"));
+    m_startPoint = std::make_unique<TPointPrimitive>(this);
+    static_cast<TPointPrimitive&>(*m_startPoint).SetPoint(readPoint(root, QStringLiteral("StartPoint")));
+
+    QByteArray bytes;
+    const TStorage::TRead comment = root.ReadStream(QStringLiteral("Comment"), bytes);
+    if (comment == TStorage::TRead::Failed) {
+        throw TReadError{readErrorText()};
+    }
+    Comment = comment == TStorage::TRead::Ok ? decodeComment(bytes) : QString();
+
+    // Any trouble with the texture only leaves the project without one.
+    m_texture.reset();
+    m_textureBytes.clear();
+    if (root.ReadStream(QStringLiteral("Texture"), bytes) == TStorage::TRead::Ok) {
+        const QImage image = QImage::fromData(bytes);
+        if (!image.isNull()) {
+            m_texture = std::make_unique<QBrush>(image);
+            m_textureBytes = bytes;
+        }
+    }
+    ++m_textureVersion;
+
+    if (const std::unique_ptr<TStorage> borders = root.Storage(QStringLiteral("Borders"))) {
+        readBorder(*borders, skippedKinds);
+    }
+    if (const std::unique_ptr<TStorage> tiles = root.Storage(QStringLiteral("Tiles"))) {
+        readTiles(*tiles);
+    }
+}
+
+void TProject::readBorder(const TStorage& borders, int& skippedKinds) {
+    const int count = borders.ChildCount();
+    if (count < 0) {
+        throw TReadError{readErrorText()};
+    }
+    const QString prefix = QStringLiteral("Border");
+    for (int i = 0; i < count; ++i) {
+        const QString name = borders.ChildName(i);
+        if (name.isNull()) {
+            throw TReadError{readErrorText()};
+        }
+        if (!startsWithIgnoringCase(name, prefix)) {
+            continue;
+        }
+        const std::unique_ptr<TStorage> element = borders.ChildStorage(i);
+        if (!element) {
+            continue;
+        }
+        PrimitiveRecord record;
+        record.Version = readInt32(*element, QStringLiteral("Version"));
+        record.Kind = readInt32(*element, QStringLiteral("Kind"));
+        record.LineStyle = readInt32(*element, QStringLiteral("LineStyle"));
+        const std::optional<PrimitiveKind> kind = primitiveKindFromCode(record.Kind);
+        if (!kind) {
+            ++skippedKinds; // names no element: nothing to draw it with
+            continue;
+        }
+        readFixed(*element, QStringLiteral("PrimitiveInfo"), primitiveDataSize(*kind), record.Data);
+        if (std::unique_ptr<TGraphicPrimitive> made = ElementFromRecord(record, this, TBlockFit::PadOrCut)) {
+            Elements().Add(std::move(made));
+        }
+    }
+    BuildSiteRegion();
+}
+
+void TProject::readTiles(const TStorage& tiles) {
+    const int count = tiles.ChildCount();
+    if (count < 0) {
+        throw TReadError{readErrorText()};
+    }
+    const float tolerance = float(GlobalConfig().TileLinkTolerance);
+    // Tiles of one orientation share one shape: the library's tile turned.
+    std::unordered_map<std::uint32_t, const TLaidShape*> shapes;
+    const TTile emptyTile;
+    const QString prefix = QStringLiteral("Tile");
+    for (int i = 0; i < count; ++i) {
+        const QString name = tiles.ChildName(i);
+        if (name.isNull()) {
+            throw TReadError{readErrorText()};
+        }
+        if (!startsWithIgnoringCase(name, prefix)) {
+            continue;
+        }
+        const std::unique_ptr<TStorage> stored = tiles.ChildStorage(i);
+        if (!stored) {
+            continue;
+        }
+        const FlaggedPoint base = readPoint(*stored, QStringLiteral("BasePoint"));
+        const float orientation = readSingle(*stored, QStringLiteral("Orientation"));
+        const auto color = std::uint32_t(readInt32(*stored, QStringLiteral("Color")));
+        const std::int32_t partId = readInt32(*stored, QStringLiteral("PartID"), -1);
+        const std::int32_t contourId = readInt32(*stored, QStringLiteral("ContourID"), -1);
+
+        const std::uint32_t key = std::bit_cast<std::uint32_t>(orientation);
+        auto found = shapes.find(key);
+        if (found == shapes.end()) {
+            TTile turned;
+            turned.Assign(m_tile ? static_cast<const TTile&>(*m_tile) : emptyTile);
+            turned.Rotate({0.0f, 0.0f}, orientation);
+            found = shapes.emplace(key, m_laidTiles.AddShape(std::make_unique<TLaidShape>(turned, nullptr, tolerance)))
+                        .first;
+        }
+        TTileContainer& tile = m_laidTiles.AddTile(found->second, base.point());
+        tile.Orientation = orientation;
+        tile.PartID = partId;
+        tile.ContourID = contourId;
+        tile.SetColor(color);
+        if (partId != -1) {
+            const TPartList* parts = m_tileParts.get();
+            AddHalf(tile.Group()->Counters, partId, contourId, 1,
+                    parts != nullptr ? parts->ContourName(partId, contourId) : QString(),
+                    parts != nullptr ? parts->PartName(partId) : QString(),
+                    parts != nullptr && parts->PartEquals(partId));
+        }
+    }
+}
+
+// --- writing ---------------------------------------------------------------------------
+
+bool TProject::SaveToFile(const QString& fileName) {
+    TCompoundWriter w(fileName);
+    w.WriteStream(QStringLiteral("Version"), encodeInt32(1));
+    w.WriteStream(QStringLiteral("Orientation"), encodeSingle(m_orientation));
+    w.WriteStream(QStringLiteral("TileID"), encodeInt32(m_tile ? m_tile->ID : -1));
+    w.WriteStream(QStringLiteral("CollageID"), encodeInt32(m_tile && m_pattern ? m_pattern->ID : -1));
+    w.WriteStream(QStringLiteral("BasePoint"), encodeFlaggedPoint(BasePoint));
+    w.WriteStream(QStringLiteral("StartPoint"), encodeFlaggedPoint(StartPoint()));
+    w.WriteStream(QStringLiteral("Comment"), Comment.toUtf8());
+    if (m_texture) {
+        QByteArray image = m_textureBytes;
+        if (image.isEmpty()) {
+            QBuffer buffer(&image);
+            buffer.open(QIODevice::WriteOnly);
+            if (!m_texture->textureImage().save(&buffer, "PNG")) {
+                ui().error(QStringLiteral("Не удалось сохранить проект в файл \"%1\":\r\n%2")
+                               .arg(fileName, QStringLiteral("текстуру не удается записать")));
+                return false;
+            }
+        }
+        w.WriteStream(QStringLiteral("Texture"), image);
+    }
+
+    w.BeginStorage(QStringLiteral("Borders"));
+    const int borderWidth = numberWidth(Elements().Count());
+    for (int i = 0; i < Elements().Count(); ++i) {
+        const PrimitiveRecord record = RecordOf(*Elements().Items(i));
+        w.BeginStorage(numbered(QStringLiteral("Border"), i + 1, borderWidth));
+        w.WriteStream(QStringLiteral("Version"), encodeInt32(record.Version));
+        w.WriteStream(QStringLiteral("Kind"), encodeInt32(record.Kind));
+        w.WriteStream(QStringLiteral("LineStyle"), encodeInt32(record.LineStyle));
+        w.WriteStream(QStringLiteral("PrimitiveInfo"), record.Data);
+        w.EndStorage();
+    }
+    w.EndStorage();
+
+    w.BeginStorage(QStringLiteral("Tiles"));
+    const int tileWidth = numberWidth(m_laidTiles.Count());
+    for (int i = 0; i < m_laidTiles.Count(); ++i) {
+        const TTileContainer& tile = m_laidTiles.Items(i);
+        const TPointF base = tile.BasePointKey();
+        w.BeginStorage(numbered(QStringLiteral("Tile"), i + 1, tileWidth));
+        w.WriteStream(QStringLiteral("BasePoint"), encodeFlaggedPoint(FlaggedPoint{base.X, base.Y, 1}));
+        w.WriteStream(QStringLiteral("Orientation"), encodeSingle(tile.Orientation));
+        w.WriteStream(QStringLiteral("Color"), encodeInt32(std::int32_t(tile.Color())));
+        w.WriteStream(QStringLiteral("PartID"), encodeInt32(tile.PartID));
+        w.WriteStream(QStringLiteral("ContourID"), encodeInt32(tile.ContourID));
+        w.EndStorage();
+    }
+    w.EndStorage();
+
+    if (!w.Commit()) {
+        ui().error(QStringLiteral("Не удалось сохранить проект в файл \"%1\":\r\n%2").arg(fileName, w.Error()));
+        return false;
+    }
+    FileName = fileName;
+    SetName(QFileInfo(fileName).completeBaseName());
+    SetModified(false);
+    return true;
+}
+
+// --- saving as the user asks -------------------------------------------------------------
+
+bool TProject::Save() {
+    if (FileName.isEmpty()) {
+        return SaveAs();
+    }
+    return SaveToFile(FileName);
+}
+
+bool TProject::SaveAs() {
+    QString folder = FileName.isEmpty() ? ProjectsFolder() : QFileInfo(FileName).absolutePath();
+    QString suggested = FileName.isEmpty() ? Name() : QFileInfo(FileName).fileName();
+    for (;;) {
+        const std::optional<QString> chosen =
+            ui().saveFileName(QStringLiteral("Сохранить проект"), folder, FileFilter, suggested);
+        if (!chosen || chosen->isEmpty()) {
+            return false;
+        }
+        QString path = *chosen;
+        if (QFileInfo(path).suffix().isEmpty()) {
+            path += QStringLiteral(".mpp");
+        }
+        if (QFileInfo::exists(path) &&
+            ui().confirm(QStringLiteral("Файл \"%1\" уже существует.\r\nЗаменить его?").arg(QFileInfo(path).fileName()),
+                         TButtons::YesNo) != TAnswer::Yes) {
+            // Back to the dialog, where the user left it.
+            folder = QFileInfo(path).absolutePath();
+            suggested = QFileInfo(path).fileName();
+            continue;
+        }
+        return SaveToFile(path);
+    }
+}
+
+bool TProject::SaveQuery() {
+    if (!Modified) {
+        return true;
+    }
+    switch (ui().confirm(QStringLiteral("Сохранить изменения в проекте \"%1\"?").arg(Name()), TButtons::YesNoCancel)) {
+    case TAnswer::Yes:
+        return Save();
+    case TAnswer::No:
+        return true;
+    case TAnswer::Ok:
+    case TAnswer::Cancel:
+        break;
+    }
+    return false;
+}
+
+std::optional<QString> TProject::AskFileToOpen() {
+    std::optional<QString> chosen = ui().openFileName(QStringLiteral("Открыть проект"), ProjectsFolder(), FileFilter);
+    if (chosen && chosen->isEmpty()) {
+        return std::nullopt;
+    }
+    return chosen;
+}
+
+} // namespace vk

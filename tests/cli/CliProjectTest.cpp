@@ -1,0 +1,107 @@
+// vorkalo-cli with project files: fill -o saves the laid project, report
+// reads it back as it stands, and fill lays a saved project anew.
+
+#include "support/TempDir.h"
+
+#include <QFile>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TRun {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+TRun run(const QString& program, const QStringList& args) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    process.setProcessEnvironment(env);
+    process.start(program, args);
+    process.waitForFinished(120000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+TRun cli(const QStringList& args) { return run(QStringLiteral(VORKALO_CLI_PATH), args); }
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A yard with a curved side paved with the starter library's pavers.
+const char* const kScene = R"({
+  "tile": {"library": "Брусчатка 200×100×60"}, "pattern": {"library": "Вперевязку"},
+  "border": [{"segment": [[0,0],[3000,0]]}, {"segment": [[3000,0],[3000,2000]]},
+             {"arc": {"centre": [1500,2000], "start": [3000,2000], "sweep": 180}},
+             {"segment": [[0,2000],[0,0]]}],
+  "start": [10, 10], "orientation": 15})";
+
+class CliProject : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const TRun made = run(QStringLiteral(STARTER_TOOL), {QStringLiteral(STARTER_DESCRIPTION), db()});
+        ASSERT_EQ(made.code, 0) << made.err.toStdString();
+        QFile scene(dir.file("yard.json"));
+        ASSERT_TRUE(scene.open(QIODevice::WriteOnly));
+        scene.write(kScene);
+    }
+    [[nodiscard]] QString db() const { return dir.file("DB"); }
+    vk::test::TTempDir dir;
+};
+
+} // namespace
+
+TEST_F(CliProject, ASavedFillReportsAsItWasLaidAndLaysAgainTheSame) {
+    const QString saved = dir.file("yard.mpp");
+    const TRun filled = cli({"fill", dir.file("yard.json"), "--db", db(), "-o", saved});
+    ASSERT_EQ(filled.code, 0) << filled.err.toStdString();
+    EXPECT_TRUE(filled.err.isEmpty()) << filled.err.toStdString();
+    EXPECT_TRUE(filled.out.contains(QStringLiteral("половинок")));
+
+    const TRun reported = cli({"report", saved, "--db", db()});
+    ASSERT_EQ(reported.code, 0) << reported.err.toStdString();
+    EXPECT_EQ(reported.out, filled.out);
+    const TRun filledJson = cli({"fill", dir.file("yard.json"), "--db", db(), "--json", "--tiles"});
+    const TRun reportedJson = cli({"report", saved, "--db", db(), "--json", "--tiles"});
+    ASSERT_EQ(reportedJson.code, 0);
+    EXPECT_EQ(reportedJson.out, filledJson.out) << "the same tiles in the same order";
+
+    // The saved project laid anew is the same project.
+    const QString again = dir.file("again.mpp");
+    const TRun refilled = cli({"fill", saved, "--db", db(), "-o", again});
+    ASSERT_EQ(refilled.code, 0) << refilled.err.toStdString();
+    EXPECT_EQ(refilled.out, filled.out);
+    EXPECT_EQ(readAll(again), readAll(saved));
+}
+
+TEST_F(CliProject, WhatItCannotReadOrWriteIsNamed) {
+    QFile junk(dir.file("junk.mpp"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("not a project");
+    junk.close();
+    const struct {
+        const char* name;
+        QStringList args;
+        int code;
+        QString err;
+    } cases[] = {
+        {"not a project", {"report", dir.file("junk.mpp"), "--db", db()}, 1, "Файл не является файлом проекта"},
+        {"no such project", {"report", dir.file("none.mpp"), "--db", db()}, 1, "none.mpp"},
+        {"no file named", {"report", "--db", db()}, 2, "не указан файл проекта"},
+        {"-o belongs to fill", {"report", dir.file("junk.mpp"), "-o", dir.file("x.mpp")}, 2, "неизвестный параметр"},
+        {"-o without a file", {"fill", dir.file("yard.json"), "-o"}, 2, "после -o"},
+        {"an output folder that is not there",
+         {"fill", dir.file("yard.json"), "--db", db(), "-o", dir.file("no/folder/x.mpp")}, 1, "Не удалось сохранить проект"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TRun r = cli(c.args);
+        EXPECT_EQ(r.code, c.code) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(c.err)) << r.err.toStdString();
+    }
+}
