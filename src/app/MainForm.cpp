@@ -113,9 +113,16 @@ void TfrmMain::buildActions() {
     connect(acNew, &QAction::triggered, this, &TfrmMain::acNewProjectExecute);
     auto* acOpen = makeAction("acOpenProject", QStringLiteral("Открыть"), {}, E::Always);
     acOpen->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
+    connect(acOpen, &QAction::triggered, this, &TfrmMain::acOpenProjectExecute);
     auto* acSave = makeAction("acSaveProject", QStringLiteral("Сохранить"), {}, E::Project);
     acSave->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
-    makeAction("acSaveProjectAs", QStringLiteral("Сохранить как..."), {}, E::Never);
+    connect(acSave, &QAction::triggered, this, [this] {
+        if (m_project) m_project->Save();
+    });
+    auto* acSaveAs = makeAction("acSaveProjectAs", QStringLiteral("Сохранить как..."), {}, E::Project);
+    connect(acSaveAs, &QAction::triggered, this, [this] {
+        if (m_project) m_project->SaveAs();
+    });
     auto* acExit = makeAction("acExit", QStringLiteral("Выход"), {}, E::Always);
     connect(acExit, &QAction::triggered, this, &QWidget::close);
 
@@ -468,7 +475,26 @@ bool TfrmMain::QuerySave() {
     }
     // No step of a running fill may act on the next project.
     m_project->CancelFill();
-    return true;
+    return m_project->SaveQuery();
+}
+
+void TfrmMain::acOpenProjectExecute() {
+    const std::optional<QString> file = TProject::AskFileToOpen();
+    if (!file) {
+        return;
+    }
+    if (m_project && !QuerySave()) {
+        return;
+    }
+    replaceProject(nullptr);
+    replaceProject(std::make_unique<TProject>(
+        this, [this](const QString& name) { updateCaption(name); }, ProjectPlanSheet, this));
+    // The window keeps the new project whatever the reading says; its errors
+    // have been shown.
+    m_project->LoadFromFile(*file);
+    updateCaption(m_project->Name());
+    ResetTools();
+    ProjectPlanSheet->InvalidateView();
 }
 
 void TfrmMain::acNewProjectExecute() {

@@ -71,6 +71,7 @@ public:
 
     // --- commands ---
     void acNewProjectExecute();
+    void acOpenProjectExecute();
     void acParamsExecute();
     void acOrientationExecute();
     void acDelTilesExecute();

@@ -189,6 +189,28 @@ TEST_F(MainWindowWorkflow, DrawChooseFillAndReportAsTheCommandLineDoes) {
     EXPECT_EQ(json["pieces_total"].toInt(), report.PiecesTotal);
     EXPECT_NEAR(json["area_m2"].toDouble(), report.AreaM2, 1e-4) << "the tool prints four decimals";
 
+    // "Сохранить" asks for a name once; "Открыть" brings the same report back.
+    const QString saved = dir.file("Двор.mpp");
+    ui.chooseFile(saved);
+    run("acSaveProject");
+    ASSERT_TRUE(QFile::exists(saved));
+    EXPECT_FALSE(project()->Modified);
+    EXPECT_EQ(window->windowTitle(), QString("Vorkalo - Двор"));
+    ui.chooseFile(saved);
+    run("acOpenProject");
+    ASSERT_NE(project(), nullptr);
+    const TReport reopened = project()->Report();
+    EXPECT_EQ(reopened.Tiles, report.Tiles);
+    EXPECT_EQ(reopened.WholeTotal, report.WholeTotal);
+    EXPECT_EQ(reopened.PiecesTotal, report.PiecesTotal);
+    EXPECT_NEAR(reopened.AreaM2, report.AreaM2, 1e-6);
+    EXPECT_FALSE(project()->Modified);
+    // Cancelling the open dialog keeps the project.
+    TProject* current = project();
+    ui.chooseFile(std::nullopt);
+    run("acOpenProject");
+    EXPECT_EQ(project(), current);
+
     // "Удалить все плитки?" answered No changes nothing.
     ui.answer(TAnswer::No);
     run("acDelTiles");
@@ -356,7 +378,25 @@ TEST_F(MainWindowWorkflow, ARunningFillShowsProgressAndCanBeCancelled) {
         EXPECT_NE(m.text, QString("Заполнение плиткой закончено"));
     }
     // A new project while steps may still be queued: nothing acts on it.
+    ui.answer(TAnswer::No); // do not save the old one
     run("acNewProject");
     for (int i = 0; i < 20; ++i) QApplication::processEvents();
     EXPECT_EQ(project()->LaidTiles().Count(), 0);
+}
+
+TEST_F(MainWindowWorkflow, ClosingAModifiedProjectAsksFirst) {
+    test::TScriptedUi ui;
+    run("acNewProject");
+    run("acLine");
+    click(0, 0);
+    click(1000, 0);
+    ui.answer(TAnswer::Cancel);
+    EXPECT_FALSE(window->close()) << "Cancel keeps the window";
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_EQ(ui.messages.back().text, QString("Сохранить изменения в проекте \"Безымянный\"?"));
+    ui.answer(TAnswer::Yes);
+    ui.chooseFile(std::nullopt); // the name dialog cancelled: not saved, so stay
+    EXPECT_FALSE(window->close());
+    ui.answer(TAnswer::No);
+    EXPECT_TRUE(window->close());
 }
