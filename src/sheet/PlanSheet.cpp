@@ -30,6 +30,17 @@ public:
     int Y;
 };
 
+// A ruler's picture at its size, filled with the ruler's colour; kept between
+// renders so that a repaint allocates nothing.
+QImage& clearedPicture(TRuler& ruler, QSize size, const QColor& back) {
+    size = size.expandedTo(QSize(1, 1));
+    if (ruler.Picture.size() != size) {
+        ruler.Picture = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    }
+    ruler.Picture.fill(back);
+    return ruler.Picture;
+}
+
 // Device pixel of a world coordinate, at the centre of the pixel so that
 // hairlines come out one pixel wide and crisp.
 int pixelOf(double device) { return int(std::floor(device)); }
@@ -584,13 +595,7 @@ void TPlanSheet::renderRulers(const TWorldRect& vis) {
 
     // Horizontal ruler: the same x mapping as the view; y downward, pixels.
     {
-        QImage& img = FHorzRule->Picture;
-        const QSize size(std::max(1, FHorzRule->width()), kRuler);
-        if (img.size() != size) {
-            img = QImage(size, QImage::Format_ARGB32_Premultiplied);
-        }
-        img.fill(back);
-        QPainter p(&img);
+        QPainter p(&clearedPicture(*FHorzRule, QSize(FHorzRule->width(), kRuler), back));
         p.setPen(m_palette.RulerPen);
         if (visible) {
             for (double x : lines.fifthX) {
@@ -623,13 +628,7 @@ void TPlanSheet::renderRulers(const TWorldRect& vis) {
 
     // Vertical ruler: the same y mapping as the view; text upright.
     {
-        QImage& img = FVertRule->Picture;
-        const QSize size(kRuler, std::max(1, FVertRule->height()));
-        if (img.size() != size) {
-            img = QImage(size, QImage::Format_ARGB32_Premultiplied);
-        }
-        img.fill(back);
-        QPainter p(&img);
+        QPainter p(&clearedPicture(*FVertRule, QSize(kRuler, FVertRule->height()), back));
         p.setPen(m_palette.RulerPen);
         if (visible) {
             for (double y : lines.fifthY) {
