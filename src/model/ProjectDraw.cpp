@@ -4,6 +4,9 @@
 
 #include "model/Project.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "geometry/DrawingSheet.h"
 #include "geometry/SheetPalette.h"
 #include "model/TilesLayer.h"
@@ -47,6 +50,16 @@ void TProject::PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
         m_layer = std::make_unique<TTilesLayer>();
     }
     TTilesLayer& layer = *m_layer;
+    // Tiles only a few pixels across gain nothing from smoothing but cost
+    // twice as much with it.
+    const auto tinyTiles = [this](const QTransform& t) {
+        const TColorController& groups = m_laidTiles.ColorGroups();
+        if (groups.Count() == 0 || groups.Items(0).GroupTiles.empty()) {
+            return false;
+        }
+        const QRectF b = groups.Items(0).GroupTiles.front()->Bounds();
+        return std::max(b.width(), b.height()) * std::hypot(t.m11(), t.m12()) < 12.0;
+    };
     const bool antialiasing = graphics.testRenderHint(QPainter::Antialiasing);
     const bool fresh = layer.Valid && layer.Image.size() == size && layer.Transform == graphics.worldTransform() &&
                        layer.TilesVersion == m_laidTiles.Version() && layer.OtherVersion == m_textureVersion &&
@@ -57,9 +70,8 @@ void TProject::PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
         }
         layer.Image.fill(Qt::transparent);
         QPainter g(&layer.Image);
-        g.setRenderHint(QPainter::Antialiasing, antialiasing);
+        g.setRenderHint(QPainter::Antialiasing, antialiasing && !tinyTiles(graphics.worldTransform()));
         g.setTransform(graphics.worldTransform());
-        g.setClipPath(m_siteRegion->ClipPath());
         const QRectF visible = graphics.worldTransform().inverted().mapRect(QRectF(QPointF(0, 0), QSizeF(size)));
         QBrush fillBrush = sheet.Palette().FillBrush;
         if (fillBrush.style() == Qt::NoBrush) {
@@ -101,6 +113,19 @@ void TProject::PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
                 }
             }
         }
+        // Clipping every tile to the site is costly; masking the finished
+        // picture with the site once gives the same picture.
+        QImage mask(size, QImage::Format_ARGB32_Premultiplied);
+        mask.fill(Qt::transparent);
+        {
+            QPainter m(&mask);
+            m.setRenderHint(QPainter::Antialiasing, antialiasing);
+            m.setTransform(graphics.worldTransform());
+            m.fillPath(m_siteRegion->ClipPath(), Qt::black);
+        }
+        g.resetTransform();
+        g.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        g.drawImage(0, 0, mask);
         g.end();
         layer.Transform = graphics.worldTransform();
         layer.TilesVersion = m_laidTiles.Version();
