@@ -3,6 +3,8 @@
 
 #include "geometry/GraphicPrimitive.h"
 #include "geometry/ShapeDocument.h"
+#include "model/Collage.h"
+#include "model/Tile.h"
 #include "sheet/EditorFactory.h"
 #include "sheet/FloatEdit.h"
 #include "sheet/LinesBox.h"
@@ -11,6 +13,7 @@
 #include "sheet/SingValEditor.h"
 #include "sheet/TileArcEditor.h"
 #include "sheet/TileLineEditor.h"
+#include "sheet/TilePlacementEditor.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -109,4 +112,37 @@ TEST_F(ElementEditing, SegmentEditSavedMovesTheEnd) {
     EXPECT_NEAR(line.GetEndPoint().X, 6, 1e-4);
     EXPECT_NEAR(line.GetEndPoint().Y, 8, 1e-4);
     EXPECT_EQ(line.LineStyle, 2);
+}
+
+TEST_F(ElementEditing, PlacementAngleEditedFromNinetyToZeroTurnsTheTileBack) {
+    TTile tile;
+    auto side = std::make_unique<TLinePrimitive>(&tile);
+    side->SetStart({0, 0, 1});
+    side->SetFinish({200, 0, 1});
+    tile.Elements().Add(std::move(side));
+    TCollage pattern(&tile);
+    pattern.SetBasePoint(0, 0);
+    auto placement = std::make_unique<TTilePlacementPrimitive>(&pattern);
+    placement->SetTilePoint({0, 0, 1});
+    placement->SetPatternPoint({500, 0, 1});
+    placement->SetRotation(90);
+    placement->PlaceTile(tile, {0, 0});
+    TTilePlacementPrimitive* raw = placement.get();
+    pattern.Elements().Add(std::move(placement));
+    EXPECT_NEAR(raw->Tile().Elements().Items(0)->GetEndPoint().Y, 200, 1e-3) << "turned by 90";
+
+    TfrmPrimEdit window;
+    window.SetElement(raw, 1);
+    raw->CreateEditor(window.pnlEditorBox, 1, "мм");
+    auto* editor = editorIn<TTilePlacementEditor>(window);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->TileAngle->text(), QString("90"));
+    EXPECT_EQ(editor->PP->Point(), (TPointF{500, 0}));
+    editor->TileAngle->SetValue(0);
+    window.btnSave->click();
+    EXPECT_FLOAT_EQ(raw->Rotation(), 0);
+    const TGraphicPrimitive* turned = raw->Tile().Elements().Items(0);
+    EXPECT_NEAR(turned->GetStartPoint().X, 500, 1e-3);
+    EXPECT_NEAR(turned->GetEndPoint().X, 700, 1e-3) << "turned back by -90";
+    EXPECT_NEAR(turned->GetEndPoint().Y, 0, 1e-3);
 }
