@@ -465,6 +465,14 @@ void TfrmMain::replaceProject(std::unique_ptr<TProject> project) {
     ProjectPlanSheet->InvalidateView();
 }
 
+void TfrmMain::startProject() {
+    // The old project goes first, so nothing of it is alive beside the new one.
+    replaceProject(nullptr);
+    replaceProject(std::make_unique<TProject>(
+        this, [this](const QString& name) { updateCaption(name); }, ProjectPlanSheet, this));
+    updateCaption(m_project->Name());
+}
+
 void TfrmMain::updateCaption(const QString& name) {
     setWindowTitle(name.isEmpty() ? m_baseCaption : QStringLiteral("%1 - %2").arg(m_baseCaption, name));
 }
@@ -486,13 +494,10 @@ void TfrmMain::acOpenProjectExecute() {
     if (m_project && !QuerySave()) {
         return;
     }
-    replaceProject(nullptr);
-    replaceProject(std::make_unique<TProject>(
-        this, [this](const QString& name) { updateCaption(name); }, ProjectPlanSheet, this));
+    startProject();
     // The window keeps the new project whatever the reading says; its errors
-    // have been shown.
+    // have been shown. Naming it after the file updates the caption.
     m_project->LoadFromFile(*file);
-    updateCaption(m_project->Name());
     ResetTools();
     ProjectPlanSheet->InvalidateView();
 }
@@ -501,10 +506,7 @@ void TfrmMain::acNewProjectExecute() {
     if (m_project && !QuerySave()) {
         return;
     }
-    replaceProject(nullptr);
-    replaceProject(std::make_unique<TProject>(
-        this, [this](const QString& name) { updateCaption(name); }, ProjectPlanSheet, this));
-    updateCaption(m_project->Name());
+    startProject();
     ResetTools();
     ProjectPlanSheet->InvalidateView();
 }
@@ -695,51 +697,58 @@ void TfrmMain::UpdateNow() { ProjectPlanSheet->FScrollBox->viewport()->repaint()
 
 // --- pick lists -----------------------------------------------------------------------
 
-std::optional<std::int32_t> TfrmMain::PickTile(const TPickRequest& request) {
-    TTileLibrary* library = TileDB();
-    if (library == nullptr) {
-        ui().warning(QStringLiteral("Библиотека плиток недоступна."));
-        return std::nullopt;
-    }
+namespace {
+// One pick list over library rows; nullopt when cancelled or nothing is there.
+std::optional<std::int32_t> pickFrom(QWidget* owner, const std::vector<TLibraryEntry>& entries,
+                                     const QString& caption,
+                                     TfrmSelectTile::TPreviewCallback preview) {
     std::vector<TPickRow> rows;
-    for (const TLibraryEntry& e : library->ListTiles()) {
+    for (const TLibraryEntry& e : entries) {
         rows.push_back({e.ID, e.Name});
     }
-    TfrmSelectTile pick(this, std::move(rows), nullptr, request.Caption);
-    pick.PreviewCallback = [](int id, TPlanSheet& sheet, TTile*) {
-        auto tile = std::make_unique<TTile>();
-        tile->LoadIntoSheet(id, sheet);
-        return std::unique_ptr<T_TnC_Ancestor>(std::move(tile));
-    };
+    TfrmSelectTile pick(owner, std::move(rows), nullptr, caption);
+    pick.PreviewCallback = std::move(preview);
     if (pick.exec() != QDialog::Accepted || pick.PickResult == -1) {
         return std::nullopt;
     }
     return pick.PickResult;
 }
 
-std::optional<std::int32_t> TfrmMain::PickPattern(const TPickRequest& request, std::int32_t tileId,
-                                                  const TTile& tile) {
+TTileLibrary* availableLibrary() {
     TTileLibrary* library = TileDB();
     if (library == nullptr) {
         ui().warning(QStringLiteral("Библиотека плиток недоступна."));
+    }
+    return library;
+}
+} // namespace
+
+std::optional<std::int32_t> TfrmMain::PickTile(const TPickRequest& request) {
+    TTileLibrary* library = availableLibrary();
+    if (library == nullptr) {
         return std::nullopt;
     }
-    std::vector<TPickRow> rows;
-    for (const TLibraryEntry& e : library->ListPatterns(tileId)) {
-        rows.push_back({e.ID, e.Name});
-    }
-    TfrmSelectTile pick(this, std::move(rows), nullptr, request.Caption);
-    pick.PreviewCallback = [&tile](int id, TPlanSheet& sheet, TTile*) {
-        auto copy = std::make_unique<TTile>();
-        copy->Assign(tile);
-        auto pattern = std::make_unique<TPatternPreview>(std::move(copy));
-        pattern->LoadIntoSheet(id, sheet);
-        return std::unique_ptr<T_TnC_Ancestor>(std::move(pattern));
-    };
-    if (pick.exec() != QDialog::Accepted || pick.PickResult == -1) {
+    return pickFrom(this, library->ListTiles(), request.Caption, [](int id, TPlanSheet& sheet, TTile*) {
+        auto tile = std::make_unique<TTile>();
+        tile->LoadIntoSheet(id, sheet);
+        return std::unique_ptr<T_TnC_Ancestor>(std::move(tile));
+    });
+}
+
+std::optional<std::int32_t> TfrmMain::PickPattern(const TPickRequest& request, std::int32_t tileId,
+                                                  const TTile& tile) {
+    TTileLibrary* library = availableLibrary();
+    if (library == nullptr) {
         return std::nullopt;
     }
-    return pick.PickResult;
+    return pickFrom(this, library->ListPatterns(tileId), request.Caption,
+                    [&tile](int id, TPlanSheet& sheet, TTile*) {
+                        auto copy = std::make_unique<TTile>();
+                        copy->Assign(tile);
+                        auto pattern = std::make_unique<TPatternPreview>(std::move(copy));
+                        pattern->LoadIntoSheet(id, sheet);
+                        return std::unique_ptr<T_TnC_Ancestor>(std::move(pattern));
+                    });
 }
 
 // --- tools -----------------------------------------------------------------------------

@@ -126,6 +126,8 @@ private:
     void buildToolBar();
     void bindSheet();
     void replaceProject(std::unique_ptr<TProject> project);
+    // A new, empty project becomes the window's.
+    void startProject();
     void updateCaption(const QString& name);
     void paintProject(QPainter& graphics);
     void paintPreview(QPainter& graphics);

@@ -565,7 +565,7 @@ void TPlanSheet::RenderView() {
         if (lines.axisY) vertical({0.0}, m_palette.AxisPen);
     }
 
-    renderRulers(vis);
+    renderRulers(vis, lines);
     m_rendered = true;
     m_dirty = false;
 
@@ -582,7 +582,7 @@ void TPlanSheet::RenderView() {
     FVertRule->update();
 }
 
-void TPlanSheet::renderRulers(const TWorldRect& vis) {
+void TPlanSheet::renderRulers(const TWorldRect& vis, const TGridLines& lines) {
     const QTransform world = m_geometry.WorldTransform();
     const double k = m_geometry.K();
     const double ox = world.dx();
@@ -590,7 +590,6 @@ void TPlanSheet::renderRulers(const TWorldRect& vis) {
     const QColor back = palette().color(QPalette::Window);
     const QFontMetricsF fm(m_palette.LabelFont, FHorzRule);
     const double textHeight = fm.height();
-    const TGridLines lines = ComputeGridLines(vis, m_geometry.GridStep());
     const bool visible = vis.R >= vis.L && vis.T >= vis.B;
 
     // Horizontal ruler: the same x mapping as the view; y downward, pixels.

@@ -23,6 +23,7 @@ class QMenu;
 namespace vk {
 
 class TFloatingPanel;
+struct TGridLines;
 class TPlanSheet;
 
 // The scroll box that shows the view. Every paint covers it fully.
@@ -183,7 +184,8 @@ private:
     // Repaints after a change the geometry accepted; passes the answer on.
     bool applied(bool ok);
     void endFeedback();
-    void renderRulers(const TWorldRect& visible);
+    // The ticks sit on the grid's fifth and tenth lines.
+    void renderRulers(const TWorldRect& visible, const TGridLines& lines);
     void layoutChildren();
 
     TSheetGeometry m_geometry;
