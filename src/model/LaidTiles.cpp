@@ -40,6 +40,31 @@ void appendMoved(QPainterPath& target, const QPainterPath& source, QPointF offse
     }
 }
 
+// Slivers thinner than this (mm) between a half and its tile are the
+// rounding of the region adapter, far below any tolerance a fill uses.
+constexpr double kSliver = 0.002;
+
+// What of the tile is not the half, when the half lies in the tile and the
+// rest is one convex polygon (or nothing).
+TSiteRegion::THalfRest restOf(const TRegion& tile, const std::vector<QPolygonF>& half, bool convexTile) {
+    TSiteRegion::THalfRest rest;
+    if (!convexTile) {
+        return rest;
+    }
+    const TRegion region = TRegion::FromPolygons(half);
+    if (!region.Subtracted(tile).IsEmptyWithin(kSliver)) {
+        return rest;
+    }
+    const TRegion left = tile.Subtracted(region);
+    if (left.IsEmptyWithin(kSliver)) {
+        rest.Known = rest.Nothing = true;
+        return rest;
+    }
+    const std::vector<QPolygonF> polygons = left.Polygons();
+    rest.Known = polygons.size() == 1 && rest.Rest.Assign(polygons.front());
+    return rest;
+}
+
 } // namespace
 
 // --- shape -------------------------------------------------------------------------
@@ -62,7 +87,9 @@ TLaidShape::TLaidShape(const TTile& tile, const TPartList* parts, float linkTole
     });
     if (straight && m_outline.FigureCount() == 1 && m_polygons.size() == 1) {
         m_simple = m_polygons.front();
+        m_convex.Assign(m_simple);
     }
+    const TRegion whole = TRegion::FromPolygons(m_polygons);
     if (parts != nullptr) {
         m_parts = std::make_unique<TPartList>();
         m_parts->CopyFrom(*parts);
@@ -74,6 +101,7 @@ TLaidShape::TLaidShape(const TTile& tile, const TPartList* parts, float linkTole
                 half.Part = part;
                 half.Half = part->Contours.Items(h);
                 half.Polygons = half.Half->Path.Flatten(kRegionChordError);
+                half.Rest = restOf(whole, half.Polygons, !m_convex.IsEmpty());
                 const QRectF b = boundsOf(half.Polygons);
                 if (!b.isNull()) {
                     m_bounds = m_bounds.isNull() ? b : m_bounds.united(b);
@@ -325,10 +353,14 @@ void TBasePointList::grow() {
 }
 
 const TBasePointContainer& TBasePointList::AddPoint(TPointF point) {
+    return AddExact(QPointF(point.X, point.Y));
+}
+
+const TBasePointContainer& TBasePointList::AddExact(QPointF point) {
     if ((m_used + 1) * 2 > m_slots.size()) {
         grow();
     }
-    const std::uint64_t key = keyOf(cellOf(point.X), cellOf(point.Y));
+    const std::uint64_t key = keyOf(cellOf(point.x()), cellOf(point.y()));
     TSlot& slot = m_slots[find(key)];
     if (slot.Head == -1) {
         slot.Key = key;
@@ -336,22 +368,34 @@ const TBasePointContainer& TBasePointList::AddPoint(TPointF point) {
     }
     m_next.push_back(slot.Head);
     slot.Head = std::int32_t(m_points.size());
-    m_points.push_back({point});
+    m_points.push_back({TPointF{float(point.x()), float(point.y())}});
+    m_exact.push_back(point);
     return m_points.back();
 }
 
 TFindResult TBasePointList::FindKey(TPointF point) const {
+    return search(point.X, point.Y, [&](std::size_t i) { return ComparePointsTolerant(m_points[i].Point, point) == 0; });
+}
+
+TFindResult TBasePointList::FindExact(QPointF point) const {
+    return search(point.x(), point.y(), [&](std::size_t i) {
+        const QPointF& q = m_exact[i];
+        return std::fabs(q.x() - point.x()) <= 1.0 && std::fabs(q.y() - point.y()) <= 1.0;
+    });
+}
+
+template <class TSame>
+TFindResult TBasePointList::search(double x, double y, TSame same) const {
     int best = -1;
-    const std::int64_t x0 = cellOf(point.X - kReach);
-    const std::int64_t x1 = cellOf(point.X + kReach);
-    const std::int64_t y0 = cellOf(point.Y - kReach);
-    const std::int64_t y1 = cellOf(point.Y + kReach);
+    const std::int64_t x0 = cellOf(x - kReach);
+    const std::int64_t x1 = cellOf(x + kReach);
+    const std::int64_t y0 = cellOf(y - kReach);
+    const std::int64_t y1 = cellOf(y + kReach);
     for (std::int64_t cx = x0; cx <= x1; ++cx) {
         for (std::int64_t cy = y0; cy <= y1; ++cy) {
             const TSlot& slot = m_slots[find(keyOf(cx, cy))];
             for (std::int32_t i = slot.Head; i != -1; i = m_next[std::size_t(i)]) {
-                if (ComparePointsTolerant(m_points[std::size_t(i)].Point, point) == 0 &&
-                    (best == -1 || i < best)) {
+                if (same(std::size_t(i)) && (best == -1 || i < best)) {
                     best = i;
                 }
             }
@@ -366,6 +410,8 @@ TFindResult TBasePointList::FindKey(TPointF point) const {
 void TBasePointList::ClearAll() {
     m_points.clear();
     m_points.shrink_to_fit();
+    m_exact.clear();
+    m_exact.shrink_to_fit();
     m_next.clear();
     m_next.shrink_to_fit();
     m_slots.assign(64, TSlot{});

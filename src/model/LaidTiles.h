@@ -11,6 +11,7 @@
 #include "geometry/ShapePath.h"
 #include "model/Counting.h"
 #include "model/DihotomedCollection.h"
+#include "model/SiteRegion.h"
 #include "model/Tile.h"
 
 #include <QPainterPath>
@@ -50,6 +51,7 @@ public:
         const TPart* Part = nullptr;
         const TContourAncestor* Half = nullptr;
         std::vector<QPolygonF> Polygons; // local
+        TSiteRegion::THalfRest Rest;     // the tile less the half, when convex
     };
 
     [[nodiscard]] const TTile& Tile() const { return *m_tile; }
@@ -67,6 +69,8 @@ public:
     // The outline as one polygon when it is one figure of straight pieces
     // (drawn faster than a path); empty otherwise.
     [[nodiscard]] const QPolygonF& SimplePolygon() const { return m_simple; }
+    // The outline as a convex polygon; empty when it is not one.
+    [[nodiscard]] const TSmallConvex& Convex() const { return m_convex; }
     // The tile has elements that are not outline (cut lines): they are
     // drawn as well.
     [[nodiscard]] bool HasCutLines() const { return m_cutLines; }
@@ -81,6 +85,7 @@ private:
     std::vector<THalf> m_halves;
     TPointF m_average;
     QPolygonF m_simple;
+    TSmallConvex m_convex;
     bool m_cutLines = false;
 };
 
@@ -215,10 +220,13 @@ public:
     TBasePointList();
 
     const TBasePointContainer& AddPoint(TPointF point);
+    // Kept and compared in double precision; Items() holds it as floats.
+    const TBasePointContainer& AddExact(QPointF point);
     // Found when some stored point is within 1 mm; ItemIndex is then the
     // earliest such point, and Position equals it. Not found: ItemIndex -1,
     // Position the count (where the point would be added).
     [[nodiscard]] TFindResult FindKey(TPointF point) const;
+    [[nodiscard]] TFindResult FindExact(QPointF point) const;
     [[nodiscard]] int Count() const { return int(m_points.size()); }
     [[nodiscard]] const TBasePointContainer& Items(int index) const { return m_points[std::size_t(index)]; }
     void ClearAll();
@@ -230,8 +238,11 @@ private:
     };
     [[nodiscard]] std::size_t find(std::uint64_t key) const;
     void grow();
+    template <class TSame>
+    [[nodiscard]] TFindResult search(double x, double y, TSame same) const;
 
     std::vector<TBasePointContainer> m_points;
+    std::vector<QPointF> m_exact;
     std::vector<std::int32_t> m_next; // the next point of the same cell, -1 at the end
     std::vector<TSlot> m_slots;       // open addressing, a power of two in size
     std::size_t m_used = 0;

@@ -228,7 +228,7 @@ void TProject::clearLaidTiles() {
     m_markedTiles.clear();
     m_rememberedTiles.clear();
     m_laidTiles.ClearAll();
-    m_basePoints.ClearAll();
+    m_walk.Clear();
     SetModified(true);
 }
 
@@ -257,7 +257,7 @@ void TProject::BuildSiteRegion() {
 }
 
 bool TProject::PlaceTile(const TLaidShape& shape, TPointF offset, TPointF origin, float orientation) {
-    return placeTile(shape, offset, origin, orientation, isQuick(shape));
+    return placeTile(shape, QPointF(offset.X, offset.Y), QPointF(origin.X, origin.Y), orientation, isQuick(shape));
 }
 
 bool TProject::isQuick(const TLaidShape& shape) const {
@@ -267,26 +267,28 @@ bool TProject::isQuick(const TLaidShape& shape) const {
            !TRegion::FromPolygons(shape.Polygons()).IsEmptyWithin(m_tolerance);
 }
 
-bool TProject::placeTile(const TLaidShape& shape, TPointF offset, TPointF origin, float orientation,
+bool TProject::placeTile(const TLaidShape& shape, QPointF offset, QPointF origin, float orientation,
                          bool quick) {
     if (!m_siteRegion) {
         return false;
     }
-    const TPointF base{origin.X + offset.X, origin.Y + offset.Y};
+    // Decided where the tile really lies; only the laid tile keeps its base
+    // point in single floats.
+    const QPointF base = origin + offset;
     TSiteRegion::TCut cut;
-    const TSiteRegion::TCoverage coverage = m_siteRegion->Classify(
-        shape.Polygons(), shape.Bounds(), QPointF(base.X, base.Y), m_tolerance, quick, cut);
+    const TSiteRegion::TCoverage coverage =
+        m_siteRegion->Classify(shape.Polygons(), shape.Bounds(), base, m_tolerance, quick, cut, &shape.Convex());
     if (coverage == TSiteRegion::TCoverage::Outside) {
         return false;
     }
-    TTileContainer& tile = m_laidTiles.AddTile(&shape, base);
+    TTileContainer& tile = m_laidTiles.AddTile(&shape, TPointF{float(base.x()), float(base.y())});
     tile.Orientation = orientation;
     if (coverage == TSiteRegion::TCoverage::Whole) {
         return true;
     }
     // Cut: the first half whose piece inside the site is the cut piece.
     for (const TLaidShape::THalf& half : shape.Halves()) {
-        if (m_siteRegion->HalfMatches(half.Polygons, cut, m_tolerance)) {
+        if (m_siteRegion->HalfMatches(half.Polygons, cut, m_tolerance, &half.Rest)) {
             tile.PartID = half.Part->ID;
             tile.ContourID = half.Part->Equals ? -1 : half.Half->ID;
             AddHalf(tile.Group()->Counters, tile.PartID, tile.ContourID, 1, half.Half->Name(),
@@ -303,7 +305,8 @@ bool TProject::PlaceTile(const TTilePlacementPrimitive& placement, TPointF origi
         std::make_unique<TLaidShape>(placement.Tile(), placement.Parts(), tileLinkTolerance()));
     const TPointF v = RotatePoint(placement.TilePoint().point(), placement.Rotation(), {0.0f, 0.0f});
     const FlaggedPoint pp = placement.PatternPoint();
-    return PlaceTile(*shape, {pp.X - v.X, pp.Y - v.Y}, origin, placement.Rotation());
+    return placeTile(*shape, QPointF(double(pp.X) - v.X, double(pp.Y) - v.Y), QPointF(origin.X, origin.Y),
+                     placement.Rotation(), isQuick(*shape));
 }
 
 // --- laying --------------------------------------------------------------------------
@@ -335,6 +338,7 @@ bool TProject::CheckReadyToFill() {
 
 void TProject::prepareShapes() {
     m_fillShapes.clear();
+    m_copyBounds = QRectF();
     double extent = 0.0;
     for (int i = 0; i < m_workPattern->Elements().Count(); ++i) {
         const TTilePlacementPrimitive* placement = m_workPattern->Placement(i);
@@ -346,14 +350,19 @@ void TProject::prepareShapes() {
             std::make_unique<TLaidShape>(placement->Tile(), placement->Parts(), tileLinkTolerance()));
         const TPointF v = RotatePoint(placement->TilePoint().point(), placement->Rotation(), {0.0f, 0.0f});
         const FlaggedPoint pp = placement->PatternPoint();
-        fill.Offset = {pp.X - v.X, pp.Y - v.Y};
+        fill.Offset = QPointF(double(pp.X) - v.X, double(pp.Y) - v.Y);
         fill.Orientation = placement->Rotation();
         const QRectF b = fill.Shape->Bounds();
         extent = std::max({extent, b.width(), b.height()});
+        const QRectF placed = b.translated(fill.Offset);
+        m_copyBounds = m_copyBounds.isNull() ? placed : m_copyBounds.united(placed);
         m_fillShapes.push_back(fill);
     }
     if (m_siteRegion && m_useCells) {
         m_siteRegion->PrepareCells(extent);
+    }
+    if (m_siteRegion) {
+        m_siteRegion->SetStraightEdges(m_straightEdges);
     }
     for (TFillShape& fill : m_fillShapes) {
         fill.Quick = isQuick(*fill.Shape);
@@ -370,10 +379,15 @@ void TProject::PrepareFill() {
     m_tolerance = 25.4 / (m_scale->LogicalDpi() * double(fillScale));
     BuildSiteRegion();
     prepareShapes();
-    m_queue.clear();
+    m_walk.Clear();
     m_stepPosted = false;
     m_run = nextRunId();
     m_pendingSteps = 1;
+}
+
+QPointF TProject::startOrigin() const {
+    const FlaggedPoint start = StartPoint();
+    return {double(start.X) + BasePoint.X, double(start.Y) + BasePoint.Y};
 }
 
 bool TProject::Fill() {
@@ -381,22 +395,35 @@ bool TProject::Fill() {
         return false;
     }
     PrepareFill();
-    const FlaggedPoint start = StartPoint();
-    LayPatternCopy({ToWorldX(start.X), ToWorldY(start.Y)});
+    std::vector<QPointF> hands;
+    const TElementList& handList = m_workPattern->HandPoints();
+    for (int i = 0; i < handList.Count(); ++i) {
+        if (const auto* hand = dynamic_cast<const TPointPrimitive*>(handList.Items(i))) {
+            hands.emplace_back(hand->Point().X, hand->Point().Y);
+        }
+    }
+    // A copy whose origin lies farther from the site than its own tiles
+    // reach can lay nothing: the walk never goes there.
+    QRectF reach;
+    if (m_siteRegion && !m_copyBounds.isNull()) {
+        constexpr double kMargin = 10.0;
+        const QRectF site = m_siteRegion->Region().Bounds();
+        reach = QRectF(QPointF(site.left() - m_copyBounds.right() - kMargin, site.top() - m_copyBounds.bottom() - kMargin),
+                       QPointF(site.right() - m_copyBounds.left() + kMargin,
+                               site.bottom() - m_copyBounds.top() + kMargin));
+    }
+    m_walk.Start(startOrigin(), hands, reach);
+    layNext();
     if (m_mainWindow == nullptr) {
         // No window to hand steps back: the whole run happens here.
         while (IsRunning()) {
-            const TPointF origin = m_queue.front();
-            m_queue.pop_front();
-            LayPatternCopy(origin);
+            layNext();
         }
         return true;
     }
     if (IsRunning()) {
         postStepIfNeeded();
-        if (m_mainWindow != nullptr) {
-            m_mainWindow->FillProgress(m_laidTiles.Count(), m_pendingSteps);
-        }
+        m_mainWindow->FillProgress(m_laidTiles.Count(), m_pendingSteps);
     }
     return true;
 }
@@ -406,65 +433,39 @@ bool TProject::LayOnePattern() {
         return false;
     }
     PrepareFill();
-    const FlaggedPoint start = StartPoint();
-    const TPointF origin{ToWorldX(start.X), ToWorldY(start.Y)};
+    const QPointF origin = startOrigin();
     for (const TFillShape& fill : m_fillShapes) {
         placeTile(*fill.Shape, fill.Offset, origin, fill.Orientation, fill.Quick);
     }
     m_scale->SetScale(m_savedScale);
-    m_basePoints.ClearAll();
+    m_walk.Clear();
     m_pendingSteps = 0;
-    m_queue.clear();
     return true;
 }
 
-void TProject::post(TPointF origin) {
-    if (m_basePoints.FindKey(origin).Found) {
+void TProject::layNext() {
+    if (!IsRunning() || m_walk.Empty()) {
         return;
     }
-    ++m_pendingSteps;
-    m_queue.push_back(origin);
-}
-
-void TProject::layCopy(TPointF origin) {
-    if (m_basePoints.FindKey(origin).Found) {
-        return; // handled already
-    }
-    m_basePoints.AddPoint(origin);
+    const QPointF origin = m_walk.Next();
     bool laidAny = false;
     for (const TFillShape& fill : m_fillShapes) {
         if (placeTile(*fill.Shape, fill.Offset, origin, fill.Orientation, fill.Quick)) {
             laidAny = true;
         }
     }
-    if (!laidAny) {
-        return; // a copy that lays nothing does not spread
+    // A copy that lays nothing does not spread.
+    if (laidAny) {
+        m_walk.Spread();
     }
-    const TElementList& hands = m_workPattern->HandPoints();
-    for (int i = 0; i < hands.Count(); ++i) {
-        const auto* hand = dynamic_cast<const TPointPrimitive*>(hands.Items(i));
-        if (hand == nullptr) {
-            continue;
-        }
-        const FlaggedPoint h = hand->Point();
-        post({origin.X + h.X, origin.Y + h.Y});
-        post({origin.X - h.X, origin.Y - h.Y});
-    }
-}
-
-void TProject::LayPatternCopy(TPointF origin) {
-    if (!IsRunning()) {
-        return; // a step of no run
-    }
-    --m_pendingSteps;
-    layCopy(origin);
+    m_pendingSteps = m_walk.Queued();
     if (m_pendingSteps == 0) {
         finishRun(false);
     }
 }
 
 void TProject::postStepIfNeeded() {
-    if (!m_queue.empty() && !m_stepPosted && m_mainWindow != nullptr) {
+    if (!m_walk.Empty() && !m_stepPosted && m_mainWindow != nullptr) {
         m_stepPosted = true;
         m_mainWindow->PostLayStep(m_run);
     }
@@ -478,10 +479,8 @@ void TProject::HandleLayStep(std::uint64_t run) {
     const auto start = std::chrono::steady_clock::now();
     // The clock is read every few copies: a copy takes microseconds.
     const int between = m_stepBudget.count() > 0 ? 8 : 1;
-    for (int handled = 1; !m_queue.empty() && IsRunning(); ++handled) {
-        const TPointF origin = m_queue.front();
-        m_queue.pop_front();
-        LayPatternCopy(origin);
+    for (int handled = 1; !m_walk.Empty() && IsRunning(); ++handled) {
+        layNext();
         if (handled % between == 0 && std::chrono::steady_clock::now() - start >= m_stepBudget) {
             break;
         }
@@ -504,10 +503,8 @@ bool TProject::CancelFill() {
 
 void TProject::finishRun(bool cancelled) {
     m_scale->SetScale(m_savedScale);
-    m_basePoints.ClearAll();
+    m_walk.Clear();
     m_pendingSteps = 0;
-    m_queue.clear();
-    m_queue.shrink_to_fit();
     m_stepPosted = false;
     // Steps still queued in the window belong to no run any more.
     m_run = nextRunId();

@@ -15,12 +15,12 @@
 #include "geometry/ShapeDocument.h"
 #include "model/FillHost.h"
 #include "model/LaidTiles.h"
+#include "model/OriginWalk.h"
 #include "model/Report.h"
 #include "model/SiteRegion.h"
 
 #include <QBrush>
 #include <chrono>
-#include <deque>
 #include <optional>
 #include <memory>
 #include <vector>
@@ -63,7 +63,8 @@ public:
     [[nodiscard]] TGraphicPrimitive& StartPointElement() { return *m_startPoint; }
     [[nodiscard]] TTileList& LaidTiles() { return m_laidTiles; }
     [[nodiscard]] const TTileList& LaidTiles() const { return m_laidTiles; }
-    [[nodiscard]] const TBasePointList& BasePoints() const { return m_basePoints; }
+    // The origins the running fill has visited; empty when no fill runs.
+    [[nodiscard]] const TOriginWalk& BasePoints() const { return m_walk; }
     [[nodiscard]] const TSiteRegion* SiteRegion() const { return m_siteRegion.get(); }
     [[nodiscard]] const TShapePath* SitePath() const { return m_sitePath.get(); }
     [[nodiscard]] std::vector<TTileContainer*>& MarkedTiles() { return m_markedTiles; }
@@ -103,13 +104,10 @@ public:
     // "Заполнить". False when refused (not ready, or a run is pending).
     bool Fill();
     // What Fill and LayOnePattern do first: clear the laying, go to the fill
-    // scale, build the site region, and count the first step as pending
-    // (the caller then lays the first copy with LayPatternCopy).
+    // scale, build the site region, and count the first step as pending.
     void PrepareFill();
     // "Положить один узор": the copy at the start point only.
     bool LayOnePattern();
-    // One copy of the working pattern at `origin` (world): the step of a fill.
-    void LayPatternCopy(TPointF origin);
     // A posted step of run `run`: lays queued copies for at most the step
     // budget; steps of another run (cancelled, finished) do nothing.
     void HandleLayStep(std::uint64_t run);
@@ -128,6 +126,9 @@ public:
     // Decide tiles through the site's cells (the default) or against the
     // whole site every time; the results are the same.
     void SetUseCells(bool useCells) { m_useCells = useCells; }
+    // Decide tiles cut by one straight border edge without the region
+    // adapter (the default) or with it; the results are the same.
+    void SetStraightEdges(bool on) { m_straightEdges = on; }
     // Region tolerance of the latest fill: one device pixel at the fill
     // scale, millimetres.
     [[nodiscard]] double RegionTolerance() const { return m_tolerance; }
@@ -190,17 +191,18 @@ public:
 private:
     struct TFillShape {
         const TLaidShape* Shape = nullptr;
-        TPointF Offset;       // base point of the tile = origin + Offset
+        QPointF Offset;       // base point of the tile = origin + Offset
         float Orientation = 0.0f;
         bool Quick = true;     // the cells may decide it
     };
 
     void clearLaidTiles();
     [[nodiscard]] bool isQuick(const TLaidShape& shape) const;
-    bool placeTile(const TLaidShape& shape, TPointF offset, TPointF origin, float orientation, bool quick);
+    bool placeTile(const TLaidShape& shape, QPointF offset, QPointF origin, float orientation, bool quick);
     void prepareShapes();
-    void layCopy(TPointF origin);
-    void post(TPointF origin);
+    [[nodiscard]] QPointF startOrigin() const;
+    // Lays the next queued copy: one step of the walk.
+    void layNext();
     void finishRun(bool cancelled);
     void postStepIfNeeded();
     bool loadFrom(const TStorage* root, const QString& openError, const QString& fileName);
@@ -220,7 +222,6 @@ private:
     std::unique_ptr<TSiteRegion> m_siteRegion;
     std::unique_ptr<TShapePath> m_sitePath;
     int m_pendingSteps = 0;
-    TBasePointList m_basePoints;
     std::unique_ptr<QBrush> m_texture;
     QByteArray m_textureBytes;
     std::unique_ptr<TTile> m_tile;
@@ -233,10 +234,13 @@ private:
 
     // The running fill.
     std::uint64_t m_run = 0;
-    std::deque<TPointF> m_queue;
+    TOriginWalk m_walk;
+    // Where the tiles of one copy lie around its origin (world millimetres).
+    QRectF m_copyBounds;
     bool m_stepPosted = false;
     std::chrono::microseconds m_stepBudget{15000};
     bool m_useCells = true;
+    bool m_straightEdges = true;
     double m_tolerance = 0.0;
     std::vector<TFillShape> m_fillShapes;
     std::uint64_t m_textureVersion = 0;

@@ -191,7 +191,7 @@ void TProject::readProject(const TStorage& root, const QString& fileName, int& s
     m_markedTiles.clear();
     m_rememberedTiles.clear();
     m_laidTiles.ClearAll();
-    m_basePoints.ClearAll();
+    m_walk.Clear();
     SetCurrent(nullptr);
     Elements().Clear();
     SelectCorner1 = SelectCorner2 = PrintCorner1 = PrintCorner2 = FlaggedPoint{};
