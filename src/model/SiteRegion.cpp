@@ -182,7 +182,7 @@ void TSiteRegion::PrepareCells(double extent) {
             const QPointF a = polygon[i];
             const QPointF b = polygon[(i + 1) % n];
             const TEdgeBox box{std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::max(a.x(), b.x()),
-                               std::max(a.y(), b.y())};
+                               std::max(a.y(), b.y()), a, b};
             const int cx0 = std::max(0, int(std::floor((box.x0 - m_margin - m_x0) / m_cell)) - 1);
             const int cx1 = std::min(m_nx - 1, int(std::floor((box.x1 + m_margin - m_x0) / m_cell)));
             const int cy0 = std::max(0, int(std::floor((box.y0 - m_margin - m_y0) / m_cell)) - 1);
@@ -216,10 +216,81 @@ TSiteRegion::TCoverage TSiteRegion::Decide(const TRegion& full, const TRegion& s
     return TCoverage::Cut;
 }
 
+namespace {
+
+// Within this of the emptiness threshold the region adapter, rounding to
+// whole micrometres, may judge a piece either way: ask it.
+constexpr double kStraightBand = 0.005;
+
+// Whether the segment a-b passes through the rectangle (Liang-Barsky).
+bool segmentMeets(QPointF a, QPointF b, const QRectF& r) {
+    double t0 = 0.0;
+    double t1 = 1.0;
+    const double dx = b.x() - a.x();
+    const double dy = b.y() - a.y();
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x() - r.left(), r.right() - a.x(), a.y() - r.top(), r.bottom() - a.y()};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0) {
+                return false;
+            }
+        } else {
+            const double t = q[i] / p[i];
+            if (p[i] < 0.0) {
+                t0 = std::max(t0, t);
+            } else {
+                t1 = std::min(t1, t);
+            }
+            if (t0 > t1) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool TSiteRegion::decideStraight(const TSmallConvex& tile, const TEdgeBox& edge, double tolerance,
+                                 TCoverage& coverage) {
+    double least = 0.0;
+    double greatest = 0.0;
+    tile.DistancesFrom(edge.From, edge.To, least, greatest);
+    if (greatest <= 0.0) {
+        coverage = TCoverage::Outside;
+        return true;
+    }
+    if (least >= 0.0) {
+        coverage = TCoverage::Whole;
+        return true;
+    }
+    // The piece inside counts as nothing, or the piece outside does, when it
+    // vanishes as the tile shrinks by half the tolerance.
+    const double radius = tolerance / 2.0;
+    const TSmallConvex::TShrunk in = tile.LeftOf(edge.From, edge.To).Shrunk(radius, kStraightBand);
+    if (in == TSmallConvex::TShrunk::Unsure) {
+        return false;
+    }
+    if (in == TSmallConvex::TShrunk::Empty) {
+        coverage = TCoverage::Outside;
+        return true;
+    }
+    const TSmallConvex::TShrunk out = tile.LeftOf(edge.To, edge.From).Shrunk(radius, kStraightBand);
+    if (out == TSmallConvex::TShrunk::Unsure) {
+        return false;
+    }
+    coverage = out == TSmallConvex::TShrunk::Empty ? TCoverage::Whole : TCoverage::Cut;
+    return true;
+}
+
 TSiteRegion::TCoverage TSiteRegion::Classify(const std::vector<QPolygonF>& local, const QRectF& localBounds,
-                                             QPointF offset, double tolerance, bool quick,
-                                             TCut& cut) const {
+                                             QPointF offset, double tolerance, bool quick, TCut& cut,
+                                             const TSmallConvex* convex) const {
     cut.Offset = offset;
+    cut.Local = &local;
+    cut.HasClipped = false;
+    cut.Straight = false;
     const TRegion* site = &m_region;
     if (quick && HasCells() && localBounds.width() <= 2.0 * (m_margin - 1.0) &&
         localBounds.height() <= 2.0 * (m_margin - 1.0)) {
@@ -239,23 +310,61 @@ TSiteRegion::TCoverage TSiteRegion::Classify(const std::vector<QPolygonF>& local
             return TCoverage::Whole;
         }
         const TBorderCell& cell = m_border[std::size_t(state)];
-        const bool meetsBorder =
-            std::any_of(cell.Edges.begin(), cell.Edges.end(), [&b](const TEdgeBox& e) {
-                return e.x0 <= b.right() && e.x1 >= b.left() && e.y0 <= b.bottom() && e.y1 >= b.top();
-            });
-        if (!meetsBorder) {
+        const TEdgeBox* only = nullptr;
+        int meeting = 0;
+        for (const TEdgeBox& e : cell.Edges) {
+            if (e.x0 <= b.right() && e.x1 >= b.left() && e.y0 <= b.bottom() && e.y1 >= b.top()) {
+                only = &e;
+                if (++meeting > 1) {
+                    break;
+                }
+            }
+        }
+        if (meeting == 0 || (meeting == 1 && !segmentMeets(only->From, only->To, b))) {
             // No border crosses the tile's bounds: all in or all out.
             return inside(cell.Polygons, c) ? TCoverage::Whole : TCoverage::Outside;
+        }
+        cut.Site = &cell.Piece;
+        if (meeting == 1 && m_straightEdges && convex != nullptr && !convex->IsEmpty()) {
+            // The edge's ends lie outside the bounds (another edge would meet
+            // them otherwise), so within the bounds the site is the half-plane
+            // to the edge's left.
+            TCoverage coverage = TCoverage::Outside;
+            if (decideStraight(convex->Moved(offset), *only, tolerance, coverage)) {
+                cut.Straight = true;
+                cut.EdgeFrom = only->From;
+                cut.EdgeTo = only->To;
+                return coverage;
+            }
         }
         site = &cell.Piece;
     }
     cut.Site = site;
-    return Decide(TRegion::FromPolygons(MovedPolygons(local, offset)), *site, tolerance, &cut.Clipped);
+    const TCoverage coverage =
+        Decide(TRegion::FromPolygons(MovedPolygons(local, offset)), *site, tolerance, &cut.Clipped);
+    cut.HasClipped = true;
+    return coverage;
 }
 
-bool TSiteRegion::HalfMatches(const std::vector<QPolygonF>& localHalf, const TCut& cut,
-                              double tolerance) const {
+bool TSiteRegion::HalfMatches(const std::vector<QPolygonF>& localHalf, TCut& cut, double tolerance,
+                              const THalfRest* rest) const {
+    if (cut.Straight && rest != nullptr && rest->Known && m_straightEdges) {
+        // The cut piece minus the half's piece is what of the tile is not the
+        // half, on the site's side of the edge; the half lies in the tile.
+        if (rest->Nothing) {
+            return true;
+        }
+        const TSmallConvex::TShrunk left =
+            rest->Rest.Moved(cut.Offset).LeftOf(cut.EdgeFrom, cut.EdgeTo).Shrunk(tolerance / 2.0, kStraightBand);
+        if (left != TSmallConvex::TShrunk::Unsure) {
+            return left == TSmallConvex::TShrunk::Empty;
+        }
+    }
     const TRegion* site = cut.Site != nullptr ? cut.Site : &m_region;
+    if (!cut.HasClipped && cut.Local != nullptr) {
+        cut.Clipped = TRegion::FromPolygons(MovedPolygons(*cut.Local, cut.Offset)).Intersected(*site);
+        cut.HasClipped = true;
+    }
     const TRegion half = TRegion::FromPolygons(MovedPolygons(localHalf, cut.Offset)).Intersected(*site);
     return half.EqualsWithin(cut.Clipped, tolerance);
 }

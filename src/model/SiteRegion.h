@@ -15,6 +15,7 @@
 // and only a tile whose bounds meet one of those edges is intersected, with
 // that small piece. The decisions are the same as against the whole site.
 
+#include "geometry/ConvexPolygon.h"
 #include "geometry/Region.h"
 #include "geometry/ShapePath.h"
 
@@ -54,23 +55,44 @@ public:
     enum class TCoverage { Outside, Whole, Cut };
 
     // What of a cut tile lies in the site, and the part of the site to
-    // match its halves against.
+    // match its halves against. A tile cut by one straight border edge
+    // keeps that edge instead, and its piece is made only when asked for.
     struct TCut {
         TRegion Clipped;
         const TRegion* Site = nullptr;
         QPointF Offset;
+        const std::vector<QPolygonF>* Local = nullptr;
+        bool HasClipped = false;
+        bool Straight = false;
+        QPointF EdgeFrom; // the site lies to the left of EdgeFrom -> EdgeTo
+        QPointF EdgeTo;
+    };
+
+    // What of a tile is not one of its halves, for matching halves without
+    // the region adapter.
+    struct THalfRest {
+        bool Known = false;    // Rest holds it (or it is nothing)
+        bool Nothing = false;  // the half is the whole tile
+        TSmallConvex Rest;     // local, convex
     };
 
     // A tile given by its local polygons and bounds, moved by `offset`.
     // `quick` allows the cells to decide (the caller knows that the tile is
     // not itself empty within the tolerance); otherwise, and always without
-    // cells, the tile is intersected with the whole site.
+    // cells, the tile is intersected with the whole site. `convex`, when
+    // given and not empty, is the tile's outline as a convex polygon: a tile
+    // cut by a single straight border edge is then decided without the
+    // region adapter.
     [[nodiscard]] TCoverage Classify(const std::vector<QPolygonF>& local, const QRectF& localBounds,
-                                     QPointF offset, double tolerance, bool quick, TCut& cut) const;
+                                     QPointF offset, double tolerance, bool quick, TCut& cut,
+                                     const TSmallConvex* convex = nullptr) const;
     // Whether the half (local polygons, moved by the cut's offset) inside
     // the site equals the cut piece.
-    [[nodiscard]] bool HalfMatches(const std::vector<QPolygonF>& localHalf, const TCut& cut,
-                                   double tolerance) const;
+    [[nodiscard]] bool HalfMatches(const std::vector<QPolygonF>& localHalf, TCut& cut, double tolerance,
+                                   const THalfRest* rest = nullptr) const;
+    // Whether tiles cut by one straight edge are decided without the region
+    // adapter (the default); the decisions are the same.
+    void SetStraightEdges(bool on) { m_straightEdges = on; }
 
     // The decision against a given part of the site, as the cells make it
     // for a tile that meets the border.
@@ -82,7 +104,12 @@ private:
 
     struct TEdgeBox {
         double x0, y0, x1, y1;
+        QPointF From, To; // the site lies to its left
     };
+    // Decides a convex tile against the one border edge that passes its
+    // bounds; false when that is too close to call without the adapter.
+    [[nodiscard]] static bool decideStraight(const TSmallConvex& tile, const TEdgeBox& edge, double tolerance,
+                                             TCoverage& coverage);
     struct TBorderCell {
         TRegion Piece;
         std::vector<QPolygonF> Polygons;
@@ -108,6 +135,7 @@ private:
     int m_ny = 0;
     std::vector<std::int32_t> m_cells; // kOutside, kInside or an index into m_border
     std::vector<TBorderCell> m_border;
+    bool m_straightEdges = true;
 };
 
 [[nodiscard]] std::vector<QPolygonF> MovedPolygons(const std::vector<QPolygonF>& polygons, QPointF offset);

@@ -276,18 +276,23 @@ TEST(FillOracle, CountsAgreeWithTilesTestedOneByOne) {
         // Every kind of tile occurs, or the scene proves little.
         EXPECT_GE(oracle.size(), 3u) << describe(oracle);
 
-        // Deciding every tile against the whole site lays the same tiles.
-        TFillRig literal;
-        literal.load(sceneJson(scene));
-        literal.project->SetUseCells(false);
-        literal.fill();
-        ASSERT_EQ(literal.project->LaidTiles().Count(), rig.project->LaidTiles().Count());
-        for (int i = 0; i < literal.project->LaidTiles().Count(); ++i) {
-            const TTileContainer& a = literal.project->LaidTiles().Items(i);
-            const TTileContainer& b = rig.project->LaidTiles().Items(i);
-            ASSERT_EQ(a.BasePointKey(), b.BasePointKey()) << "tile " << i;
-            ASSERT_EQ(a.PartID, b.PartID) << "tile " << i;
-            ASSERT_EQ(a.ContourID, b.ContourID) << "tile " << i;
+        // Deciding every tile against the whole site, or every cut tile
+        // with the region adapter, lays the same tiles.
+        for (const bool cells : {false, true}) {
+            SCOPED_TRACE(cells ? "straight edges through the region adapter" : "against the whole site");
+            TFillRig literal;
+            literal.load(sceneJson(scene));
+            literal.project->SetUseCells(cells);
+            literal.project->SetStraightEdges(false);
+            literal.fill();
+            ASSERT_EQ(literal.project->LaidTiles().Count(), rig.project->LaidTiles().Count());
+            for (int i = 0; i < literal.project->LaidTiles().Count(); ++i) {
+                const TTileContainer& a = literal.project->LaidTiles().Items(i);
+                const TTileContainer& b = rig.project->LaidTiles().Items(i);
+                ASSERT_EQ(a.BasePointKey(), b.BasePointKey()) << "tile " << i;
+                ASSERT_EQ(a.PartID, b.PartID) << "tile " << i;
+                ASSERT_EQ(a.ContourID, b.ContourID) << "tile " << i;
+            }
         }
     }
 }

@@ -141,3 +141,92 @@ TEST(SiteRegion, CellsDecideAsTheWholeSite) {
     EXPECT_GT(decided[1], 100);
     EXPECT_GT(decided[2], 100);
 }
+
+// Convex tiles cut by one straight border edge are decided without the
+// region adapter; each decision, and each half matched, must be the one the
+// adapter makes. Tiles are thrown near the edges, many of them with a piece
+// about one tolerance wide on either side, where the two could part.
+TEST(SiteRegion, StraightEdgeDecisionsAgreeWithTheRegionAdapter) {
+    TShapePath path;
+    addRect(path, 0, 0, 4000, 2000);
+    path.StartFigure();
+    path.AddArc({2000, 1000}, 400, 0, 360);
+    path.CloseFigure();
+    // A slanted hole: its edges are not parallel to the axes.
+    path.StartFigure();
+    path.AddLine({500, 300}, {1200, 600});
+    path.AddLine({1200, 600}, {700, 1500});
+    path.AddLine({700, 1500}, {500, 300});
+    path.CloseFigure();
+    const auto adapter = TSiteRegion::FromPath(path);
+    const auto straight = TSiteRegion::FromPath(path);
+    ASSERT_TRUE(adapter && straight);
+    adapter->PrepareCells(260);
+    adapter->SetStraightEdges(false);
+    straight->PrepareCells(260);
+    straight->SetStraightEdges(true);
+    const double tolerance = 2.6458;
+
+    std::mt19937 random(23);
+    std::uniform_real_distribution<double> unit(0, 1), angle(0, 360), size(40, 240);
+    std::uniform_int_distribution<int> pick(0, 3);
+    int decided[3] = {0, 0, 0};
+    int halvesMatched = 0;
+    for (int i = 0; i < 6000; ++i) {
+        const double w = size(random), h = size(random) / 2;
+        const double a = angle(random) * M_PI / 180.0;
+        const auto turned = [a](double px, double py) {
+            return QPointF(px * std::cos(a) - py * std::sin(a), px * std::sin(a) + py * std::cos(a));
+        };
+        QPolygonF tile;
+        for (auto [px, py] : {std::pair{0.0, 0.0}, {w, 0.0}, {w, h}, {0.0, h}}) {
+            tile << turned(px, py);
+        }
+        // Two halves across the middle.
+        const QPolygonF left{turned(0, 0), turned(w / 2, 0), turned(w / 2, h), turned(0, h)};
+        const QPolygonF right{turned(w / 2, 0), turned(w, 0), turned(w, h), turned(w / 2, h)};
+        const std::vector<QPolygonF> local{tile};
+        TSmallConvex convex;
+        ASSERT_TRUE(convex.Assign(tile));
+        // Near one of the outer edges: the lowest (or highest) corner a
+        // little over or under the edge.
+        const QRectF b = tile.boundingRect();
+        const double reach = unit(random) < 0.5 ? tolerance * (0.3 + 1.4 * unit(random)) : 300 * unit(random) - 150;
+        QPointF offset;
+        switch (pick(random)) {
+        case 0: offset = {200 + 3400 * unit(random), -b.top() - reach}; break;
+        case 1: offset = {200 + 3400 * unit(random), 2000 - b.bottom() + reach}; break;
+        case 2: offset = {-b.left() - reach, 200 + 1400 * unit(random)}; break;
+        default: offset = {4000 - b.right() + reach, 200 + 1400 * unit(random)}; break;
+        }
+        if (i % 5 == 0) {
+            // A corner exactly on the left edge, the tile across it: the
+            // piece inside then has that corner twice.
+            offset.setX(-tile[pick(random)].x());
+        }
+        TSiteRegion::TCut expectedCut;
+        const auto expected = adapter->Classify(local, b, offset, tolerance, true, expectedCut, &convex);
+        TSiteRegion::TCut gotCut;
+        const auto got = straight->Classify(local, b, offset, tolerance, true, gotCut, &convex);
+        ASSERT_EQ(int(got), int(expected)) << "tile " << i << " at (" << offset.x() << ", " << offset.y() << ")";
+        ++decided[int(got)];
+        if (got != TSiteRegion::TCoverage::Cut) {
+            continue;
+        }
+        const TRegion whole = TRegion::FromPolygons(local);
+        for (const QPolygonF& half : {left, right}) {
+            TSiteRegion::THalfRest rest;
+            const std::vector<QPolygonF> rests = whole.Subtracted(TRegion::FromPolygons({half})).Polygons();
+            ASSERT_EQ(rests.size(), 1u);
+            rest.Known = rest.Rest.Assign(rests.front());
+            ASSERT_TRUE(rest.Known);
+            const bool literal = adapter->HalfMatches({half}, expectedCut, tolerance, &rest);
+            ASSERT_EQ(straight->HalfMatches({half}, gotCut, tolerance, &rest), literal) << "tile " << i;
+            halvesMatched += literal ? 1 : 0;
+        }
+    }
+    EXPECT_GT(decided[0], 200);
+    EXPECT_GT(decided[1], 200);
+    EXPECT_GT(decided[2], 200);
+    EXPECT_GT(halvesMatched, 50);
+}
