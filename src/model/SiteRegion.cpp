@@ -115,43 +115,67 @@ QRectF TSiteRegion::widenedRect(int ix0, int ix1, int iy0, int iy1) const {
                   QPointF(m_x0 + ix1 * m_cell + m_margin, m_y0 + iy1 * m_cell + m_margin));
 }
 
-void TSiteRegion::mark(int ix0, int ix1, int iy0, int iy1, std::int32_t state) {
-    for (int iy = iy0; iy < iy1; ++iy) {
-        std::fill(m_cells.begin() + std::ptrdiff_t(iy) * m_nx + ix0,
-                  m_cells.begin() + std::ptrdiff_t(iy) * m_nx + ix1, state);
+namespace {
+
+// The polygon cut to an axis-parallel rectangle, one side after another.
+// Where the polygon leaves and re-enters, the result runs along the
+// rectangle's side and back: lines of no area, which the region adapter
+// drops when it makes a region of it.
+QPolygonF clippedToRect(const QPolygonF& polygon, const QRectF& r) {
+    QPolygonF in = polygon;
+    QPolygonF out;
+    for (int side = 0; side < 4 && !in.isEmpty(); ++side) {
+        const auto keep = [&](QPointF p) {
+            switch (side) {
+            case 0: return p.x() >= r.left();
+            case 1: return p.x() <= r.right();
+            case 2: return p.y() >= r.top();
+            default: return p.y() <= r.bottom();
+            }
+        };
+        const auto cross = [&](QPointF p, QPointF q) {
+            const double t = side < 2 ? ((side == 0 ? r.left() : r.right()) - p.x()) / (q.x() - p.x())
+                                      : ((side == 2 ? r.top() : r.bottom()) - p.y()) / (q.y() - p.y());
+            return p + t * (q - p);
+        };
+        out.clear();
+        const int n = int(in.size());
+        for (int i = 0; i < n; ++i) {
+            const QPointF& p = in[i];
+            const QPointF& q = in[(i + 1) % n];
+            if (keep(p)) {
+                out << p;
+                if (!keep(q)) {
+                    out << cross(p, q);
+                }
+            } else if (keep(q)) {
+                out << cross(p, q);
+            }
+        }
+        std::swap(in, out);
     }
+    return in;
 }
 
-// Halves the block of cells until every cell is decided; each level
-// intersects only the piece of the site its parent kept.
-void TSiteRegion::split(int ix0, int ix1, int iy0, int iy1, const TRegion& parent) {
-    const TRegion rect = TRegion::FromRect(widenedRect(ix0, ix1, iy0, iy1));
-    TRegion piece = parent.Intersected(rect);
-    if (piece.IsEmpty()) {
-        mark(ix0, ix1, iy0, iy1, kOutside);
-        return;
+} // namespace
+
+const TSiteRegion::TBorderCell& TSiteRegion::ready(const TBorderCell& cell) const {
+    if (!cell.Ready) {
+        const QRectF rect = widenedRect(cell.IX, cell.IX + 1, cell.IY, cell.IY + 1);
+        std::vector<QPolygonF> pieces;
+        for (std::size_t i = 0; i < m_polygons.size(); ++i) {
+            if (m_polygonBounds[i].intersects(rect)) {
+                QPolygonF piece = clippedToRect(m_polygons[i], rect);
+                if (piece.size() >= 3) {
+                    pieces.push_back(std::move(piece));
+                }
+            }
+        }
+        cell.Piece = TRegion::FromPolygons(pieces);
+        cell.Polygons = cell.Piece.Polygons();
+        cell.Ready = true;
     }
-    if (rect.Subtracted(piece).IsEmpty()) {
-        mark(ix0, ix1, iy0, iy1, kInside);
-        return;
-    }
-    if (ix1 - ix0 == 1 && iy1 - iy0 == 1) {
-        TBorderCell cell;
-        cell.Polygons = piece.Polygons();
-        cell.Piece = std::move(piece);
-        m_cells[std::size_t(iy0) * std::size_t(m_nx) + std::size_t(ix0)] = std::int32_t(m_border.size());
-        m_border.push_back(std::move(cell));
-        return;
-    }
-    if (ix1 - ix0 >= iy1 - iy0) {
-        const int mid = (ix0 + ix1) / 2;
-        split(ix0, mid, iy0, iy1, piece);
-        split(mid, ix1, iy0, iy1, piece);
-    } else {
-        const int mid = (iy0 + iy1) / 2;
-        split(ix0, ix1, iy0, mid, piece);
-        split(ix0, ix1, mid, iy1, piece);
-    }
+    return cell;
 }
 
 void TSiteRegion::PrepareCells(double extent) {
@@ -171,12 +195,17 @@ void TSiteRegion::PrepareCells(double extent) {
     m_y0 = m_bounds.top() - m_margin;
     m_nx = std::max(1, int(std::ceil(width / m_cell)));
     m_ny = std::max(1, int(std::ceil(height / m_cell)));
-    m_cells.assign(std::size_t(m_nx) * std::size_t(m_ny), kOutside);
-    split(0, m_nx, 0, m_ny, m_region);
+    m_cells.assign(std::size_t(m_nx) * std::size_t(m_ny), kUnknown);
+    if (m_polygons.empty()) {
+        m_polygons = m_region.Polygons();
+        for (const QPolygonF& polygon : m_polygons) {
+            m_polygonBounds.push_back(polygon.boundingRect());
+        }
+    }
 
-    // Every border edge goes to the border cells whose widened square its
-    // bounds meet.
-    for (const QPolygonF& polygon : m_region.Polygons()) {
+    // A cell is a border cell when some border edge's bounds meet its
+    // widened square; every such edge is kept with it.
+    for (const QPolygonF& polygon : m_polygons) {
         const int n = int(polygon.size());
         for (int i = 0; i < n; ++i) {
             const QPointF a = polygon[i];
@@ -189,11 +218,49 @@ void TSiteRegion::PrepareCells(double extent) {
             const int cy1 = std::min(m_ny - 1, int(std::floor((box.y1 + m_margin - m_y0) / m_cell)));
             for (int cy = cy0; cy <= cy1; ++cy) {
                 for (int cx = cx0; cx <= cx1; ++cx) {
-                    const std::int32_t state = m_cells[std::size_t(cy) * std::size_t(m_nx) + std::size_t(cx)];
-                    if (state >= 0) {
-                        m_border[std::size_t(state)].Edges.push_back(box);
+                    const QRectF w = widenedRect(cx, cx + 1, cy, cy + 1);
+                    if (box.x0 > w.right() || box.x1 < w.left() || box.y0 > w.bottom() || box.y1 < w.top()) {
+                        continue;
                     }
+                    std::int32_t& state = m_cells[std::size_t(cy) * std::size_t(m_nx) + std::size_t(cx)];
+                    if (state < 0) {
+                        state = std::int32_t(m_border.size());
+                        TBorderCell cell;
+                        cell.IX = cx;
+                        cell.IY = cy;
+                        m_border.push_back(std::move(cell));
+                    }
+                    m_border[std::size_t(state)].Edges.push_back(box);
                 }
+            }
+        }
+    }
+
+    // No border passes any other cell's widened square: it lies wholly in
+    // the site or wholly out of it, as its centre does. Row by row, the
+    // border's crossings of the centre line tell (the region's figures do
+    // not overlap, so odd means inside).
+    std::vector<double> crossings;
+    for (int cy = 0; cy < m_ny; ++cy) {
+        const double y = m_y0 + (cy + 0.5) * m_cell;
+        crossings.clear();
+        for (const QPolygonF& polygon : m_polygons) {
+            const int n = int(polygon.size());
+            for (int i = 0; i < n; ++i) {
+                const QPointF& a = polygon[i];
+                const QPointF& b = polygon[(i + 1) % n];
+                if ((a.y() <= y) != (b.y() <= y)) {
+                    crossings.push_back(a.x() + (y - a.y()) * (b.x() - a.x()) / (b.y() - a.y()));
+                }
+            }
+        }
+        std::sort(crossings.begin(), crossings.end());
+        for (int cx = 0; cx < m_nx; ++cx) {
+            std::int32_t& state = m_cells[std::size_t(cy) * std::size_t(m_nx) + std::size_t(cx)];
+            if (state == kUnknown) {
+                const double x = m_x0 + (cx + 0.5) * m_cell;
+                const auto left = std::lower_bound(crossings.begin(), crossings.end(), x) - crossings.begin();
+                state = (left % 2) == 1 ? kInside : kOutside;
             }
         }
     }
@@ -291,6 +358,7 @@ TSiteRegion::TCoverage TSiteRegion::Classify(const std::vector<QPolygonF>& local
     cut.Local = &local;
     cut.HasClipped = false;
     cut.Straight = false;
+    cut.Cell = nullptr;
     const TRegion* site = &m_region;
     if (quick && HasCells() && localBounds.width() <= 2.0 * (m_margin - 1.0) &&
         localBounds.height() <= 2.0 * (m_margin - 1.0)) {
@@ -322,22 +390,23 @@ TSiteRegion::TCoverage TSiteRegion::Classify(const std::vector<QPolygonF>& local
         }
         if (meeting == 0 || (meeting == 1 && !segmentMeets(only->From, only->To, b))) {
             // No border crosses the tile's bounds: all in or all out.
-            return inside(cell.Polygons, c) ? TCoverage::Whole : TCoverage::Outside;
+            return inside(ready(cell).Polygons, c) ? TCoverage::Whole : TCoverage::Outside;
         }
-        cut.Site = &cell.Piece;
         if (meeting == 1 && m_straightEdges && convex != nullptr && !convex->IsEmpty()) {
             // The edge's ends lie outside the bounds (another edge would meet
             // them otherwise), so within the bounds the site is the half-plane
             // to the edge's left.
             TCoverage coverage = TCoverage::Outside;
             if (decideStraight(convex->Moved(offset), *only, tolerance, coverage)) {
+                cut.Site = nullptr;
+                cut.Cell = &cell;
                 cut.Straight = true;
                 cut.EdgeFrom = only->From;
                 cut.EdgeTo = only->To;
                 return coverage;
             }
         }
-        site = &cell.Piece;
+        site = &ready(cell).Piece;
     }
     cut.Site = site;
     const TCoverage coverage =
@@ -359,6 +428,9 @@ bool TSiteRegion::HalfMatches(const std::vector<QPolygonF>& localHalf, TCut& cut
         if (left != TSmallConvex::TShrunk::Unsure) {
             return left == TSmallConvex::TShrunk::Empty;
         }
+    }
+    if (cut.Site == nullptr && cut.Cell != nullptr) {
+        cut.Site = &ready(*cut.Cell).Piece;
     }
     const TRegion* site = cut.Site != nullptr ? cut.Site : &m_region;
     if (!cut.HasClipped && cut.Local != nullptr) {

@@ -28,6 +28,8 @@
 namespace vk {
 
 class TSiteRegion {
+    struct TBorderCell;
+
 public:
     // The figures of `path` (world millimetres, arcs flattened by our own
     // code), each filled with the winding rule. The outer figure is the
@@ -60,6 +62,7 @@ public:
     struct TCut {
         TRegion Clipped;
         const TRegion* Site = nullptr;
+        const TBorderCell* Cell = nullptr; // its piece is the site when Site is none
         QPointF Offset;
         const std::vector<QPolygonF>* Local = nullptr;
         bool HasClipped = false;
@@ -110,22 +113,30 @@ private:
     // bounds; false when that is too close to call without the adapter.
     [[nodiscard]] static bool decideStraight(const TSmallConvex& tile, const TEdgeBox& edge, double tolerance,
                                              TCoverage& coverage);
-    struct TBorderCell {
-        TRegion Piece;
-        std::vector<QPolygonF> Polygons;
-        std::vector<TEdgeBox> Edges;
-    };
     static constexpr std::int32_t kOutside = -1;
     static constexpr std::int32_t kInside = -2;
+    static constexpr std::int32_t kUnknown = -3;
 
-    void split(int ix0, int ix1, int iy0, int iy1, const TRegion& piece);
     [[nodiscard]] QRectF widenedRect(int ix0, int ix1, int iy0, int iy1) const;
-    void mark(int ix0, int ix1, int iy0, int iy1, std::int32_t state);
+    [[nodiscard]] const TBorderCell& ready(const TBorderCell& cell) const;
+
+    struct TBorderCell {
+        int IX = 0;
+        int IY = 0;
+        std::vector<TEdgeBox> Edges;
+        // The site within the widened cell: made when a tile first needs it
+        // (most tiles along a straight border never do).
+        mutable bool Ready = false;
+        mutable TRegion Piece;
+        mutable std::vector<QPolygonF> Polygons;
+    };
 
     TRegion m_region;
     int m_outer = 0;
     QPainterPath m_clipPath;
     QRectF m_bounds;
+    std::vector<QPolygonF> m_polygons;
+    std::vector<QRectF> m_polygonBounds;
 
     double m_cell = 0.0;
     double m_margin = 0.0;
