@@ -45,6 +45,9 @@ public:
     [[nodiscard]] int Count() const { return m_visited; }
     // Whether the origins are named on a lattice (the fast walk).
     [[nodiscard]] bool OnLattice() const { return m_lattice; }
+    // The start and, on a lattice, its reduced basis.
+    [[nodiscard]] QPointF StartPoint() const { return m_start; }
+    [[nodiscard]] QPointF Basis(int i) const { return m_lattice ? m_generators[std::size_t(i)] : QPointF(); }
 
     // The next origin, breadth first; it becomes the current one.
     QPointF Next();

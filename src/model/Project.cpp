@@ -225,6 +225,7 @@ bool TProject::ClearLaidTiles() {
 }
 
 void TProject::clearLaidTiles() {
+    m_lattice.reset();
     m_markedTiles.clear();
     m_rememberedTiles.clear();
     m_laidTiles.ClearAll();
@@ -502,6 +503,16 @@ bool TProject::CancelFill() {
 }
 
 void TProject::finishRun(bool cancelled) {
+    if (!cancelled && m_walk.OnLattice()) {
+        m_lattice = std::make_unique<TLaidLattice>();
+        m_lattice->Valid = true;
+        m_lattice->Origin = m_walk.StartPoint();
+        m_lattice->B0 = m_walk.Basis(0);
+        m_lattice->B1 = m_walk.Basis(1);
+        for (const TFillShape& fill : m_fillShapes) {
+            m_lattice->Shapes.emplace_back(fill.Shape, fill.Offset);
+        }
+    }
     m_scale->SetScale(m_savedScale);
     m_walk.Clear();
     m_pendingSteps = 0;

@@ -32,6 +32,7 @@ class TPartList;
 class TTile;
 class TTilePlacementPrimitive;
 class TTilesLayer;
+struct TLaidLattice;
 class TStorage;
 
 class TProject : public T_TnC_Ancestor {
@@ -245,6 +246,11 @@ private:
     std::vector<TFillShape> m_fillShapes;
     std::uint64_t m_textureVersion = 0;
     std::unique_ptr<TTilesLayer> m_layer;
+    std::unique_ptr<TLaidLattice> m_lattice;
+    // Paints the site with one repeat of the pattern; false when the laid
+    // tiles are not a finished fill on a lattice or are not small enough.
+    bool paintLattice(QPainter& g, const QPen& pen, const QBrush& brush);
+    [[nodiscard]] const QImage& siteMask(QSize size, const QTransform& transform, bool antialiasing);
 };
 
 } // namespace vk

@@ -78,9 +78,14 @@ void TProject::PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
             fillBrush.setStyle(Qt::SolidPattern);
         }
         QPolygonF moved;
+        fillBrush.setColor(QColor::fromRgba(DefaultTileColor));
+        const bool asLattice = !m_texture && paintLattice(g, pen, fillBrush);
         const TColorController& groups = m_laidTiles.ColorGroups();
         for (int i = 0; i < groups.Count(); ++i) {
             const TColorListContainer& group = groups.Items(i);
+            if (asLattice && group.Color == DefaultTileColor) {
+                continue; // the pattern's texture shows them
+            }
             fillBrush.setColor(QColor::fromRgba(group.Color));
             const QBrush& brush = (group.Color == DefaultTileColor && m_texture) ? *m_texture : fillBrush;
             g.setBrush(brush);
@@ -115,17 +120,9 @@ void TProject::PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
         }
         // Clipping every tile to the site is costly; masking the finished
         // picture with the site once gives the same picture.
-        QImage mask(size, QImage::Format_ARGB32_Premultiplied);
-        mask.fill(Qt::transparent);
-        {
-            QPainter m(&mask);
-            m.setRenderHint(QPainter::Antialiasing, antialiasing);
-            m.setTransform(graphics.worldTransform());
-            m.fillPath(m_siteRegion->ClipPath(), Qt::black);
-        }
         g.resetTransform();
         g.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-        g.drawImage(0, 0, mask);
+        g.drawImage(0, 0, siteMask(size, graphics.worldTransform(), antialiasing));
         g.end();
         layer.Transform = graphics.worldTransform();
         layer.TilesVersion = m_laidTiles.Version();
@@ -139,6 +136,101 @@ void TProject::PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
     graphics.resetTransform();
     graphics.drawImage(0, 0, layer.Image);
     graphics.restore();
+}
+
+const QImage& TProject::siteMask(QSize size, const QTransform& transform, bool antialiasing) {
+    TTilesLayer& layer = *m_layer;
+    if (layer.Mask.size() != size || layer.MaskTransform != transform || layer.MaskVersion != m_textureVersion ||
+        layer.MaskAntialiasing != antialiasing) {
+        layer.Mask = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        layer.Mask.fill(Qt::transparent);
+        QPainter m(&layer.Mask);
+        m.setRenderHint(QPainter::Antialiasing, antialiasing);
+        m.setTransform(transform);
+        m.fillPath(m_siteRegion->ClipPath(), Qt::black);
+        layer.MaskTransform = transform;
+        layer.MaskVersion = m_textureVersion;
+        layer.MaskAntialiasing = antialiasing;
+    }
+    return layer.Mask;
+}
+
+bool TProject::paintLattice(QPainter& g, const QPen& pen, const QBrush& brush) {
+    if (!m_lattice || !m_lattice->Valid || m_lattice->Shapes.empty()) {
+        return false;
+    }
+    const TLaidLattice& lattice = *m_lattice;
+    const QTransform view = g.worldTransform();
+    const double pxPerMm = std::hypot(view.m11(), view.m12());
+    double tilePx = 0.0;
+    double smallestPx = 1e300;
+    double reach = 0.0;
+    for (const auto& [shape, offset] : lattice.Shapes) {
+        const QRectF b = shape->Bounds();
+        tilePx = std::max(tilePx, std::max(b.width(), b.height()) * pxPerMm);
+        smallestPx = std::min(smallestPx, std::min(b.width(), b.height()) * pxPerMm);
+        reach = std::max(reach, std::hypot(offset.x(), offset.y()) + std::hypot(b.width(), b.height()) +
+                                    std::hypot(b.left(), b.top()));
+    }
+    // Larger tiles are drawn one by one: each is seen.
+    constexpr double kLargestTexturedTile = 5.0;
+    if (!(tilePx < kLargestTexturedTile)) {
+        return false;
+    }
+    const double l0 = std::hypot(lattice.B0.x(), lattice.B0.y());
+    const double l1 = std::hypot(lattice.B1.x(), lattice.B1.y());
+    // One repeat of the pattern, a texture pixel about a device pixel.
+    const int w = std::max(2, int(std::ceil(l0 * pxPerMm)));
+    const int h = std::max(2, int(std::ceil(l1 * pxPerMm)));
+    if (double(w) * h > 4.0e6) {
+        return false;
+    }
+    // Texture pixels to world millimetres: the repeat's parallelogram.
+    const QTransform toWorld(lattice.B0.x() / w, lattice.B0.y() / w, lattice.B1.x() / h, lattice.B1.y() / h,
+                             lattice.Origin.x(), lattice.Origin.y());
+    QImage texture(w, h, QImage::Format_ARGB32_Premultiplied);
+    texture.fill(Qt::transparent);
+    {
+        QPainter t(&texture);
+        t.setRenderHint(QPainter::Antialiasing, true);
+        t.setTransform(toWorld.inverted());
+        // Joints a few pixels apart drawn at full strength would paint the
+        // site black: they are thinned in proportion.
+        QPen joint = pen;
+        joint.setCosmetic(true);
+        joint.setWidthF(std::clamp(smallestPx / 6.0, 0.2, 1.0));
+        t.setPen(joint);
+        t.setBrush(brush);
+        const int n = 1 + int(std::ceil(reach / std::min(l0, l1)));
+        QPolygonF moved;
+        for (int i = -n; i <= n + 1; ++i) {
+            for (int j = -n; j <= n + 1; ++j) {
+                const QPointF origin = lattice.Origin + double(i) * lattice.B0 + double(j) * lattice.B1;
+                for (const auto& [shape, offset] : lattice.Shapes) {
+                    const QPointF base = origin + offset;
+                    const QPolygonF& simple = shape->SimplePolygon();
+                    if (!simple.isEmpty()) {
+                        moved.resize(simple.size());
+                        for (int k = 0; k < simple.size(); ++k) {
+                            moved[k] = simple[k] + base;
+                        }
+                        t.drawPolygon(moved);
+                    } else {
+                        t.drawPath(shape->PainterPath().translated(base));
+                    }
+                }
+            }
+        }
+    }
+    QBrush repeat(texture);
+    repeat.setTransform(toWorld);
+    g.save();
+    g.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    g.setPen(Qt::NoPen);
+    const QRectF visible = view.inverted().mapRect(QRectF(QPointF(0, 0), QSizeF(g.device()->width(), g.device()->height())));
+    g.fillRect(visible, repeat);
+    g.restore();
+    return true;
 }
 
 void TProject::Draw(QPainter& graphics, TDrawingSheet& sheet, bool showBasePoint, const QPen* pen) {

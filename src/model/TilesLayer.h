@@ -6,6 +6,8 @@
 #include <QPen>
 #include <QTransform>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 namespace vk {
 
@@ -19,6 +21,28 @@ public:
     const void* Sheet = nullptr;
     bool Antialiasing = false;
     bool Valid = false;
+
+    // The site as a mask of the device, kept while the view and the site stay.
+    QImage Mask;
+    QTransform MaskTransform;
+    std::uint64_t MaskVersion = 0;
+    bool MaskAntialiasing = false;
+};
+
+// What a finished fill laid: the copies of the pattern at every lattice
+// point whose tiles reach into the site. At a zoom where a tile is a few
+// pixels across, the site is painted with one repeat of the pattern as a
+// texture instead of tile by tile.
+class TLaidShape;
+
+struct TLaidLattice {
+    bool Valid = false;
+    QPointF Origin;
+    QPointF B0;
+    QPointF B1;
+    // Each placement's shape (owned by the tile list) and where its tile
+    // lies from the copy's origin.
+    std::vector<std::pair<const TLaidShape*, QPointF>> Shapes;
 };
 
 } // namespace vk

@@ -324,6 +324,50 @@ TEST(Project, DrawsLaidTilesOnlyWhenNoRunIsPending) {
     rig.project->RememberedTiles().clear();
 }
 
+// Where a tile is a few pixels across, a finished fill is painted as one
+// repeat of its pattern: never for tiles that are not a whole fill, and
+// tiles of another colour still show.
+TEST(Project, TinyTilesOfAFinishedFillArePaintedAsThePattern) {
+    TFakeSheet sheet;
+    TFillRig rig;
+    rig.load(squareScene());
+    QTransform view; // a 100 mm tile is 3 pixels
+    view.translate(5, 45);
+    view.scale(0.03, -0.03);
+    const auto paint = [&] {
+        QImage image(60, 50, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter g(&image);
+        g.setTransform(view);
+        rig.project->PaintTiles(g, sheet, sheet.Palette().BlackPen, false);
+        g.end();
+        return image;
+    };
+    const auto at = [&](const QImage& image, double x, double y) {
+        return image.pixel(view.map(QPointF(x, y)).toPoint());
+    };
+    ASSERT_TRUE(rig.project->LayOnePattern());
+    QImage one = paint();
+    EXPECT_NE(at(one, 100, 100), qRgb(255, 255, 255)) << "the one copy laid";
+    EXPECT_EQ(at(one, 650, 650), qRgb(255, 255, 255)) << "no pattern where nothing was laid";
+
+    ASSERT_TRUE(rig.fill());
+    QImage all = paint();
+    EXPECT_NE(at(all, 650, 650), qRgb(255, 255, 255)) << "the whole site is covered";
+    EXPECT_EQ(at(all, 1200, 500), qRgb(255, 255, 255)) << "clipped to the site";
+    EXPECT_GT(qGray(at(all, 650, 650)), 100) << "joints a few pixels apart do not paint the site black";
+
+    // A tile of another colour is drawn over the pattern.
+    for (int i = 0; i < rig.project->LaidTiles().Count(); ++i) {
+        TTileContainer& tile = rig.project->LaidTiles().Items(i);
+        if (tile.Bounds().contains(QPointF(650, 650))) {
+            tile.SetColor(0xFF0000FFu);
+        }
+    }
+    const QRgb blue = at(paint(), 650, 650);
+    EXPECT_GT(qBlue(blue), 2 * qRed(blue));
+}
+
 TEST(Project, SceneTakesTileAndPatternFromTheLibrary) {
     const QJsonObject base{{"border", rect(0, 0, 1000, 1000)}, {"start", pt(50, 50)}};
     struct Case {
