@@ -6,6 +6,7 @@
 #include "geometry/GraphicPrimitive.h"
 
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -70,6 +71,9 @@ public:
 private:
     // The lowest index whose start joins `end`, or -1.
     [[nodiscard]] int findJoining(TPointF end, float tol) const;
+    // Follows one chain from element 0, each time to the lowest index whose
+    // start joins the end `take` returns, and deletes the elements taken.
+    void consumeChain(float tol, const std::function<TPointF(TGraphicPrimitive&)>& take);
 
     T_TnC_Ancestor* m_owner;
     std::vector<std::unique_ptr<TGraphicPrimitive>> m_items;
