@@ -364,13 +364,48 @@ int TElementList::CountOfStyles(std::uint8_t styles) const {
     }));
 }
 
-void TElementList::SplitAtIntersections(int tolerance) {
+namespace {
+
+std::vector<IntersectionPoint> crossingsOf(int tolerance, const TGraphicPrimitive* a, const TGraphicPrimitive* b) {
     const auto segmentOf = [](const TGraphicPrimitive* e) {
         return TSegmentGeom{e->GetStartPoint(), e->GetEndPoint()};
     };
     const auto arcOf = [](const TGraphicPrimitive* e) {
         return static_cast<const TArcPrimitive*>(e)->Geom();
     };
+    const std::int32_t ka = a->GetKind();
+    const std::int32_t kb = b->GetKind();
+    if (ka == pkSegment && kb == pkSegment) {
+        return CrossSegments(tolerance, segmentOf(a), segmentOf(b));
+    }
+    if (ka == pkSegment && kb == pkArc) {
+        return CrossSegmentArc(tolerance, segmentOf(a), arcOf(b));
+    }
+    if (ka == pkArc && kb == pkSegment) {
+        return CrossArcSegment(tolerance, arcOf(a), segmentOf(b));
+    }
+    if (ka == pkArc && kb == pkArc) {
+        return CrossArcs(tolerance, arcOf(a), arcOf(b));
+    }
+    return {};
+}
+
+} // namespace
+
+void TElementList::SplitAtIntersections(int tolerance) {
+    // The elements as given cut what their pieces no longer can: a segment
+    // is cut by an arc only where it crosses the arc's interior, and once
+    // the arc is cut there the crossing lies on the ends of its pieces.
+    std::vector<std::unique_ptr<TGraphicPrimitive>> given;
+    given.reserve(m_items.size());
+    for (const auto& item : m_items) {
+        given.push_back(item->Clone(m_owner));
+    }
+
+    // One pass over every pair. It meets the pieces it appends only as the
+    // element being cut, never as the one cutting: a cut line drawn past the
+    // outline, once cut by the outline, is left whole where the outline
+    // crosses it.
     for (int i = Count() - 1; i >= 0; --i) {
         if (i >= Count()) {
             continue;
@@ -381,18 +416,7 @@ void TElementList::SplitAtIntersections(int tolerance) {
             if (a == b) {
                 continue;
             }
-            std::vector<IntersectionPoint> records;
-            const std::int32_t ka = a->GetKind();
-            const std::int32_t kb = b->GetKind();
-            if (ka == pkSegment && kb == pkSegment) {
-                records = CrossSegments(tolerance, segmentOf(a), segmentOf(b));
-            } else if (ka == pkSegment && kb == pkArc) {
-                records = CrossSegmentArc(tolerance, segmentOf(a), arcOf(b));
-            } else if (ka == pkArc && kb == pkSegment) {
-                records = CrossArcSegment(tolerance, arcOf(a), segmentOf(b));
-            } else if (ka == pkArc && kb == pkArc) {
-                records = CrossArcs(tolerance, arcOf(a), arcOf(b));
-            }
+            const std::vector<IntersectionPoint> records = crossingsOf(tolerance, a, b);
             if (records.empty()) {
                 continue;
             }
@@ -404,6 +428,41 @@ void TElementList::SplitAtIntersections(int tolerance) {
             for (auto& piece : pieces) {
                 Add(std::move(piece));
             }
+        }
+    }
+
+    // Then every piece against every element as given, until none is cut in
+    // two. Only such cuts count here: a piece that merely loses a stub at a
+    // crossing on its end would be replaced by itself again and again. A
+    // piece is never cut by the element it came from (collinear or on the
+    // same circle: no crossing). Each cut adds a piece longer than the
+    // tolerance out of the same total length, so the passes end; the bound
+    // only guards against numbers gone wrong.
+    for (int pass = 0; pass < 64; ++pass) {
+        bool cut = false;
+        for (const auto& a : given) {
+            if (!a) {
+                continue;
+            }
+            for (int j = Count() - 1; j >= 0; --j) {
+                TGraphicPrimitive* b = Items(j);
+                const std::vector<IntersectionPoint> records = crossingsOf(tolerance, a.get(), b);
+                if (records.empty()) {
+                    continue;
+                }
+                std::vector<std::unique_ptr<TGraphicPrimitive>> pieces = b->SplitAt(records, tolerance);
+                if (pieces.size() < 2) {
+                    continue;
+                }
+                DeleteElement(b, true);
+                for (auto& piece : pieces) {
+                    Add(std::move(piece));
+                }
+                cut = true;
+            }
+        }
+        if (!cut) {
+            break;
         }
     }
 }

@@ -55,8 +55,9 @@ public:
     [[nodiscard]] static TShapePath BuildPath(float tol, T_TnC_Ancestor& document, bool sort);
     // Number of elements whose line style is one of `styles` (bits 0..7).
     [[nodiscard]] int CountOfStyles(std::uint8_t styles) const;
-    // Cuts every segment and arc at its crossings with every other element;
-    // `tolerance` is the tile join tolerance in whole millimetres.
+    // Cuts every segment and arc at its crossings with every other element,
+    // pieces included, until no piece is cut in two any more; `tolerance` is
+    // the tile join tolerance in whole millimetres.
     void SplitAtIntersections(int tolerance);
     void DeleteCutLines(bool clearBaseIfEmpty);
 
