@@ -63,6 +63,24 @@ bool readFixed(const TStorage& storage, const QString& name, int size, QByteArra
     throw TReadError{readErrorText()};
 }
 
+// An element's data block: its kind's size, read as the library reads it. A
+// longer record gives its first bytes (later writers may add to a block), a
+// shorter one the rest in zeros; only a stream that cannot be read fails.
+QByteArray readBlock(const TStorage& storage, const QString& name, int size) {
+    QByteArray bytes;
+    switch (storage.ReadStream(name, bytes)) {
+    case TStorage::TRead::Ok:
+        bytes.truncate(size);
+        return bytes;
+    case TStorage::TRead::Missing:
+        return QByteArray(size, '\0');
+    case TStorage::TRead::TooLong:
+    case TStorage::TRead::Failed:
+        break;
+    }
+    throw TReadError{readErrorText()};
+}
+
 std::int32_t readInt32(const TStorage& storage, const QString& name, std::int32_t missing = 0) {
     QByteArray bytes;
     return readFixed(storage, name, 4, bytes) ? *decodeInt32(bytes) : missing;
@@ -289,7 +307,7 @@ void TProject::readBorder(const TStorage& borders, int& skippedKinds) {
             ++skippedKinds; // names no element: nothing to draw it with
             continue;
         }
-        readFixed(*element, QStringLiteral("PrimitiveInfo"), primitiveDataSize(*kind), record.Data);
+        record.Data = readBlock(*element, QStringLiteral("PrimitiveInfo"), primitiveDataSize(*kind));
         if (std::unique_ptr<TGraphicPrimitive> made = ElementFromRecord(record, this, TBlockFit::PadOrCut)) {
             Elements().Add(std::move(made));
         }

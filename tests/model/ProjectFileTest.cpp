@@ -637,6 +637,23 @@ TEST_F(ProjectFileTest, SectorChainVisitingASectorTwiceIsDamage) {
     }
 }
 
+// The library reads an element's block up to its kind's size; a project did
+// not, and one longer record made the whole file unreadable.
+TEST_F(ProjectFileTest, ElementRecordLongerThanItsKindIsReadUpToItsSize) {
+    TScriptedUi ui;
+    std::vector<TStoredBorder> b = squareBorder(1000);
+    b[1].Data += QByteArray("\x11\x22\x33\x44\x55\x66", 6);
+    b[2].Data += QByteArray(4096, '\x7f'); // long enough to leave the mini stream
+    writeHandMade(dir.file("longer.mpp"), starterTileId(), b, std::nullopt);
+    TProject p;
+    ASSERT_TRUE(p.LoadFromFile(dir.file("longer.mpp")));
+    EXPECT_TRUE(ui.messages.empty());
+    ASSERT_EQ(p.Elements().Count(), 4);
+    EXPECT_EQ(RecordOf(*p.Elements().Items(1)).Data, segmentData(1000, 0, 1000, 1000));
+    EXPECT_EQ(RecordOf(*p.Elements().Items(2)).Data, segmentData(1000, 1000, 0, 1000));
+    EXPECT_NEAR(p.Area(50), 1.0, 1e-6);
+}
+
 TEST_F(ProjectFileTest, AFailedSaveKeepsTheOldFileAndSaysWhy) {
     TScriptedUi ui;
     std::unique_ptr<TProject> yard = laidYard();
