@@ -380,6 +380,65 @@ TEST_F(ProjectFileTest, ACommentFromAnEightBitFileIsReadAsWindowsText) {
     EXPECT_EQ(p.Tile(), nullptr) << "TileID -1: no tile was chosen";
 }
 
+// The comment was written as UTF-8, which other readers of the format show
+// as garbage: it is 8-bit text in code page 1251.
+TEST_F(ProjectFileTest, CommentIsWrittenInCodePage1251) {
+    const auto storedComment = [](const QString& path) {
+        QString error;
+        const std::unique_ptr<TStorage> root = TStorage::OpenFile(path, error);
+        QByteArray bytes;
+        EXPECT_TRUE(root && root->ReadStream("Comment", bytes) == TStorage::TRead::Ok) << error.toStdString();
+        return bytes;
+    };
+    const struct {
+        const char* name;
+        QString comment;
+        QByteArray stored;
+        QString reread;
+        bool warned;
+    } cases[] = {
+        {"Cyrillic and the page's punctuation", QStringLiteral("Ёлка — у дома №5, «ёж»\r\nї"),
+         QByteArray("\xA8\xEB\xEA\xE0 \x97 \xF3 \xE4\xEE\xEC\xE0 \xB9" "5, \xAB\xB8\xE6\xBB\r\n\xBF"),
+         QStringLiteral("Ёлка — у дома №5, «ёж»\r\nї"), false},
+        {"plain ASCII", QStringLiteral("Yard, 2 m"), QByteArray("Yard, 2 m"), QStringLiteral("Yard, 2 m"), false},
+        {"characters the page has not: one \"?\" each", QStringLiteral("Двор 漢字 😀 é"),
+         QByteArray("\xC4\xE2\xEE\xF0 ?? ? ?"), QStringLiteral("Двор ?? ? ?"), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TScriptedUi ui;
+        TProject p;
+        p.Comment = c.comment;
+        const QString path = dir.file("comment.mpp");
+        ASSERT_TRUE(p.SaveToFile(path));
+        EXPECT_EQ(storedComment(path), c.stored);
+        if (c.warned) {
+            ASSERT_EQ(ui.messages.size(), 1u) << "one warning for the whole comment";
+            EXPECT_EQ(ui.messages[0].kind, TMessageKind::Warning);
+            EXPECT_TRUE(ui.messages[0].text.contains(QStringLiteral("\"?\""))) << ui.messages[0].text.toStdString();
+        } else {
+            EXPECT_TRUE(ui.messages.empty());
+        }
+        ui.messages.clear();
+        TProject opened;
+        ASSERT_TRUE(opened.LoadFromFile(path));
+        EXPECT_EQ(opened.Comment, c.reread);
+        const QString again = dir.file("again.mpp");
+        ASSERT_TRUE(opened.SaveToFile(again));
+        EXPECT_EQ(readFile(again), readFile(path)) << "written again byte for byte";
+        EXPECT_TRUE(ui.messages.empty());
+    }
+
+    // What earlier builds wrote: UTF-8, read as it was meant.
+    TScriptedUi ui;
+    const QString path = dir.file("utf8.mpp");
+    writeHandMade(path, -1, squareBorder(100), std::nullopt,
+                  [](TCompoundWriter& w) { w.WriteStream("Comment", QStringLiteral("Двор — гранит, 漢").toUtf8()); });
+    TProject p;
+    ASSERT_TRUE(p.LoadFromFile(path));
+    EXPECT_EQ(p.Comment, QStringLiteral("Двор — гранит, 漢"));
+}
+
 TEST_F(ProjectFileTest, BadFilesAreReportedAndLeaveAUsableProject) {
     const QString goodPath = dir.file("good.mpp");
     {
