@@ -153,6 +153,9 @@ struct TCfbFile {
             sectors.push_back(s);
             s = mini ? MiniFat[s] : Fat[s];
         }
+        if (sectors.size() < 2) {
+            return TChain::Ok; // most streams of a project: one mini sector
+        }
         std::vector<quint32> sorted = sectors;
         return repeats(sorted) ? TChain::Looped : TChain::Ok;
     }
