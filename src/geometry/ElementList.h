@@ -6,6 +6,7 @@
 #include "geometry/GraphicPrimitive.h"
 
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -54,8 +55,9 @@ public:
     [[nodiscard]] static TShapePath BuildPath(float tol, T_TnC_Ancestor& document, bool sort);
     // Number of elements whose line style is one of `styles` (bits 0..7).
     [[nodiscard]] int CountOfStyles(std::uint8_t styles) const;
-    // Cuts every segment and arc at its crossings with every other element;
-    // `tolerance` is the tile join tolerance in whole millimetres.
+    // Cuts every segment and arc at its crossings with every other element,
+    // pieces included, until no piece is cut in two any more; `tolerance` is
+    // the tile join tolerance in whole millimetres.
     void SplitAtIntersections(int tolerance);
     void DeleteCutLines(bool clearBaseIfEmpty);
 
@@ -70,6 +72,9 @@ public:
 private:
     // The lowest index whose start joins `end`, or -1.
     [[nodiscard]] int findJoining(TPointF end, float tol) const;
+    // Follows one chain from element 0, each time to the lowest index whose
+    // start joins the end `take` returns, and deletes the elements taken.
+    void consumeChain(float tol, const std::function<TPointF(TGraphicPrimitive&)>& take);
 
     T_TnC_Ancestor* m_owner;
     std::vector<std::unique_ptr<TGraphicPrimitive>> m_items;

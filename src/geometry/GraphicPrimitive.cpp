@@ -613,16 +613,19 @@ std::vector<std::unique_ptr<TGraphicPrimitive>> TArcPrimitive::SplitAt(
 
     // Each crossing by its run from the start along the arc, in the arc's own
     // sense of travel. A crossing near an end but just outside the arc is put
-    // on that end, so it leaves only a stub that the tolerance drops.
+    // on that end, so it leaves only a stub that the tolerance drops; its
+    // direction moves there too, or the remaining piece would start off the
+    // arc and, keeping the rest of the sweep, carry the arc's far end along.
     std::vector<std::pair<double, float>> cuts; // run, direction
     for (const IntersectionPoint& c : crossings) {
         if ((c.FlagsB & onArc) == 0) {
             continue;
         }
-        const float angle = AngleOf(centreWorld, TPointF{c.X, c.Y});
+        float angle = AngleOf(centreWorld, TPointF{c.X, c.Y});
         double run = runTo(angle);
         if (run > span) {
             run = (run - span < 360.0 - run) ? span : 0.0;
+            angle = run == 0.0 ? StartAngle() : EndAngle();
         }
         cuts.emplace_back(run, angle);
     }

@@ -127,10 +127,13 @@ std::optional<QString> CheckHeader(const QString& path) {
     if (qFromBigEndian<quint32>(header.constData() + 68) != kApplicationId) {
         return kForeign;
     }
-    if (!QFileInfo(path).isWritable()) {
-        return QStringLiteral("файл недоступен для записи");
-    }
     return std::nullopt;
+}
+
+QString ReadOnlyText(const QString& what) {
+    return QStringLiteral("Библиотека плиток открыта только для чтения: %1 для записи. "
+                          "Изменения в библиотеку записать нельзя.")
+        .arg(what);
 }
 
 QString Qualified(const TLibraryTableDef& def) {
@@ -507,6 +510,8 @@ void SortByName(std::vector<Row>& rows, QString Row::*name) {
 
 struct TLibraryStore::Impl {
     QString folder;
+    // Why nothing may be written; empty when the library can be changed.
+    QString readOnly;
     std::unique_ptr<TConnection> connection;
     int depth = 0;
     bool doomed = false;
@@ -567,12 +572,18 @@ struct TLibraryStore::Impl {
     }
 
     void RequireTransaction() {
+        if (!readOnly.isEmpty()) {
+            throw TLibraryError(readOnly);
+        }
         if (depth == 0) {
             throw TLibraryError(StoreErrorText(QStringLiteral("запись вне транзакции")));
         }
     }
 
     int Begin(TLibraryTransaction::Mode mode) {
+        if (mode == TLibraryTransaction::Mode::Write && !readOnly.isEmpty()) {
+            throw TLibraryError(readOnly);
+        }
         if (depth == 0) {
             Run(mode == TLibraryTransaction::Mode::Write ? QStringLiteral("BEGIN IMMEDIATE")
                                                          : QStringLiteral("BEGIN DEFERRED"));
@@ -731,6 +742,18 @@ void TLibraryStore::Impl::Open() {
             CreateTableFile(def, path);
         }
     }
+    // A file, or the folder the journals are made in, that cannot be
+    // written still lets the library be read: searching, filling and
+    // reports need nothing more.
+    for (const TLibraryTableDef& def : tables) {
+        const QString path = Path(def);
+        if (readOnly.isEmpty() && !QFileInfo(path).isWritable()) {
+            readOnly = ReadOnlyText(QStringLiteral("файл \"%1\" недоступен").arg(Native(path)));
+        }
+    }
+    if (readOnly.isEmpty() && !QFileInfo(folder).isWritable()) {
+        readOnly = ReadOnlyText(QStringLiteral("папка \"%1\" недоступна").arg(Native(folder)));
+    }
 
     connection = std::make_unique<TConnection>(Path(tables.front()));
     if (!connection->db().open()) {
@@ -772,6 +795,10 @@ TLibraryStore::TLibraryStore(const QString& folder) : d(std::make_unique<Impl>()
 TLibraryStore::~TLibraryStore() = default;
 
 const QString& TLibraryStore::Folder() const { return d->folder; }
+
+bool TLibraryStore::IsReadOnly() const { return !d->readOnly.isEmpty(); }
+
+const QString& TLibraryStore::ReadOnlyReason() const { return d->readOnly; }
 
 QString TLibraryStore::FilePath(TLibraryTable table) const { return d->Path(LibraryTableDef(table)); }
 

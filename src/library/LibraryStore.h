@@ -45,13 +45,19 @@ public:
     // Opens the library in `folder`: creates the folder and the missing table
     // files, then opens and checks every file. A present file that is not a
     // library file of the expected table is never written: the constructor
-    // throws a TLibraryError whose text names the file and the reason.
+    // throws a TLibraryError whose text names the file and the reason. A
+    // table file or a folder that cannot be written opens the library read
+    // only: write transactions and writes then throw ReadOnlyReason().
     explicit TLibraryStore(const QString& folder);
     ~TLibraryStore();
     TLibraryStore(const TLibraryStore&) = delete;
     TLibraryStore& operator=(const TLibraryStore&) = delete;
 
     [[nodiscard]] const QString& Folder() const;
+    [[nodiscard]] bool IsReadOnly() const;
+    // What the user is told when something would be written; empty when the
+    // library can be changed.
+    [[nodiscard]] const QString& ReadOnlyReason() const;
     [[nodiscard]] QString FilePath(TLibraryTable table) const;
 
     // Tiles. Lookups by name ignore letter case (Cyrillic included) and

@@ -88,6 +88,18 @@ bool TTileDB::CheckAvailable() {
     return false;
 }
 
+bool TTileDB::CheckWritable() {
+    if (!CheckAvailable()) {
+        return false;
+    }
+    if (m_store->IsReadOnly()) {
+        // Told before any question, so that nobody names a tile in vain.
+        ui().error(m_store->ReadOnlyReason());
+        return false;
+    }
+    return true;
+}
+
 // --- building blocks ---------------------------------------------------------
 
 // The name of a new tile (tileOfPattern == kNoLibraryId) or of a new pattern
@@ -166,7 +178,7 @@ qint32 TTileDB::FreshId(const std::set<qint32>& reserved) {
 // --- tiles -------------------------------------------------------------------
 
 bool TTileDB::StoreTile(TTile& tile) {
-    if (!CheckAvailable()) {
+    if (!CheckWritable()) {
         return false;
     }
     try {
@@ -249,7 +261,7 @@ void TTileDB::LoadTile(int id, TTile& tile, ViewRecord& view) {
 // --- parts -------------------------------------------------------------------
 
 void TTileDB::StoreParts(int tileId, TPartList& parts) {
-    if (!CheckAvailable()) {
+    if (!CheckWritable()) {
         return;
     }
     // Identifiers reach the objects only once everything is stored.
@@ -343,7 +355,7 @@ void TTileDB::LoadParts(int tileId, TPartList& parts) {
 // --- patterns ----------------------------------------------------------------
 
 bool TTileDB::StorePattern(TCollage& pattern) {
-    if (!CheckAvailable()) {
+    if (!CheckWritable()) {
         return false;
     }
     if (pattern.Tile == nullptr || pattern.Tile->ID == kNoLibraryId) {
@@ -477,6 +489,11 @@ void TTileDB::StoreView(int id, const ViewRecord& view) {
     if (!CheckAvailable()) {
         return;
     }
+    // The view is remembered on the side of other commands, never asked
+    // for: a library that cannot be written simply keeps the old one.
+    if (m_store->IsReadOnly()) {
+        return;
+    }
     try {
         TLibraryTransaction transaction(*m_store);
         m_store->WriteView(id, view);
@@ -489,7 +506,7 @@ void TTileDB::StoreView(int id, const ViewRecord& view) {
 // --- deleting ----------------------------------------------------------------
 
 bool TTileDB::DeleteTile(int id) {
-    if (!CheckAvailable()) {
+    if (!CheckWritable()) {
         return false;
     }
     try {
@@ -507,7 +524,7 @@ bool TTileDB::DeleteTile(int id) {
 }
 
 bool TTileDB::DeletePattern(int id) {
-    if (!CheckAvailable()) {
+    if (!CheckWritable()) {
         return false;
     }
     try {

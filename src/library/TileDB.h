@@ -27,7 +27,8 @@ public:
     // Opens the library in `folder` (DbFolder() by default), creating the
     // folder and any missing table file. A table file that cannot be opened
     // as part of the library is left as it is; the user is told which and
-    // why, and the library stays unavailable.
+    // why, and the library stays unavailable. One that can be read but not
+    // written opens the library read only.
     explicit TTileDB(QString folder = QString());
     ~TTileDB() override;
     TTileDB(const TTileDB&) = delete;
@@ -45,6 +46,9 @@ public:
     // For every library command before it starts: true when the library is
     // available; otherwise the user is told why and the command does nothing.
     bool CheckAvailable();
+    // The same for commands that change the library: a library opened read
+    // only (a table file or its folder cannot be written) says so.
+    bool CheckWritable();
 
     // --- what the documents ask (TTileLibrary) ---
     // A new tile (identifier -1) is named by the user ("Новая плитка"); a

@@ -19,8 +19,10 @@
 //
 // The reader never trusts a number it reads: every sector index is checked
 // against the file, every chain is bounded by the length it must have, a
-// sibling tree that loops or shares an entry marks its storage unreadable,
-// and nothing recurses on file data.
+// chain that passes a sector twice makes the file unreadable (a loop would
+// hand other data back as the stream's own), a sibling tree that loops or
+// shares an entry marks its storage unreadable, and nothing recurses on file
+// data.
 
 namespace vk {
 
@@ -84,6 +86,18 @@ const QString& damagedText() {
     static const QString text = QStringLiteral("Файл проекта поврежден");
     return text;
 }
+// A chain that comes back to a sector it has passed: what is read through
+// it would be other data read again, so the project is not read at all.
+const QString& loopText() {
+    static const QString text = QStringLiteral("Ошибка чтения проекта");
+    return text;
+}
+
+// Whether a list of sector indices holds one twice (the list is sorted).
+bool repeats(std::vector<quint32>& sectors) {
+    std::sort(sectors.begin(), sectors.end());
+    return std::adjacent_find(sectors.begin(), sectors.end()) != sectors.end();
+}
 
 } // namespace
 
@@ -111,67 +125,100 @@ struct TCfbFile {
     // cannot be walked (a loop, an entry out of range or shared).
     std::vector<std::vector<quint32>> Children;
     std::vector<char> Broken;
+    std::vector<char> Listed; // reached from the root
     QByteArray MiniStream;
 
     [[nodiscard]] const char* sector(quint32 index) const {
         return Bytes.constData() + (qint64(index) + 1) * SectorSize;
     }
     [[nodiscard]] bool validSector(quint32 index) const { return qint64(index) < SectorCount; }
+    [[nodiscard]] bool validMiniSector(quint32 index) const {
+        return index < MiniFat.size() && (qint64(index) + 1) * kMiniSectorSize <= MiniStream.size();
+    }
 
-    // `count` sectors of a chain from `start` (regular sectors).
-    bool readChain(quint32 start, qint64 size, QByteArray& out) const {
-        const qint64 count = (size + SectorSize - 1) / SectorSize;
-        if (count > SectorCount) {
+    enum class TChain { Ok, Broken, Looped };
+
+    // The `count` sectors of a chain from `start`, regular or mini.
+    TChain walkChain(quint32 start, qint64 count, bool mini, std::vector<quint32>& sectors) const {
+        sectors.clear();
+        if (count > (mini ? qint64(MiniFat.size()) : SectorCount)) {
+            return TChain::Broken;
+        }
+        sectors.reserve(size_t(count));
+        quint32 s = start;
+        for (qint64 i = 0; i < count; ++i) {
+            if (mini ? !validMiniSector(s) : (!validSector(s) || s >= Fat.size())) {
+                return TChain::Broken;
+            }
+            sectors.push_back(s);
+            s = mini ? MiniFat[s] : Fat[s];
+        }
+        if (sectors.size() < 2) {
+            return TChain::Ok; // most streams of a project: one mini sector
+        }
+        std::vector<quint32> sorted = sectors;
+        return repeats(sorted) ? TChain::Looped : TChain::Ok;
+    }
+
+    [[nodiscard]] TChain streamChain(quint32 start, qint64 size, std::vector<quint32>& sectors) const {
+        const bool mini = size < kMiniCutoff;
+        const qint64 unit = mini ? kMiniSectorSize : SectorSize;
+        return walkChain(start, (size + unit - 1) / unit, mini, sectors);
+    }
+
+    // The bytes of a stream of `size` bytes from `start`: in the mini stream
+    // when it is shorter than the cutoff, in regular sectors otherwise.
+    bool readStreamChain(quint32 start, qint64 size, QByteArray& out, bool forceRegular = false) const {
+        std::vector<quint32> sectors;
+        const bool mini = !forceRegular && size < kMiniCutoff;
+        const qint64 unit = mini ? kMiniSectorSize : SectorSize;
+        if (walkChain(start, (size + unit - 1) / unit, mini, sectors) != TChain::Ok) {
             return false;
         }
         out.resize(qsizetype(size));
-        quint32 s = start;
         qint64 done = 0;
-        for (qint64 i = 0; i < count; ++i) {
-            if (!validSector(s) || s >= Fat.size()) {
-                return false;
-            }
-            const qint64 n = std::min(SectorSize, size - done);
-            std::memcpy(out.data() + done, sector(s), size_t(n));
+        for (const quint32 s : sectors) {
+            const qint64 n = std::min(unit, size - done);
+            const char* from = mini ? MiniStream.constData() + qint64(s) * kMiniSectorSize : sector(s);
+            std::memcpy(out.data() + done, from, size_t(n));
             done += n;
-            s = Fat[s];
         }
         return true;
     }
 
     // A chain of unknown length (the directory, the mini table): until its
-    // end, at most every sector of the file once.
-    bool readOpenChain(quint32 start, QByteArray& out) const {
+    // end, every sector at most once.
+    TChain readOpenChain(quint32 start, QByteArray& out) const {
         out.clear();
+        std::vector<char> seen(size_t(SectorCount), 0);
         quint32 s = start;
-        qint64 steps = 0;
         while (s != kEndOfChain) {
-            if (!validSector(s) || s >= Fat.size() || ++steps > SectorCount) {
-                return false;
+            if (!validSector(s) || s >= Fat.size()) {
+                return TChain::Broken;
             }
+            if (seen[s]) {
+                return TChain::Looped;
+            }
+            seen[s] = 1;
             out.append(sector(s), qsizetype(SectorSize));
             s = Fat[s];
         }
-        return true;
+        return TChain::Ok;
     }
 
-    bool readMiniChain(quint32 start, qint64 size, QByteArray& out) const {
-        const qint64 count = (size + kMiniSectorSize - 1) / kMiniSectorSize;
-        if (count > qint64(MiniFat.size())) {
-            return false;
-        }
-        out.resize(qsizetype(size));
-        quint32 s = start;
-        qint64 done = 0;
-        for (qint64 i = 0; i < count; ++i) {
-            const qint64 offset = qint64(s) * kMiniSectorSize;
-            if (s >= MiniFat.size() || offset + kMiniSectorSize > MiniStream.size()) {
+    // Every stream that can be listed, through chains that never pass a
+    // sector twice; a chain that breaks off is left to its reading.
+    [[nodiscard]] bool streamsLoopFree() const {
+        std::vector<quint32> sectors;
+        for (size_t id = 0; id < Entries.size(); ++id) {
+            const TCfbEntry& e = Entries[id];
+            if (e.Type != kStreamEntry || !Listed[id]) {
+                continue;
+            }
+            const qint64 size = streamSize(e);
+            if (size > 0 && size <= Bytes.size() && streamChain(e.Start, size, sectors) == TChain::Looped) {
                 return false;
             }
-            const qint64 n = std::min<qint64>(kMiniSectorSize, size - done);
-            std::memcpy(out.data() + done, MiniStream.constData() + offset, size_t(n));
-            done += n;
-            s = MiniFat[s];
         }
         return true;
     }
@@ -186,6 +233,7 @@ struct TCfbFile {
 };
 
 std::shared_ptr<TCfbFile> TCfbFile::parse(QByteArray bytes, QString& error) {
+    using TChain = TCfbFile::TChain;
     auto file = std::make_shared<TCfbFile>();
     file->Bytes = std::move(bytes);
     const QByteArray& b = file->Bytes;
@@ -219,17 +267,27 @@ std::shared_ptr<TCfbFile> TCfbFile::parse(QByteArray bytes, QString& error) {
     }
     const qint64 perDifat = file->SectorSize / 4 - 1;
     quint32 difat = rd32(h + 68);
-    qint64 difatSteps = 0;
+    std::vector<quint32> difatSectors;
     while (fatSectors.size() < fatCount) {
-        if (!file->validSector(difat) || ++difatSteps > file->SectorCount) {
+        if (!file->validSector(difat) || qint64(difatSectors.size()) >= file->SectorCount) {
             error = damagedText();
             return nullptr;
         }
+        difatSectors.push_back(difat);
         const char* d = file->sector(difat);
         for (qint64 i = 0; i < perDifat && fatSectors.size() < fatCount; ++i) {
             fatSectors.push_back(rd32(d + 4 * i));
         }
         difat = rd32(d + 4 * perDifat);
+    }
+    // A sector that holds the table twice, or the DIFAT chain coming back on
+    // itself, leaves no table to trust.
+    {
+        std::vector<quint32> listed = fatSectors;
+        if (repeats(listed) || repeats(difatSectors)) {
+            error = loopText();
+            return nullptr;
+        }
     }
     const qint64 perSector = file->SectorSize / 4;
     file->Fat.resize(size_t(fatCount * perSector));
@@ -245,8 +303,9 @@ std::shared_ptr<TCfbFile> TCfbFile::parse(QByteArray bytes, QString& error) {
     }
 
     QByteArray dir;
-    if (!file->readOpenChain(rd32(h + 48), dir) || dir.size() < kEntrySize) {
-        error = damagedText();
+    const TChain dirChain = file->readOpenChain(rd32(h + 48), dir);
+    if (dirChain != TChain::Ok || dir.size() < kEntrySize) {
+        error = dirChain == TChain::Looped ? loopText() : damagedText();
         return nullptr;
     }
     const qsizetype entryCount = dir.size() / kEntrySize;
@@ -281,8 +340,9 @@ std::shared_ptr<TCfbFile> TCfbFile::parse(QByteArray bytes, QString& error) {
     // The mini stream is the root's stream; the mini table is a chain.
     QByteArray miniFat;
     if (rd32(h + 64) > 0 && rd32(h + 60) != kEndOfChain) {
-        if (!file->readOpenChain(rd32(h + 60), miniFat)) {
-            error = damagedText();
+        const TChain miniFatChain = file->readOpenChain(rd32(h + 60), miniFat);
+        if (miniFatChain != TChain::Ok) {
+            error = miniFatChain == TChain::Looped ? loopText() : damagedText();
             return nullptr;
         }
     }
@@ -292,11 +352,20 @@ std::shared_ptr<TCfbFile> TCfbFile::parse(QByteArray bytes, QString& error) {
     }
     const TCfbEntry& root = file->Entries[0];
     const qint64 miniSize = file->streamSize(root);
-    if (miniSize > 0 && !file->readChain(root.Start, miniSize, file->MiniStream)) {
-        error = damagedText();
-        return nullptr;
+    if (miniSize > 0) {
+        std::vector<quint32> sectors;
+        const TChain miniChain = file->walkChain(root.Start, (miniSize + file->SectorSize - 1) / file->SectorSize,
+                                                 false, sectors);
+        if (miniChain != TChain::Ok || !file->readStreamChain(root.Start, miniSize, file->MiniStream, true)) {
+            error = miniChain == TChain::Looped ? loopText() : damagedText();
+            return nullptr;
+        }
     }
     file->buildTree();
+    if (!file->streamsLoopFree()) {
+        error = loopText();
+        return nullptr;
+    }
     return file;
 }
 
@@ -304,6 +373,7 @@ bool TCfbFile::buildTree() {
     const size_t n = Entries.size();
     Children.assign(n, {});
     Broken.assign(n, 0);
+    Listed.assign(n, 0);
     std::vector<char> claimed(n, 0);
     claimed[0] = 1;
     std::vector<quint32> storages{0};
@@ -324,6 +394,7 @@ bool TCfbFile::buildTree() {
                 continue;
             }
             claimed[id] = 1;
+            Listed[id] = 1;
             children.push_back(id);
             stack.push_back(Entries[id].Right);
             stack.push_back(Entries[id].Left);
@@ -451,9 +522,7 @@ TStorage::TRead TStorage::ReadStream(const QString& name, QByteArray& bytes, qin
     if (size > file.Bytes.size()) {
         return TRead::Failed;
     }
-    const bool ok = size < kMiniCutoff ? file.readMiniChain(entry.Start, size, bytes)
-                                       : file.readChain(entry.Start, size, bytes);
-    if (!ok) {
+    if (!file.readStreamChain(entry.Start, size, bytes)) {
         bytes.clear();
         return TRead::Failed;
     }

@@ -3,7 +3,7 @@
 // Layout (a compound file; names compared without regard to letter case):
 //   Version, Orientation, TileID, CollageID    4 bytes each
 //   BasePoint, StartPoint                      9 bytes each (FlaggedPoint)
-//   Comment                                    the text, no length, no terminator
+//   Comment                                    code page 1251 text, no length, no terminator
 //   Texture                                    an image file, only when set
 //   Borders/Border0000001...                   Version, Kind, LineStyle, PrimitiveInfo
 //   Tiles/Tile0000001...                       BasePoint, Orientation, Color, PartID, ContourID
@@ -26,7 +26,9 @@
 #include <QImageReader>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <bit>
+#include <iterator>
 #include <cstring>
 #include <unordered_map>
 
@@ -63,6 +65,24 @@ bool readFixed(const TStorage& storage, const QString& name, int size, QByteArra
     throw TReadError{readErrorText()};
 }
 
+// An element's data block: its kind's size, read as the library reads it. A
+// longer record gives its first bytes (later writers may add to a block), a
+// shorter one the rest in zeros; only a stream that cannot be read fails.
+QByteArray readBlock(const TStorage& storage, const QString& name, int size) {
+    QByteArray bytes;
+    switch (storage.ReadStream(name, bytes)) {
+    case TStorage::TRead::Ok:
+        bytes.truncate(size);
+        return bytes;
+    case TStorage::TRead::Missing:
+        return QByteArray(size, '\0');
+    case TStorage::TRead::TooLong:
+    case TStorage::TRead::Failed:
+        break;
+    }
+    throw TReadError{readErrorText()};
+}
+
 std::int32_t readInt32(const TStorage& storage, const QString& name, std::int32_t missing = 0) {
     QByteArray bytes;
     return readFixed(storage, name, 4, bytes) ? *decodeInt32(bytes) : missing;
@@ -78,14 +98,17 @@ FlaggedPoint readPoint(const TStorage& storage, const QString& name) {
     return *decodeFlaggedPoint(bytes);
 }
 
-// Code page 1251, 0x80-0xFF: the 8-bit text of files written on Windows.
-QString fromCp1251(const QByteArray& bytes) {
-    static const char16_t high[64] = {
+// Code page 1251, 0x80-0xBF (0xC0-0xFF are А..я in order): the 8-bit text
+// the format holds. Qt's own converters know no 8-bit Cyrillic without ICU.
+constexpr char16_t kCp1251High[64] = {
         0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
         0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0xFFFD, 0x2122,
         0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
         0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
         0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
+
+QString fromCp1251(const QByteArray& bytes) {
+    const auto& high = kCp1251High;
     QString text;
     text.reserve(bytes.size());
     for (const char c : bytes) {
@@ -101,8 +124,36 @@ QString fromCp1251(const QByteArray& bytes) {
     return text;
 }
 
-// The comment is written as UTF-8. Files from elsewhere may hold 8-bit
-// Windows text, which is almost never valid UTF-8.
+// Every character code page 1251 cannot hold becomes one "?"; `lost` tells
+// whether that happened.
+QByteArray toCp1251(const QString& text, bool& lost) {
+    lost = false;
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    const QList<uint> codes = text.toUcs4();
+    for (const uint c : codes) {
+        if (c < 0x80) {
+            bytes.append(char(c));
+            continue;
+        }
+        if (c >= 0x0410 && c <= 0x044F) {
+            bytes.append(char(0xC0 + (c - 0x0410)));
+            continue;
+        }
+        const auto* const at = std::find(std::begin(kCp1251High), std::end(kCp1251High), char16_t(c));
+        if (c != 0xFFFD && c <= 0xFFFF && at != std::end(kCp1251High)) {
+            bytes.append(char(0x80 + (at - std::begin(kCp1251High))));
+            continue;
+        }
+        bytes.append('?');
+        lost = true;
+    }
+    return bytes;
+}
+
+// The comment is written in code page 1251, as other readers of the format
+// expect. Earlier builds of this program wrote UTF-8; a comment that is valid
+// UTF-8 is read as such, since 8-bit Cyrillic text almost never is.
 QString decodeComment(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
@@ -289,7 +340,7 @@ void TProject::readBorder(const TStorage& borders, int& skippedKinds) {
             ++skippedKinds; // names no element: nothing to draw it with
             continue;
         }
-        readFixed(*element, QStringLiteral("PrimitiveInfo"), primitiveDataSize(*kind), record.Data);
+        record.Data = readBlock(*element, QStringLiteral("PrimitiveInfo"), primitiveDataSize(*kind));
         if (std::unique_ptr<TGraphicPrimitive> made = ElementFromRecord(record, this, TBlockFit::PadOrCut)) {
             Elements().Add(std::move(made));
         }
@@ -359,7 +410,8 @@ bool TProject::SaveToFile(const QString& fileName) {
     w.WriteStream(QStringLiteral("CollageID"), encodeInt32(m_tile && m_pattern ? m_pattern->ID : -1));
     w.WriteStream(QStringLiteral("BasePoint"), encodeFlaggedPoint(BasePoint));
     w.WriteStream(QStringLiteral("StartPoint"), encodeFlaggedPoint(StartPoint()));
-    w.WriteStream(QStringLiteral("Comment"), Comment.toUtf8());
+    bool commentLost = false;
+    w.WriteStream(QStringLiteral("Comment"), toCp1251(Comment, commentLost));
     if (m_texture) {
         QByteArray image = m_textureBytes;
         if (image.isEmpty()) {
@@ -409,6 +461,10 @@ bool TProject::SaveToFile(const QString& fileName) {
     FileName = fileName;
     SetName(QFileInfo(fileName).completeBaseName());
     SetModified(false);
+    if (commentLost) {
+        ui().warning(QStringLiteral("Некоторые символы комментария нельзя записать в файл проекта; "
+                                    "они сохранены как \"?\"."));
+    }
     return true;
 }
 

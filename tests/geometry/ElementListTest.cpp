@@ -11,6 +11,7 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <array>
 #include <numbers>
 #include <random>
 
@@ -61,6 +62,126 @@ TEST(ElementList, ScrambledSquareBecomesOneClosedChain) {
     EXPECT_EQ(TElementList::BuildPath(10, doc, true).FigureCount(), 1);
     EXPECT_FLOAT_EQ(doc.Area(10), 1.0f);
     EXPECT_FLOAT_EQ(doc.Perimeter(), 4.0f);
+}
+
+// The chaining as first written: for each outline element, a scan of the rest
+// of the list for the first one that joins its end. Kept as the oracle for
+// the order the indexed chaining must reproduce.
+void sortIntoChainByScanning(std::vector<TGraphicPrimitive*>& items, float tol) {
+    const int count = int(items.size());
+    for (int i = 0; i <= count - 2; ++i) {
+        if (items[std::size_t(i)]->LineStyle != 0) {
+            continue;
+        }
+        const TPointF e = items[std::size_t(i)]->GetEndPoint();
+        int p = i + 1;
+        while (items[std::size_t(p)]->LineStyle != 0 && p <= count - 2) {
+            ++p;
+        }
+        for (int q = p; q <= count - 1; ++q) {
+            TGraphicPrimitive* candidate = items[std::size_t(q)];
+            if (EndsJoin(candidate->GetStartPoint(), e, tol)) {
+                std::swap(items[std::size_t(q)], items[std::size_t(p)]);
+                break;
+            }
+            if (EndsJoin(candidate->GetEndPoint(), e, tol)) {
+                candidate->Reverse();
+                std::swap(items[std::size_t(q)], items[std::size_t(p)]);
+                break;
+            }
+        }
+    }
+}
+
+// Contours as first traced: from the first element, each time to the lowest
+// place whose start joins the end, the elements taken leaving the list.
+std::vector<std::vector<TPointF>> traceByScanning(std::vector<TGraphicPrimitive*> items, float tol) {
+    std::vector<std::vector<TPointF>> contours;
+    const auto solidLeft = [&] {
+        return std::any_of(items.begin(), items.end(), [](const TGraphicPrimitive* e) { return e->LineStyle == 0; });
+    };
+    while (!items.empty()) {
+        std::vector<TPointF> points;
+        const auto take = [&](std::size_t k) {
+            TGraphicPrimitive* e = items[k];
+            points.push_back(e->GetStartPoint());
+            ArcPoints(*e, points);
+            points.push_back(e->GetEndPoint());
+            items.erase(items.begin() + std::ptrdiff_t(k));
+            return e->GetEndPoint();
+        };
+        TPointF end = take(0);
+        for (bool found = true; found;) {
+            found = false;
+            for (std::size_t k = 0; k < items.size(); ++k) {
+                if (EndsJoin(items[k]->GetStartPoint(), end, tol)) {
+                    end = take(k);
+                    found = true;
+                    break;
+                }
+            }
+        }
+        contours.push_back(points);
+        if (!solidLeft()) {
+            break;
+        }
+    }
+    return contours;
+}
+
+// Random borders on a coarse grid, so that ends often join several others,
+// lie exactly a tolerance apart or coincide; with arcs, cut lines and
+// elements that never join. Each element carries its number in Version.
+TEST(ElementList, IndexedChainingKeepsTheOrderOfTheScan) {
+    std::mt19937 random(20261210);
+    for (int trial = 0; trial < 400; ++trial) {
+        const float tol = std::array<float, 4>{10.0f, 50.0f, 7.5f, 0.5f}[std::size_t(trial % 4)];
+        const int size = 2 + int(random() % 160);
+        const int span = 1 + int(random() % 30);
+        std::uniform_int_distribution<int> grid(0, span);
+        const auto gridPoint = [&] { return TPointF{float(grid(random) * 5), float(grid(random) * 5)}; };
+        const TPointF base{float(random() % 7), float(random() % 5)};
+        T_TnC_Ancestor doc;
+        doc.SetBasePoint(base.X, base.Y);
+        for (int k = 0; k < size; ++k) {
+            const unsigned kind = random() % 10;
+            if (kind < 6) {
+                addSegment(doc, gridPoint(), gridPoint(), random() % 6 == 0 ? 2 : 0);
+            } else {
+                const TPointF c = gridPoint();
+                addArc(doc, c, float(5 * (1 + random() % 6)), float(90 * (random() % 4)),
+                       float(random() % 2 == 0 ? 90 : -180));
+                doc.Elements().Items(k)->LineStyle = random() % 8 == 0 ? 2 : 0;
+            }
+            doc.Elements().Items(k)->Version = k;
+        }
+        T_TnC_Ancestor scannedDoc;
+        scannedDoc.SetBasePoint(base.X, base.Y);
+        scannedDoc.Elements().CopyFrom(doc.Elements(), true);
+        std::vector<TGraphicPrimitive*> scanned;
+        for (int k = 0; k < size; ++k) {
+            scanned.push_back(scannedDoc.Elements().Items(k));
+        }
+        sortIntoChainByScanning(scanned, tol);
+        doc.Elements().SortIntoChain(tol);
+        ASSERT_EQ(doc.Elements().Count(), size);
+        for (int k = 0; k < size; ++k) {
+            const TGraphicPrimitive* got = doc.Elements().Items(k);
+            const TGraphicPrimitive* want = scanned[std::size_t(k)];
+            ASSERT_EQ(got->Version, want->Version) << "trial " << trial << ", slot " << k;
+            ASSERT_EQ(got->GetStartPoint(), want->GetStartPoint()) << "trial " << trial << ", slot " << k;
+            ASSERT_EQ(got->GetEndPoint(), want->GetEndPoint()) << "trial " << trial << ", slot " << k;
+        }
+        // The contours traced from the chained list, long lists included.
+        const std::vector<std::vector<TPointF>> wanted = traceByScanning(scanned, tol);
+        std::vector<std::vector<TPointF>> traced;
+        for (bool more = true; more;) {
+            std::vector<TPointF> points;
+            more = doc.Elements().TracePolygon(tol, points);
+            traced.push_back(points);
+        }
+        ASSERT_EQ(traced, wanted) << "trial " << trial;
+    }
 }
 
 TEST(ElementList, JoinToleranceIsStrict) {

@@ -281,6 +281,54 @@ TEST(Arc, SplitAtCutsAlongTheArcAndDropsShortPieces) {
     }
 }
 
+// A crossing within the tolerance of an end but just outside the arc is put
+// on that end; the pieces must still begin and end where the arc and its
+// crossings are, never on a turned copy of the arc.
+TEST(Arc, CrossingJustOutsideAnEndDoesNotTurnTheArc) {
+    TFakeSheet sheet;
+    T_TnC_Ancestor doc;
+    const auto at = [](float deg) { return PolarPoint({0, 0}, 100, deg); };
+    auto quarter = clickedArc(&doc, sheet, {0, 0}, {100, 0}, {0, 100});
+
+    // A circle through the point 2 degrees before the start, crossing the
+    // quarter's circle there and far from the arc elsewhere.
+    const TPointF through = at(-2);
+    auto crosser = clickedArc(&doc, sheet, {through.X, through.Y - 50}, {through.X + 50, through.Y - 50},
+                              {through.X - 50, through.Y - 50});
+    const std::vector<IntersectionPoint> real = CrossArcs(10, crosser->Geom(), quarter->Geom());
+    ASSERT_EQ(real.size(), 1u);
+    ASSERT_TRUE(real[0].FlagsB & crossing::NearStart);
+
+    const std::int32_t nearStart = crossing::NearStart | crossing::Near;
+    const std::int32_t nearEnd = crossing::NearEnd | crossing::Near;
+    const struct {
+        const char* name;
+        bool reversed;
+        std::vector<IntersectionPoint> cuts;
+        std::vector<std::pair<TPointF, TPointF>> pieces; // start, end
+    } cases[] = {
+        {"a circle crossing 2 degrees before the start", false, real, {{at(0), at(90)}}},
+        {"2 degrees past the end", false, {cutAt(at(92), nearEnd)}, {{at(0), at(90)}}},
+        {"before the start, with an interior crossing", false, {cutAt(at(-2), nearStart), cutAt(at(45))},
+         {{at(0), at(45)}, {at(45), at(90)}}},
+        {"reversed, 2 degrees before its start", true, {cutAt(at(92), nearStart)}, {{at(90), at(0)}}},
+        {"reversed, 2 degrees past its end", true, {cutAt(at(-2), nearEnd)}, {{at(90), at(0)}}},
+    };
+    for (const auto& c : cases) {
+        auto arc = std::make_unique<TArcPrimitive>(&doc);
+        arc->Assign(*quarter);
+        if (c.reversed) {
+            arc->Reverse();
+        }
+        const auto pieces = arc->SplitAt(c.cuts, 10);
+        ASSERT_EQ(pieces.size(), c.pieces.size()) << c.name;
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            expectPoint(pieces[i]->GetStartPoint(), c.pieces[i].first, c.name);
+            expectPoint(pieces[i]->GetEndPoint(), c.pieces[i].second, c.name);
+        }
+    }
+}
+
 TEST(Arc, DraggingTheCentreKeepsTheStartAndTheEndDirection) {
     TFakeSheet sheet;
     T_TnC_Ancestor doc;

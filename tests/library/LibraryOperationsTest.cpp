@@ -15,9 +15,14 @@
 #include "support/TempDir.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
+
+#include <unistd.h>
 
 namespace vk::test {
 namespace {
@@ -814,6 +819,116 @@ TEST(LibraryFailures, StoreFailingAtAnyStatementLeavesLibraryAndDocumentAsTheyWe
             EXPECT_EQ(SnapshotFolder(folder), before);
         }
         EXPECT_GT(failures, 3);
+    }
+}
+
+
+// --- a library that cannot be written ------------------------------------------
+
+// Takes the right to write a file or folder away for the scope, also from
+// root (for whom only the immutable flag does), and gives it back.
+class TUnwritable {
+public:
+    explicit TUnwritable(QString path) : m_path(std::move(path)) {
+        if (::geteuid() != 0) {
+            m_permissions = QFile::permissions(m_path);
+            QFile::setPermissions(m_path, m_permissions & ~(QFile::WriteOwner | QFile::WriteUser |
+                                                            QFile::WriteGroup | QFile::WriteOther));
+        } else {
+            m_immutable = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), m_path}) == 0;
+        }
+    }
+    ~TUnwritable() {
+        if (m_immutable) {
+            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
+        } else if (::geteuid() != 0) {
+            QFile::setPermissions(m_path, m_permissions);
+        }
+    }
+    TUnwritable(const TUnwritable&) = delete;
+    TUnwritable& operator=(const TUnwritable&) = delete;
+    [[nodiscard]] bool Holds() const { return !QFileInfo(m_path).isWritable(); }
+
+private:
+    QString m_path;
+    QFile::Permissions m_permissions;
+    bool m_immutable = false;
+};
+
+// One table file that cannot be written made the whole library unavailable,
+// though filling and reporting only read it.
+TEST(LibraryReadOnly, UnwritableTableFileOrFolderOpensTheLibraryReadOnly) {
+    for (const char* unwritable : {"parts.cds", ""}) {
+        SCOPED_TRACE(*unwritable ? unwritable : "the folder");
+        TTempDir temp;
+        const QString folder = temp.file(QStringLiteral("DB"));
+        const TPristine ids = MakePristine(folder);
+        const QString path = *unwritable ? QDir(folder).filePath(QString::fromLatin1(unwritable)) : folder;
+        TUnwritable guard(path);
+        if (!guard.Holds()) {
+            GTEST_SKIP() << "cannot take the right to write away here";
+        }
+        const TFolderSnapshot before = SnapshotFolder(folder);
+
+        TScriptedUi ui;
+        {
+            TTileDB db(folder);
+            ASSERT_TRUE(db.IsAvailable());
+            EXPECT_TRUE(ui.messages.empty()) << ui.messages.front().text.toStdString();
+            ASSERT_NE(db.Store(), nullptr);
+            EXPECT_TRUE(db.Store()->IsReadOnly());
+
+            // Everything a fill and a report need is there.
+            ASSERT_EQ(db.ListTiles().size(), 1u);
+            TTile tile;
+            ViewRecord view{};
+            ASSERT_TRUE(tile.LoadFromLibrary(ids.tileId, view));
+            EXPECT_EQ(view, kTileView);
+            EXPECT_GT(tile.Elements().Count(), 0);
+            TPartList parts;
+            db.LoadParts(ids.tileId, parts);
+            EXPECT_GT(parts.Count(), 0);
+            EXPECT_EQ(db.ListPatterns(ids.tileId).size(), 2u);
+            TCollage pattern(&tile);
+            ASSERT_TRUE(pattern.LoadFromLibrary(ids.patternId, view));
+            EXPECT_EQ(view, kPatternView);
+            EXPECT_TRUE(ui.messages.empty());
+
+            // What would write says why it cannot, before asking anything.
+            tile.SetThickness(80);
+            ui.answer(TAnswer::Yes);
+            EXPECT_FALSE(tile.SaveQuery(kTileView)) << "the editor stays open";
+            TTile fresh;
+            fresh.SetThickness(60);
+            EXPECT_FALSE(db.StoreTile(fresh));
+            EXPECT_EQ(fresh.ID, kNoLibraryId);
+            db.StoreParts(ids.tileId, parts);
+            EXPECT_FALSE(db.StorePattern(pattern));
+            EXPECT_FALSE(db.DeletePattern(ids.patternId));
+            EXPECT_FALSE(db.DeleteTile(ids.tileId));
+            db.StoreView(ids.tileId, kPatternView); // a side effect: kept quietly
+            int refusals = 0;
+            for (const TScriptedUi::Message& m : ui.messages) {
+                if (m.kind != TMessageKind::Error) {
+                    continue; // the save question of the modified tile
+                }
+                ++refusals;
+                EXPECT_TRUE(m.text.startsWith(QStringLiteral("Библиотека плиток открыта только для чтения")))
+                    << m.text.toStdString();
+                EXPECT_TRUE(m.text.contains(QDir::toNativeSeparators(path))) << m.text.toStdString();
+            }
+            EXPECT_EQ(refusals, 6);
+            EXPECT_TRUE(ui.inputs.empty()) << "no name is asked for a store that cannot happen";
+
+            // The store refuses writes itself, through its own error.
+            try {
+                TLibraryTransaction transaction(*db.Store());
+                ADD_FAILURE() << "a write transaction began";
+            } catch (const TLibraryError& e) {
+                EXPECT_TRUE(e.Text().contains(QStringLiteral("только для чтения")));
+            }
+        }
+        EXPECT_EQ(SnapshotFolder(folder), before);
     }
 }
 

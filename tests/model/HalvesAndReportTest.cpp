@@ -8,6 +8,8 @@
 #include "model/Report.h"
 
 #include <QLocale>
+#include <cmath>
+#include <numbers>
 #include <gtest/gtest.h>
 
 using namespace vk;
@@ -179,6 +181,89 @@ TEST_F(HalvesTest, PieceMatchingNoHalfCountsWhole) {
     EXPECT_EQ(r.PiecesTotal, 0);
     ASSERT_EQ(r.Colours.size(), 1u);
     EXPECT_TRUE(r.Colours[0].Parts.empty());
+}
+
+namespace {
+
+// A 200 x 100 brick whose long sides are arcs bulging outwards, halved by a
+// cut across its middle from `bottom` to `top`.
+QJsonObject arcBrickScene(double bottom, double top) {
+    const double sweep = 2.0 * std::atan2(100.0, 250.0) * 180.0 / std::numbers::pi;
+    const QJsonArray outline{arc(100, 250, 0, 0, sweep), segment(200, 0, 200, 100), arc(100, -150, 200, 100, sweep),
+                             segment(0, 100, 0, 0)};
+    const QJsonObject part{{"name", "Половинка"},
+                           {"equals", false},
+                           {"cuts", QJsonArray{segment(100, bottom, 100, top)}},
+                           {"halves", QJsonArray{QJsonObject{{"name", "левая"}, {"rect", QJsonArray{pt(-1, -30), pt(101, 130)}}},
+                                                 QJsonObject{{"name", "правая"}, {"rect", QJsonArray{pt(99, -30), pt(201, 130)}}}}}};
+    const QJsonObject tile{{"name", "Плитка"}, {"outline", outline}, {"parts", QJsonArray{part}}};
+    return QJsonObject{{"tile", tile},
+                       {"pattern", simplePattern(QJsonArray{pt(200, 0), pt(0, 140)})},
+                       {"border", rect(0, -20, 1000, 1380)},
+                       {"start", pt(-100, 0)}};
+}
+
+struct THalfCounts {
+    int whole = 0, left = 0, right = 0;
+    friend bool operator==(const THalfCounts&, const THalfCounts&) = default;
+};
+
+THalfCounts countHalves(const TProject& p) {
+    THalfCounts n;
+    const TPart& part = *p.TileParts()->Items(0);
+    for (int i = 0; i < p.LaidTiles().Count(); ++i) {
+        const TTileContainer& t = p.LaidTiles().Items(i);
+        if (t.PartID == -1) {
+            ++n.whole;
+        } else if (t.ContourID == part.Contours.Items(0)->ID) {
+            ++n.left;
+        } else if (t.ContourID == part.Contours.Items(1)->ID) {
+            ++n.right;
+        }
+    }
+    return n;
+}
+
+} // namespace
+
+// A cut line is naturally drawn well past the outline; it must divide the
+// tile just as one that ends on the outline does, and the cut tiles must
+// match the halves it makes.
+TEST_F(HalvesTest, CutLineDrawnPastOutlineStillSplitsTile) {
+    const double r = std::hypot(100.0, 250.0);
+    const double onOutline = 250 - r; // where the cut meets the bottom arc; the top is 100 above it mirrored
+    TFillRig ending, past;
+    ending.load(arcBrickScene(onOutline, 100 - onOutline));
+    past.load(arcBrickScene(-100, 200));
+
+    // Each half is closed, about half the tile, and the same for both cuts.
+    const TPart& endingPart = *ending.project->TileParts()->Items(0);
+    const TPart& pastPart = *past.project->TileParts()->Items(0);
+    for (int h = 0; h < 2; ++h) {
+        SCOPED_TRACE(h == 0 ? "left half" : "right half");
+        TContourAncestor& a = *endingPart.Contours.Items(h);
+        TContourAncestor& b = *pastPart.Contours.Items(h);
+        ASSERT_EQ(a.Elements().Count(), 4) << "two arc halves, a side and the cut";
+        EXPECT_EQ(b.Elements().Count(), a.Elements().Count());
+        EXPECT_NEAR(b.Area(10), a.Area(10), 1e-6);
+        EXPECT_NEAR(a.Area(10), ending.project->Tile()->Area(10) / 2, 1e-4);
+        const QRectF boundsA = a.Path.Bounds();
+        const QRectF boundsB = b.Path.Bounds();
+        EXPECT_NEAR(boundsB.left(), boundsA.left(), 1e-3);
+        EXPECT_NEAR(boundsB.right(), boundsA.right(), 1e-3);
+        EXPECT_NEAR(boundsB.top(), boundsA.top(), 1e-3);
+        EXPECT_NEAR(boundsB.bottom(), boundsA.bottom(), 1e-3);
+    }
+
+    ending.fill();
+    past.fill();
+    const THalfCounts expected = countHalves(*ending.project);
+    EXPECT_EQ(expected.left, 10) << "the right border column";
+    EXPECT_EQ(expected.right, 10) << "the left border column";
+    const THalfCounts got = countHalves(*past.project);
+    EXPECT_EQ(got.whole, expected.whole);
+    EXPECT_EQ(got.left, expected.left);
+    EXPECT_EQ(got.right, expected.right);
 }
 
 TEST_F(HalvesTest, ReportWithNoLaidTiles) {

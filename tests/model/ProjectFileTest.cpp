@@ -380,6 +380,65 @@ TEST_F(ProjectFileTest, ACommentFromAnEightBitFileIsReadAsWindowsText) {
     EXPECT_EQ(p.Tile(), nullptr) << "TileID -1: no tile was chosen";
 }
 
+// The comment was written as UTF-8, which other readers of the format show
+// as garbage: it is 8-bit text in code page 1251.
+TEST_F(ProjectFileTest, CommentIsWrittenInCodePage1251) {
+    const auto storedComment = [](const QString& path) {
+        QString error;
+        const std::unique_ptr<TStorage> root = TStorage::OpenFile(path, error);
+        QByteArray bytes;
+        EXPECT_TRUE(root && root->ReadStream("Comment", bytes) == TStorage::TRead::Ok) << error.toStdString();
+        return bytes;
+    };
+    const struct {
+        const char* name;
+        QString comment;
+        QByteArray stored;
+        QString reread;
+        bool warned;
+    } cases[] = {
+        {"Cyrillic and the page's punctuation", QStringLiteral("Ёлка — у дома №5, «ёж»\r\nї"),
+         QByteArray("\xA8\xEB\xEA\xE0 \x97 \xF3 \xE4\xEE\xEC\xE0 \xB9" "5, \xAB\xB8\xE6\xBB\r\n\xBF"),
+         QStringLiteral("Ёлка — у дома №5, «ёж»\r\nї"), false},
+        {"plain ASCII", QStringLiteral("Yard, 2 m"), QByteArray("Yard, 2 m"), QStringLiteral("Yard, 2 m"), false},
+        {"characters the page has not: one \"?\" each", QStringLiteral("Двор 漢字 😀 é"),
+         QByteArray("\xC4\xE2\xEE\xF0 ?? ? ?"), QStringLiteral("Двор ?? ? ?"), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TScriptedUi ui;
+        TProject p;
+        p.Comment = c.comment;
+        const QString path = dir.file("comment.mpp");
+        ASSERT_TRUE(p.SaveToFile(path));
+        EXPECT_EQ(storedComment(path), c.stored);
+        if (c.warned) {
+            ASSERT_EQ(ui.messages.size(), 1u) << "one warning for the whole comment";
+            EXPECT_EQ(ui.messages[0].kind, TMessageKind::Warning);
+            EXPECT_TRUE(ui.messages[0].text.contains(QStringLiteral("\"?\""))) << ui.messages[0].text.toStdString();
+        } else {
+            EXPECT_TRUE(ui.messages.empty());
+        }
+        ui.messages.clear();
+        TProject opened;
+        ASSERT_TRUE(opened.LoadFromFile(path));
+        EXPECT_EQ(opened.Comment, c.reread);
+        const QString again = dir.file("again.mpp");
+        ASSERT_TRUE(opened.SaveToFile(again));
+        EXPECT_EQ(readFile(again), readFile(path)) << "written again byte for byte";
+        EXPECT_TRUE(ui.messages.empty());
+    }
+
+    // What earlier builds wrote: UTF-8, read as it was meant.
+    TScriptedUi ui;
+    const QString path = dir.file("utf8.mpp");
+    writeHandMade(path, -1, squareBorder(100), std::nullopt,
+                  [](TCompoundWriter& w) { w.WriteStream("Comment", QStringLiteral("Двор — гранит, 漢").toUtf8()); });
+    TProject p;
+    ASSERT_TRUE(p.LoadFromFile(path));
+    EXPECT_EQ(p.Comment, QStringLiteral("Двор — гранит, 漢"));
+}
+
 TEST_F(ProjectFileTest, BadFilesAreReportedAndLeaveAUsableProject) {
     const QString goodPath = dir.file("good.mpp");
     {
@@ -498,6 +557,160 @@ TEST_F(ProjectFileTest, BadFilesAreReportedAndLeaveAUsableProject) {
         EXPECT_EQ(RecordOf(*p.Elements().Items(1)).Data, segmentData(1000, 0, 1000, 1000));
         EXPECT_NE(p.SiteRegion(), nullptr);
     }
+}
+
+namespace {
+
+// The sector chains of a saved compound file (512-byte sectors, the table
+// listed in the header), to damage them in place.
+class TSectorMap {
+public:
+    explicit TSectorMap(QByteArray& bytes) : m_bytes(bytes) {}
+
+    [[nodiscard]] quint32 u32(qsizetype at) const {
+        quint32 v = 0;
+        std::memcpy(&v, m_bytes.constData() + at, 4);
+        return v;
+    }
+    void setU32(qsizetype at, quint32 v) { std::memcpy(m_bytes.data() + at, &v, 4); }
+    [[nodiscard]] static qsizetype sectorAt(quint32 s) { return (qsizetype(s) + 1) * 512; }
+    // Where the table keeps the link out of sector s.
+    [[nodiscard]] qsizetype fatLink(quint32 s) const { return sectorAt(u32(76 + 4 * (s / 128))) + 4 * (s % 128); }
+    [[nodiscard]] quint32 next(quint32 s) const { return u32(fatLink(s)); }
+    [[nodiscard]] std::vector<quint32> chain(quint32 start) const {
+        std::vector<quint32> sectors;
+        for (quint32 s = start; s < 0xFFFFFFFAu && sectors.size() < 100000; s = next(s)) {
+            sectors.push_back(s);
+        }
+        return sectors;
+    }
+    // Where the mini table keeps the link out of mini sector m.
+    [[nodiscard]] qsizetype miniLink(quint32 m) const {
+        return sectorAt(chain(u32(60))[m / 128]) + 4 * (m % 128);
+    }
+    // The directory entry of a name (UTF-16, first match).
+    [[nodiscard]] qsizetype entry(const char16_t* name, qsizetype units) const {
+        const QByteArray key = QByteArray::fromRawData(reinterpret_cast<const char*>(name), units * 2);
+        const qsizetype at = m_bytes.indexOf(key);
+        EXPECT_GT(at, 0);
+        return at;
+    }
+
+private:
+    QByteArray& m_bytes;
+};
+
+} // namespace
+
+// A chain that comes back to a sector it has passed reads other data as the
+// stream's own: tiles in colours nobody chose. Each such file is refused as
+// a whole before anything of the open project changes.
+TEST_F(ProjectFileTest, SectorChainVisitingASectorTwiceIsDamage) {
+    const QString goodPath = dir.file("good.mpp");
+    std::unique_ptr<TProject> yard;
+    {
+        TScriptedUi quiet;
+        yard = laidYard();
+        // A comment over several mini sectors and a texture in regular ones.
+        yard->Comment = QString(300, QLatin1Char('k'));
+        QImage noise(64, 64, QImage::Format_RGB32);
+        for (int y = 0; y < 64; ++y) {
+            for (int x = 0; x < 64; ++x) {
+                noise.setPixel(x, y, qRgb((x * 37 + y * 91) % 251, (x * x + y * 13) % 253, (x * y * 7) % 255));
+            }
+        }
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        noise.save(&buffer, "PNG");
+        ASSERT_GT(png.size(), 4096 + 1024);
+        ASSERT_TRUE(yard->SetTextureImage(png));
+        ASSERT_TRUE(yard->SaveToFile(goodPath));
+    }
+    const QByteArray good = readFile(goodPath);
+
+    struct Case {
+        const char* name;
+        std::function<void(TSectorMap&)> damage;
+    };
+    const std::vector<Case> cases = {
+        {"a mini sector of the comment pointing to itself",
+         [](TSectorMap& m) {
+             const qsizetype at = m.entry(u"Comment", 7);
+             const quint32 second = m.u32(m.miniLink(m.u32(at + 116)));
+             m.setU32(m.miniLink(second), second);
+         }},
+        {"a sector of the mini stream pointing to itself",
+         [](TSectorMap& m) {
+             const std::vector<quint32> mini = m.chain(m.u32(512 + 116)); // the root entry's chain
+             ASSERT_GT(mini.size(), 2u);
+             m.setU32(m.fatLink(mini[1]), mini[1]);
+         }},
+        {"the first allocation-table sector zeroed",
+         [](TSectorMap& m) {
+             for (int k = 0; k < 128; ++k) {
+                 m.setU32(m.fatLink(0) + 4 * k, 0);
+             }
+         }},
+        {"the texture's chain coming back to its start",
+         [](TSectorMap& m) {
+             const qsizetype at = m.entry(u"Texture", 7);
+             const std::vector<quint32> texture = m.chain(m.u32(at + 116));
+             ASSERT_GT(texture.size(), 2u);
+             m.setU32(m.fatLink(texture[2]), texture[0]);
+         }},
+        {"the directory's chain coming back to its start",
+         [](TSectorMap& m) {
+             const std::vector<quint32> directory = m.chain(m.u32(48));
+             ASSERT_GT(directory.size(), 2u);
+             m.setU32(m.fatLink(directory.back()), directory[0]);
+         }},
+        {"the mini table's sector pointing to itself",
+         [](TSectorMap& m) {
+             const std::vector<quint32> table = m.chain(m.u32(60));
+             m.setU32(m.fatLink(table.back()), table.back());
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QByteArray damaged = good;
+        TSectorMap map(damaged);
+        c.damage(map);
+        ASSERT_NE(damaged, good);
+        const QString path = dir.file("damaged.mpp");
+        writeFile(path, damaged);
+
+        TScriptedUi ui;
+        TProject p;
+        ASSERT_TRUE(p.LoadFromFile(goodPath));
+        const std::vector<TTileRow> tiles = tileRows(p);
+        const std::vector<PrimitiveRecord> border = borderRecords(p);
+        EXPECT_FALSE(p.LoadFromFile(path));
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].kind, TMessageKind::Error);
+        EXPECT_EQ(ui.messages[0].text, QStringLiteral("Ошибка чтения проекта"));
+        EXPECT_EQ(tileRows(p), tiles) << "the open project is left as it was";
+        EXPECT_EQ(borderRecords(p), border);
+        EXPECT_EQ(p.Comment, yard->Comment);
+        EXPECT_EQ(p.FileName, goodPath);
+    }
+}
+
+// The library reads an element's block up to its kind's size; a project did
+// not, and one longer record made the whole file unreadable.
+TEST_F(ProjectFileTest, ElementRecordLongerThanItsKindIsReadUpToItsSize) {
+    TScriptedUi ui;
+    std::vector<TStoredBorder> b = squareBorder(1000);
+    b[1].Data += QByteArray("\x11\x22\x33\x44\x55\x66", 6);
+    b[2].Data += QByteArray(4096, '\x7f'); // long enough to leave the mini stream
+    writeHandMade(dir.file("longer.mpp"), starterTileId(), b, std::nullopt);
+    TProject p;
+    ASSERT_TRUE(p.LoadFromFile(dir.file("longer.mpp")));
+    EXPECT_TRUE(ui.messages.empty());
+    ASSERT_EQ(p.Elements().Count(), 4);
+    EXPECT_EQ(RecordOf(*p.Elements().Items(1)).Data, segmentData(1000, 0, 1000, 1000));
+    EXPECT_EQ(RecordOf(*p.Elements().Items(2)).Data, segmentData(1000, 1000, 0, 1000));
+    EXPECT_NEAR(p.Area(50), 1.0, 1e-6);
 }
 
 TEST_F(ProjectFileTest, AFailedSaveKeepsTheOldFileAndSaysWhy) {
