@@ -377,7 +377,7 @@ void TProject::PrepareFill() {
 }
 
 bool TProject::Fill() {
-    if (IsRunning() || !CheckReadyToFill()) {
+    if (IsRunning() || !CheckReadyToFill() || !CheckFillBounds()) {
         return false;
     }
     PrepareFill();

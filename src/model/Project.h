@@ -14,6 +14,7 @@
 
 #include "geometry/ShapeDocument.h"
 #include "model/FillHost.h"
+#include "model/FillLimits.h"
 #include "model/LaidTiles.h"
 #include "model/Report.h"
 #include "model/SiteRegion.h"
@@ -100,7 +101,13 @@ public:
     // --- laying --------------------------------------------------------------------
     // Shows the first missing precondition as a warning.
     bool CheckReadyToFill();
-    // "Заполнить". False when refused (not ready, or a run is pending).
+    // Refuses a tile that cannot be laid (no outline, or no larger than the
+    // join tolerance) with a warning, and asks "Будет уложено около N
+    // плиток. Продолжить?" before a fill of more than TilesToAskAbove tiles.
+    bool CheckFillBounds();
+    // The estimated tile count above which Fill asks (kTilesToAskAbove).
+    void SetTilesToAskAbove(double count) { m_tilesToAskAbove = count; }
+    // "Заполнить". False when refused (not ready, too large, or a run is pending).
     bool Fill();
     // What Fill and LayOnePattern do first: clear the laying, go to the fill
     // scale, build the site region, and count the first step as pending
@@ -241,6 +248,7 @@ private:
     std::vector<TFillShape> m_fillShapes;
     std::uint64_t m_textureVersion = 0;
     std::unique_ptr<TTilesLayer> m_layer;
+    double m_tilesToAskAbove = kTilesToAskAbove;
 };
 
 } // namespace vk
