@@ -218,6 +218,16 @@ TEST_F(ProjectSaveTest, SavingOverAFileKeepsItsPermissionsAndWritesThroughLinks)
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(shared).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
+    if (::geteuid() == 0) {
+        // Another user's file, which only an administrator may replace:
+        // it stays theirs.
+        ASSERT_EQ(::chown(QFile::encodeName(shared).constData(), 65534, 65534), 0);
+        ASSERT_TRUE(p->SaveToFile(shared));
+        ASSERT_EQ(::stat(QFile::encodeName(shared).constData(), &st), 0);
+        EXPECT_EQ(st.st_uid, 65534u);
+        EXPECT_EQ(st.st_gid, 65534u);
+        EXPECT_EQ(st.st_mode & 07777, 0640u);
+    }
 
     // A relative link to a link to the real file, in another folder.
     ASSERT_TRUE(QDir(dir.path()).mkdir("real"));
