@@ -101,9 +101,10 @@ public:
     // --- laying --------------------------------------------------------------------
     // Shows the first missing precondition as a warning.
     bool CheckReadyToFill();
-    // Refuses a tile that cannot be laid (no outline, or no larger than the
-    // join tolerance) with a warning, and asks "Будет уложено около N
-    // плиток. Продолжить?" before a fill of more than TilesToAskAbove tiles.
+    // Refuses a tile that cannot be laid (no outline, or narrower than the
+    // region tolerance, so that it would lay nothing) with a warning, and
+    // asks "Будет уложено около N плиток. Продолжить?" before a fill of more
+    // than TilesToAskAbove tiles (estimated from the site and tile areas).
     bool CheckFillBounds();
     // The estimated tile count above which Fill asks (kTilesToAskAbove).
     void SetTilesToAskAbove(double count) { m_tilesToAskAbove = count; }
