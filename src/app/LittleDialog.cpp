@@ -1,6 +1,8 @@
 #include "app/LittleDialog.h"
 
 #include "geometry/EditableElement.h"
+#include "geometry/UserInterface.h"
+#include "sheet/PrimitiveEditor.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -39,10 +41,22 @@ TfrmLittleDialog::TfrmLittleDialog(QWidget* parent) : QDialog(parent) {
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
+void TfrmLittleDialog::accept() {
+    if (const TPrimitiveEditor* editor = Panel1->findChild<TPrimitiveEditor*>()) {
+        const QString problem = editor->RangeProblem(UnitDivisor);
+        if (!problem.isEmpty()) {
+            ui().warning(problem);
+            return;
+        }
+    }
+    QDialog::accept();
+}
+
 bool TfrmLittleDialog::EditElement(QWidget* parent, TEditableElement& element, int unitDivisor,
                                    const QString& unitName, const QString& caption) {
     TfrmLittleDialog dialog(parent);
     dialog.setWindowTitle(caption);
+    dialog.UnitDivisor = unitDivisor;
     element.CreateEditor(dialog.Panel1, unitDivisor, unitName);
     if (dialog.exec() == QDialog::Accepted) {
         element.ApplyEditor(unitDivisor);

@@ -23,6 +23,11 @@ public:
     static bool EditElement(QWidget* parent, TEditableElement& element, int unitDivisor,
                             const QString& unitName, const QString& caption);
 
+    // What the editor's lengths are divided by; its numbers are checked
+    // against the model's range before "OK" closes the dialog.
+    int UnitDivisor = 1;
+    void accept() override;
+
     QWidget* Panel1 = nullptr;
     QPushButton* btnOk = nullptr;
     QPushButton* btnCancel = nullptr;

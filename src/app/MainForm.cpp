@@ -136,21 +136,21 @@ void TfrmMain::buildActions() {
         connect(action, &QAction::triggered, this, handler);
         return action;
     };
-    on(makeAction("acSelectTile", QStringLiteral("Выбрать плитку"), {}, E::Project), [this] {
+    on(makeAction("acSelectTile", QStringLiteral("Выбрать плитку"), {}, E::ProjectIdle), [this] {
         if (m_project && m_project->SelectTile()) ProjectPlanSheet->InvalidateView();
     });
-    on(makeAction("acSelectCollage", QStringLiteral("Выбрать узор"), {}, E::Project), [this] {
+    on(makeAction("acSelectCollage", QStringLiteral("Выбрать узор"), {}, E::ProjectIdle), [this] {
         if (m_project && m_project->SelectPattern()) ProjectPlanSheet->InvalidateView();
     });
-    on(makeAction("acOrientation", QStringLiteral("Ориентация кладки"), {}, E::Project),
+    on(makeAction("acOrientation", QStringLiteral("Ориентация кладки"), {}, E::ProjectIdle),
        &TfrmMain::acOrientationExecute);
-    on(makeAction("acFill", QStringLiteral("Заполнить"), {}, E::Project), [this] {
+    on(makeAction("acFill", QStringLiteral("Заполнить"), {}, E::ProjectIdle), [this] {
         if (m_project && m_project->Fill()) ProjectPlanSheet->InvalidateView();
     });
-    on(makeAction("acFill1", QStringLiteral("Положить один узор"), {}, E::Project), [this] {
+    on(makeAction("acFill1", QStringLiteral("Положить один узор"), {}, E::ProjectIdle), [this] {
         if (m_project && m_project->LayOnePattern()) ProjectPlanSheet->InvalidateView();
     });
-    on(makeAction("acDelTiles", QStringLiteral("Удалить плитки"), {}, E::ProjectWithLaidTiles),
+    on(makeAction("acDelTiles", QStringLiteral("Удалить плитки"), {}, E::ProjectWithLaidTilesIdle),
        &TfrmMain::acDelTilesExecute);
     on(makeAction("acReport", QStringLiteral("Отчет"), {}, E::Project), [this] {
         if (m_project) ShowReport(*m_project, this);
@@ -358,6 +358,10 @@ bool TfrmMain::IsEnabled(TEnable rule) const {
                !m_project->MarkedTiles().empty();
     case TEnable::ProjectWithTexture:
         return HasProject() && m_project->TextureBrush() != nullptr;
+    case TEnable::ProjectIdle:
+        return HasProject() && !m_project->IsRunning();
+    case TEnable::ProjectWithLaidTilesIdle:
+        return IsEnabled(TEnable::ProjectWithLaidTiles) && !m_project->IsRunning();
     }
     return false;
 }
@@ -481,9 +485,14 @@ bool TfrmMain::QuerySave() {
     if (!m_project) {
         return true;
     }
-    // No step of a running fill may act on the next project.
+    // The question comes first: answered Cancel, the project keeps its
+    // running fill. Going on, no step of that fill may act on the next
+    // project.
+    if (!m_project->SaveQuery()) {
+        return false;
+    }
     m_project->CancelFill();
-    return m_project->SaveQuery();
+    return true;
 }
 
 void TfrmMain::acOpenProjectExecute() {

@@ -43,6 +43,9 @@ public:
         ProjectWithMarkedTiles,
         ProjectWithLaidAndMarkedTiles,
         ProjectWithTexture,
+        // What the project refuses while a run is pending.
+        ProjectIdle,
+        ProjectWithLaidTilesIdle,
     };
     [[nodiscard]] bool IsEnabled(TEnable rule) const;
     void UpdateActions();

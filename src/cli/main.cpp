@@ -1,49 +1,59 @@
 // vorkalo-cli: the headless tool.
 //
-//   vorkalo-cli fill SCENE.json|PROJECT.mpp [--db DIR] [--json] [--tiles] [-o OUT.mpp]
+//   vorkalo-cli fill SCENE.json|PROJECT.mpp [--db DIR] [--json] [--tiles] [--max-tiles N] [-o OUT.mpp]
 //   vorkalo-cli report PROJECT.mpp [--db DIR] [--json] [--tiles]
 //
 // fill lays the scene or the saved project anew as the program's
 // "Заполнить" does (96 dpi, the configured display unit), prints the report
 // and with -o saves the laid project; report prints the report of a saved
-// project as it stands. Exit codes: 0 done, 1 an input it cannot use or an
-// output it cannot write (the problem is named on standard error), 2 bad
-// arguments.
+// project as it stands. Exit codes: 0 done, 1 an input it cannot use, a
+// library it needs and cannot use, a fill larger than allowed or an output
+// it cannot write (the problem is named on standard error), 2 bad arguments.
 
 #include "geometry/UserInterface.h"
 #include "library/TileDB.h"
 #include "model/Collage.h"
 #include "model/Config.h"
+#include "model/FillLimits.h"
 #include "model/Parts.h"
 #include "model/Project.h"
 #include "model/Scene.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
 #include <QTextStream>
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
 #include <memory>
+
+#include <unistd.h>
 
 namespace {
 
 const char* const kUsage =
     "Использование: vorkalo-cli КОМАНДА [ПАРАМЕТРЫ]\n"
     "\n"
-    "  fill СЦЕНА.json|ПРОЕКТ.mpp [--db ПАПКА] [--json] [--tiles] [-o ВЫХОД.mpp]\n"
+    "  fill СЦЕНА.json|ПРОЕКТ.mpp [--db ПАПКА] [--json] [--tiles] [--max-tiles N] [-o ВЫХОД.mpp]\n"
     "               заполнить участок сцены или проекта плиткой заново и вывести отчет;\n"
     "               --db      папка библиотеки плиток (по умолчанию DB рядом с программой),\n"
     "               --json    отчет одним объектом JSON,\n"
     "               --tiles   добавить уложенные плитки по порядку укладки,\n"
+    "               --max-tiles  сколько плиток можно уложить (по оценке; по умолчанию 20000000),\n"
     "               -o        сохранить заполненный проект в файл\n"
     "  report ПРОЕКТ.mpp [--db ПАПКА] [--json] [--tiles]\n"
     "               вывести отчет сохраненного проекта как есть, без нового заполнения\n"
     "  --help       эта справка\n"
     "  --version    версия программы\n"
     "\n"
-    "Коды завершения: 0 - готово, 1 - сцену или проект нельзя использовать (или записать),\n"
+    "Коды завершения: 0 - готово, 1 - сцену, проект или библиотеку нельзя использовать\n"
+    "(или записать, или плиток больше допустимого), "
     "2 - неверные параметры.\n";
 
 // Messages the core shows become the tool's error text.
@@ -62,14 +72,21 @@ public:
     QStringList Others;
 };
 
-bool usesLibrary(const QByteArray& json) {
+// What of the scene comes from the library ("плитки "…""), or an empty text.
+QString libraryUse(const QByteArray& json) {
     const QJsonObject scene = QJsonDocument::fromJson(json).object();
-    for (const char* key : {"tile", "pattern"}) {
-        if (scene.value(QLatin1String(key)).toObject().contains(QStringLiteral("library"))) {
-            return true;
+    const struct {
+        const char* key;
+        const char* what;
+    } uses[] = {{"tile", "плитки"}, {"pattern", "узора"}};
+    for (const auto& use : uses) {
+        const QJsonObject object = scene.value(QLatin1String(use.key)).toObject();
+        if (object.contains(QStringLiteral("library"))) {
+            return QStringLiteral("%1 \"%2\"")
+                .arg(QString::fromUtf8(use.what), object.value(QStringLiteral("library")).toString());
         }
     }
-    return false;
+    return {};
 }
 
 QString oneLine(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral(" ")); }
@@ -80,6 +97,7 @@ struct TOptions {
     QString dbFolder;
     bool json = false;
     bool tiles = false;
+    double maxTiles = vk::kTilesToAskAbove;
 };
 
 // 0 when the arguments are usable, else the exit code (the problem written).
@@ -91,11 +109,22 @@ int parseOptions(const QStringList& args, bool allowOutput, TOptions& o, QTextSt
         } else if (a == QLatin1String("--tiles")) {
             o.tiles = true;
         } else if (a == QLatin1String("--db") || (allowOutput && a == QLatin1String("-o"))) {
-            if (i + 1 >= args.size()) {
-                err << "vorkalo-cli: после " << a << (a == QLatin1String("-o") ? " нужен файл проекта\n" : " нужна папка библиотеки\n");
+            const bool output = a == QLatin1String("-o");
+            // An empty output name would silently save nothing.
+            if (i + 1 >= args.size() || (output && args.at(i + 1).isEmpty())) {
+                err << "vorkalo-cli: после " << a << (output ? " нужен файл проекта\n" : " нужна папка библиотеки\n");
                 return 2;
             }
-            (a == QLatin1String("-o") ? o.output : o.dbFolder) = args.at(++i);
+            (output ? o.output : o.dbFolder) = args.at(++i);
+        } else if (allowOutput && a == QLatin1String("--max-tiles")) {
+            bool ok = false;
+            const qlonglong count = i + 1 < args.size() ? args.at(i + 1).toLongLong(&ok) : 0;
+            if (!ok || count < 0) {
+                err << "vorkalo-cli: после --max-tiles нужно число плиток (целое, не меньше 0)\n";
+                return 2;
+            }
+            o.maxTiles = double(count);
+            ++i;
         } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
             err << "vorkalo-cli: неизвестный параметр \"" << a << "\"\n" << kUsage;
             return 2;
@@ -140,8 +169,44 @@ void printReport(vk::TProject& project, const TOptions& o, QTextStream& out) {
     }
 }
 
+// Writes what the core reported as errors; true when there was any. The
+// library reports through the same channel: an error after an otherwise
+// successful step means the library could not give what was asked of it.
+bool writeErrors(TCollectingUi& ui, const QString& where, QTextStream& err) {
+    const bool any = !ui.Errors.isEmpty();
+    for (const QString& text : ui.Errors) {
+        err << "vorkalo-cli: " << (where.isEmpty() ? QString() : where + QStringLiteral(": ")) << oneLine(text) << '\n';
+    }
+    ui.Messages.clear();
+    ui.Errors.clear();
+    ui.Others.clear();
+    return any;
+}
+
+// Opens the library that `neededFor` needs; nullptr (the library's own
+// messages written) when it cannot be used. A folder named with --db must
+// be there: a mistyped name would otherwise give a new empty library.
+std::unique_ptr<vk::TTileDB> openLibrary(const TOptions& o, const QString& neededFor, TCollectingUi& ui,
+                                         QTextStream& err) {
+    if (!o.dbFolder.isEmpty() && !QFileInfo(o.dbFolder).isDir()) {
+        err << "vorkalo-cli: нет папки библиотеки плиток \"" << o.dbFolder << "\" (она нужна для " << neededFor
+            << ")\n";
+        return nullptr;
+    }
+    auto library = std::make_unique<vk::TTileDB>(o.dbFolder.isEmpty() ? vk::DbFolder() : o.dbFolder);
+    if (!library->IsAvailable()) {
+        if (!writeErrors(ui, QString(), err)) {
+            err << "vorkalo-cli: " << oneLine(library->ErrorText()) << '\n';
+        }
+        return nullptr;
+    }
+    writeErrors(ui, QString(), err);
+    return library;
+}
+
 // Reads the project file into `project`; false (the problem written) when it
-// cannot be read. Warnings (skipped elements) are written and reading goes on.
+// cannot be read, or when the library could not give its tile or pattern.
+// Warnings (skipped elements) are written and reading goes on.
 bool loadProject(const QString& path, vk::TProject& project, TCollectingUi& ui, QTextStream& err) {
     const bool loaded = project.LoadFromFile(path);
     for (const QString& text : ui.Others) {
@@ -149,11 +214,27 @@ bool loadProject(const QString& path, vk::TProject& project, TCollectingUi& ui, 
     }
     if (!loaded) {
         err << "vorkalo-cli: " << path << ": " << oneLine(ui.Errors.join(QStringLiteral("; "))) << '\n';
+        ui.Errors.clear();
     }
-    ui.Messages.clear();
-    ui.Errors.clear();
-    ui.Others.clear();
-    return loaded;
+    return !writeErrors(ui, path, err) && loaded;
+}
+
+// Lays the project with the steps handed back here; on a terminal, a run
+// longer than a moment shows how far it got.
+void runFill(vk::TStepQueue& steps, vk::TProject& project, QTextStream& progress) {
+    const bool terminal = ::isatty(STDERR_FILENO) != 0;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 shownAt = -1;
+    while (steps.DeliverOne(project)) {
+        if (terminal && clock.elapsed() >= 2000 && clock.elapsed() - shownAt >= 250) {
+            shownAt = clock.elapsed();
+            progress << "\rЗаполнение: уложено плиток " << project.LaidTiles().Count() << Qt::flush;
+        }
+    }
+    if (shownAt >= 0) {
+        progress << "\rЗаполнение: уложено плиток " << project.LaidTiles().Count() << '\n' << Qt::flush;
+    }
 }
 
 int report(const QStringList& args, QTextStream& out, QTextStream& err) {
@@ -164,9 +245,9 @@ int report(const QStringList& args, QTextStream& out, QTextStream& err) {
     vk::GlobalConfig().Load();
     TCollectingUi ui;
     vk::setUserInterface(&ui);
-    const vk::TTileDB library(o.dbFolder.isEmpty() ? vk::DbFolder() : o.dbFolder);
+    const std::unique_ptr<vk::TTileDB> library = openLibrary(o, QStringLiteral("проекта"), ui, err);
     vk::TProject project;
-    const bool loaded = loadProject(o.input, project, ui, err);
+    const bool loaded = library != nullptr && loadProject(o.input, project, ui, err);
     vk::setUserInterface(nullptr);
     if (!loaded) {
         return 1;
@@ -192,32 +273,50 @@ int fill(const QStringList& args, QTextStream& out, QTextStream& err) {
     vk::GlobalConfig().Load();
     TCollectingUi ui;
     vk::setUserInterface(&ui);
+    const auto fail = [&](const QString& problem = QString()) {
+        vk::setUserInterface(nullptr);
+        if (!problem.isEmpty()) {
+            err << "vorkalo-cli: " << o.input << ": " << oneLine(problem) << '\n';
+        }
+        return 1;
+    };
     std::unique_ptr<vk::TTileDB> library;
-    if (fromProject || usesLibrary(text)) {
-        library = std::make_unique<vk::TTileDB>(o.dbFolder.isEmpty() ? vk::DbFolder() : o.dbFolder);
+    const QString neededFor = fromProject ? QStringLiteral("проекта") : libraryUse(text);
+    if (!neededFor.isEmpty()) {
+        library = openLibrary(o, neededFor, ui, err);
+        if (!library) {
+            return fail();
+        }
     }
 
     vk::TStepQueue steps;
     vk::TProject project(&steps);
     if (fromProject) {
         if (!loadProject(o.input, project, ui, err)) {
-            vk::setUserInterface(nullptr);
-            return 1;
+            return fail();
         }
     } else {
         const QString problem = vk::LoadScene(text, project);
+        if (writeErrors(ui, o.input, err)) {
+            return fail();
+        }
         if (!problem.isEmpty()) {
-            vk::setUserInterface(nullptr);
-            err << "vorkalo-cli: " << o.input << ": " << oneLine(problem) << '\n';
-            return 1;
+            return fail(problem);
         }
     }
-    if (!project.Fill()) {
-        vk::setUserInterface(nullptr);
-        err << "vorkalo-cli: " << o.input << ": " << oneLine(ui.Messages.join(QStringLiteral("; "))) << '\n';
-        return 1;
+    // Refused before it starts rather than run until memory runs out; the
+    // project's own question is then answered by --max-tiles.
+    const double estimate = std::round(vk::EstimatedTileCount(project));
+    if (estimate > o.maxTiles) {
+        return fail(QStringLiteral("будет уложено около %1 плиток, больше допустимых %2; "
+                                   "чтобы заполнить, укажите --max-tiles с большим числом")
+                        .arg(QString::number(estimate, 'f', 0), QString::number(o.maxTiles, 'f', 0)));
     }
-    steps.RunUntilIdle(project);
+    project.SetTilesToAskAbove(std::numeric_limits<double>::infinity());
+    if (!project.Fill()) {
+        return fail(ui.Messages.join(QStringLiteral("; ")));
+    }
+    runFill(steps, project, err);
     if (!o.output.isEmpty()) {
         // A project file names its tile and pattern by their library
         // identifiers only.

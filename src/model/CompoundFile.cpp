@@ -1,5 +1,7 @@
 #include "model/CompoundFile.h"
 
+#include "model/SaveTarget.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +12,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // The compound file format (version 3, 512-byte sectors; version 4 files are
@@ -846,16 +849,23 @@ bool TCompoundWriter::Commit() {
         abort();
         return false;
     }
+    // Through symbolic links to the file they name; what is not a writable
+    // file is refused before anything is written.
+    const TSaveTarget target = ResolveSaveTarget(m_target);
+    if (!target.Problem.isEmpty()) {
+        fail(QStringLiteral("Не удается заменить файл \"%1\": %2")
+                 .arg(QDir::toNativeSeparators(m_target), target.Problem));
+        abort();
+        return false;
+    }
+    RemoveStaleTemporaries(target.Path);
     const QByteArray bytes = m_impl->layOut();
-    const QFileInfo info(m_target);
+    const QFileInfo info(target.Path);
     // A name no other save uses: a stray file of a killed save may be there.
     int fd = -1;
     QByteArray native;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        m_temp = info.absoluteDir().filePath(QStringLiteral(".%1.%2-%3.tmp")
-                                                 .arg(info.fileName())
-                                                 .arg(qint64(::getpid()))
-                                                 .arg(QRandomGenerator::global()->generate(), 8, 16, QChar('0')));
+        m_temp = TemporaryNameFor(target.Path, qint64(::getpid()), QRandomGenerator::global()->generate());
         native = QFile::encodeName(m_temp);
         fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) {
@@ -884,7 +894,17 @@ bool TCompoundWriter::Commit() {
         p += n;
         left -= n;
     }
-    const int writeErrno = errno;
+    int writeErrno = errno;
+    if (ok && target.Exists) {
+        // The replacement keeps the old file's owner where the system lets
+        // us give it, and its permissions (after the owner: a change of
+        // owner drops some of them).
+        if (::fchown(fd, target.Owner, target.Group) != 0) {
+            (void)::fchown(fd, uid_t(-1), target.Group);
+        }
+        ok = ::fchmod(fd, target.Mode & 07777) == 0;
+        writeErrno = errno;
+    }
     // Durable before it replaces the old file, so that a crash leaves one
     // complete file or the other.
     ok = ok && ::fsync(fd) == 0;
@@ -895,7 +915,7 @@ bool TCompoundWriter::Commit() {
         abort();
         return false;
     }
-    if (::rename(native.constData(), QFile::encodeName(m_target).constData()) != 0) {
+    if (::rename(native.constData(), QFile::encodeName(target.Path).constData()) != 0) {
         fail(QStringLiteral("Не удается заменить файл \"%1\": %2")
                  .arg(QDir::toNativeSeparators(m_target), QString::fromLocal8Bit(std::strerror(errno))));
         abort();

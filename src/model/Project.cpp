@@ -392,7 +392,7 @@ QPointF TProject::startOrigin() const {
 }
 
 bool TProject::Fill() {
-    if (IsRunning() || !CheckReadyToFill()) {
+    if (IsRunning() || !CheckReadyToFill() || !CheckFillBounds()) {
         return false;
     }
     PrepareFill();

@@ -14,6 +14,7 @@
 
 #include "geometry/ShapeDocument.h"
 #include "model/FillHost.h"
+#include "model/FillLimits.h"
 #include "model/LaidTiles.h"
 #include "model/OriginWalk.h"
 #include "model/Report.h"
@@ -102,7 +103,14 @@ public:
     // --- laying --------------------------------------------------------------------
     // Shows the first missing precondition as a warning.
     bool CheckReadyToFill();
-    // "Заполнить". False when refused (not ready, or a run is pending).
+    // Refuses a tile that cannot be laid (no outline, or narrower than the
+    // region tolerance, so that it would lay nothing) with a warning, and
+    // asks "Будет уложено около N плиток. Продолжить?" before a fill of more
+    // than TilesToAskAbove tiles (estimated from the site and tile areas).
+    bool CheckFillBounds();
+    // The estimated tile count above which Fill asks (kTilesToAskAbove).
+    void SetTilesToAskAbove(double count) { m_tilesToAskAbove = count; }
+    // "Заполнить". False when refused (not ready, too large, or a run is pending).
     bool Fill();
     // What Fill and LayOnePattern do first: clear the laying, go to the fill
     // scale, build the site region, and count the first step as pending.
@@ -247,6 +255,7 @@ private:
     std::uint64_t m_textureVersion = 0;
     std::unique_ptr<TTilesLayer> m_layer;
     std::unique_ptr<TLaidLattice> m_lattice;
+    double m_tilesToAskAbove = kTilesToAskAbove;
     // Paints the site with one repeat of the pattern; false when the laid
     // tiles are not a finished fill on a lattice or are not small enough.
     bool paintLattice(QPainter& g, const QPen& pen, const QBrush& brush);

@@ -1,6 +1,7 @@
 #include "model/Scene.h"
 
 #include "geometry/GraphicPrimitive.h"
+#include "geometry/Limits.h"
 #include "geometry/VectorMath.h"
 #include "model/Collage.h"
 #include "model/Parts.h"
@@ -13,6 +14,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <QLocale>
 #include <cmath>
 #include <optional>
 
@@ -25,6 +27,8 @@ struct TSceneProblem {
     QString Text;
 };
 
+constexpr std::uint8_t kSolid = 1u << 0;
+
 QString quoted(const QString& key) { return QStringLiteral("\"%1\"").arg(key); }
 
 double number(const QJsonValue& value, const QString& where) {
@@ -34,12 +38,29 @@ double number(const QJsonValue& value, const QString& where) {
     return value.toDouble();
 }
 
+// Millimetres: a coordinate or a length.
+double length(const QJsonValue& value, const QString& where) {
+    const double v = number(value, where);
+    if (!IsCoordinateInRange(v)) {
+        throw TSceneProblem{CoordinateRangeProblem(where)};
+    }
+    return v;
+}
+
+double angle(const QJsonValue& value, const QString& where) {
+    const double v = number(value, where);
+    if (!IsAngleInRange(v)) {
+        throw TSceneProblem{AngleRangeProblem(where)};
+    }
+    return v;
+}
+
 TPointF point(const QJsonValue& value, const QString& where) {
     const QJsonArray a = value.toArray();
     if (!value.isArray() || a.size() != 2) {
         throw TSceneProblem{QStringLiteral("%1: ожидается точка [x, y]").arg(where)};
     }
-    return {float(number(a[0], where)), float(number(a[1], where))};
+    return {float(length(a[0], where)), float(length(a[1], where))};
 }
 
 QJsonArray array(const QJsonObject& object, const QString& key, const QString& where, bool required) {
@@ -71,7 +92,7 @@ std::unique_ptr<TGraphicPrimitive> element(const QJsonValue& value, T_TnC_Ancest
         const QJsonObject a = object.value(QStringLiteral("arc")).toObject();
         const TPointF centre = point(a.value(QStringLiteral("centre")), where);
         const TPointF start = point(a.value(QStringLiteral("start")), where);
-        const double sweep = number(a.value(QStringLiteral("sweep")), where);
+        const double sweep = angle(a.value(QStringLiteral("sweep")), where);
         const float radius = Distance(centre, start);
         if (!(radius > 0.0f) || sweep == 0.0) {
             throw TSceneProblem{QStringLiteral("%1: дуга без радиуса или без угла").arg(where)};
@@ -86,7 +107,11 @@ std::unique_ptr<TGraphicPrimitive> element(const QJsonValue& value, T_TnC_Ancest
         throw TSceneProblem{QStringLiteral("%1: ожидается \"segment\" или \"arc\"").arg(where)};
     }
     if (object.contains(QStringLiteral("style"))) {
-        made->LineStyle = int(number(object.value(QStringLiteral("style")), where));
+        const double style = number(object.value(QStringLiteral("style")), where);
+        if (style < 0 || style > 255 || style != std::floor(style)) {
+            throw TSceneProblem{QStringLiteral("%1: стиль линии - целое число от 0 до 255").arg(where)};
+        }
+        made->LineStyle = int(style);
     }
     return made;
 }
@@ -124,17 +149,22 @@ void loadTile(const QJsonObject& scene, TProject& project) {
         if (!chosen) {
             throw TSceneProblem{QStringLiteral("В библиотеке нет плитки \"%1\"").arg(name)};
         }
+        // Refused here as a tile written into the scene is, not left to
+        // lay nothing.
+        if (project.Tile()->Elements().CountOfStyles(kSolid) == 0) {
+            throw TSceneProblem{QStringLiteral("У плитки \"%1\" нет контура").arg(project.Tile()->Name())};
+        }
         return;
     }
     auto tile = std::make_unique<TTile>();
     tile->SetName(object.value(QStringLiteral("name")).toString(tile->Name()));
     if (object.contains(QStringLiteral("thickness"))) {
-        tile->SetThickness(float(number(object.value(QStringLiteral("thickness")), QStringLiteral("\"thickness\""))));
+        tile->SetThickness(float(length(object.value(QStringLiteral("thickness")), QStringLiteral("\"thickness\""))));
     }
     elements(array(object, QStringLiteral("outline"), QStringLiteral("Плитка"), true), *tile, tile->Elements(),
              QStringLiteral("Контур плитки"));
-    if (tile->Elements().CountOfStyles(1u << 0) == 0) {
-        throw TSceneProblem{QStringLiteral("У плитки нет контура (\"outline\")")};
+    if (tile->Elements().CountOfStyles(kSolid) == 0) {
+        throw TSceneProblem{QStringLiteral("У плитки \"%1\" нет контура (\"outline\")").arg(tile->Name())};
     }
     // Parts and halves share one number space with each other.
     std::int32_t nextId = 1;
@@ -204,7 +234,7 @@ void loadPattern(const QJsonObject& scene, TProject& project) {
         placement->SetTilePoint({tp.X, tp.Y, 1});
         placement->SetPatternPoint({pp.X, pp.Y, 1});
         placement->SetRotation(p.contains(QStringLiteral("rotation"))
-                                   ? float(number(p.value(QStringLiteral("rotation")), where))
+                                   ? float(angle(p.value(QStringLiteral("rotation")), where))
                                    : 0.0f);
         placement->PlaceTile(*tile, pattern->BasePoint.point());
         pattern->Elements().Add(std::move(placement));
@@ -249,7 +279,7 @@ QString LoadScene(const QJsonObject& scene, TProject& project) {
         const TPointF start = point(scene.value(QStringLiteral("start")), QStringLiteral("\"start\""));
         project.SetStartPoint(start.X, start.Y);
         if (scene.contains(QStringLiteral("orientation"))) {
-            project.SetOrientation(float(number(scene.value(QStringLiteral("orientation")), QStringLiteral("\"orientation\""))));
+            project.SetOrientation(float(angle(scene.value(QStringLiteral("orientation")), QStringLiteral("\"orientation\""))));
         }
     } catch (const TSceneProblem& problem) {
         return problem.Text;
@@ -267,7 +297,11 @@ QByteArray jsonString(const QString& text) {
     return wrapped.mid(1, wrapped.size() - 2);
 }
 
+// JSON has no infinity and no NaN: such a number is written as null.
 QByteArray jsonNumber(double value, int decimals) {
+    if (!std::isfinite(value)) {
+        return "null";
+    }
     QByteArray text = QByteArray::number(value, 'f', decimals);
     if (text.contains('.')) {
         while (text.endsWith('0')) {
@@ -283,14 +317,23 @@ QByteArray jsonNumber(double value, int decimals) {
     return text;
 }
 
+// The shortest text that reads back as the same double.
+QByteArray jsonExact(double value) {
+    if (!std::isfinite(value)) {
+        return "null";
+    }
+    QByteArray text = QByteArray::number(value, 'g', QLocale::FloatingPointShortest);
+    return text == "-0" ? QByteArray("0") : text;
+}
+
 QByteArray argb(std::uint32_t color) { return jsonString(QColor::fromRgba(color).name(QColor::HexArgb)); }
 
 } // namespace
 
 QByteArray ReportJson(const TReport& report, const TProject& project, bool withTiles) {
     QByteArray out;
-    out += "{\"area_m2\": " + jsonNumber(report.AreaM2, 4);
-    out += ", \"perimeter_m\": " + jsonNumber(report.PerimeterM, 4);
+    out += "{\"area_m2\": " + jsonExact(report.AreaM2);
+    out += ", \"perimeter_m\": " + jsonExact(report.PerimeterM);
     out += ", \"tiles\": " + QByteArray::number(report.Tiles);
     out += ", \"whole_total\": " + QByteArray::number(report.WholeTotal);
     out += ", \"pieces_total\": " + QByteArray::number(report.PiecesTotal);

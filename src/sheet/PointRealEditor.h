@@ -11,6 +11,7 @@ class TPointRealEditor : public TPrimitiveEditor {
     Q_OBJECT
 public:
     explicit TPointRealEditor(QWidget* parent = nullptr);
+    [[nodiscard]] QString ElementName() const override { return QStringLiteral("Точка"); }
 
     // Nothing depends on the point.
     void Recalculate() override {}

@@ -1,6 +1,8 @@
 #include "sheet/PrimEditWindow.h"
 
 #include "geometry/EditableElement.h"
+#include "geometry/UserInterface.h"
+#include "sheet/PrimitiveEditor.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -63,6 +65,15 @@ bool TfrmPrimEdit::Edit(QWidget* owner, TEditableElement& element, int unitDivis
 }
 
 void TfrmPrimEdit::accept() {
+    // Numbers beyond what the model holds are refused; the window stays
+    // open with the values as typed.
+    if (const TPrimitiveEditor* editor = pnlEditorBox->findChild<TPrimitiveEditor*>(); editor && m_editorOpen) {
+        const QString problem = editor->RangeProblem(m_unitDivisor);
+        if (!problem.isEmpty()) {
+            ui().warning(problem);
+            return;
+        }
+    }
     if (m_element && m_editorOpen) {
         m_editorOpen = false;
         m_element->ApplyEditor(m_unitDivisor);

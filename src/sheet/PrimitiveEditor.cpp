@@ -1,5 +1,10 @@
 #include "sheet/PrimitiveEditor.h"
 
+#include "geometry/Limits.h"
+#include "geometry/NumberFormat.h"
+#include "sheet/FloatEdit.h"
+#include "sheet/PointEditor.h"
+
 #include <QLabel>
 #include <QVBoxLayout>
 #include <QVariant>
@@ -26,6 +31,30 @@ void TPrimitiveEditor::AlignClient() {
         layout->setContentsMargins(0, 0, 0, 0);
     }
     layout->addWidget(this);
+}
+
+QString TPrimitiveEditor::RangeProblem(int unitDivisor) const {
+    for (TJvFloatEdit3* field : findChildren<TJvFloatEdit3*>()) {
+        const QString text = field->text().trimmed();
+        const std::optional<double> value = parseNumber(text);
+        const bool isAngle = field->property("angle").toBool();
+        if (!value) {
+            // A field filled from an overflowing calculation.
+            const QString lower = text.toLower();
+            if (lower.contains(QLatin1String("inf")) || lower.contains(QLatin1String("nan"))) {
+                field->setFocus();
+                return isAngle ? AngleRangeProblem(ElementName()) : CoordinateRangeProblem(ElementName());
+            }
+            continue;
+        }
+        const bool isCoordinate = qobject_cast<TPointEditor*>(field->parentWidget()) != nullptr;
+        if ((isAngle && !IsAngleInRange(*value)) ||
+            (isCoordinate && !IsCoordinateInRange(*value * double(unitDivisor)))) {
+            field->setFocus();
+            return isAngle ? AngleRangeProblem(ElementName()) : CoordinateRangeProblem(ElementName());
+        }
+    }
+    return {};
 }
 
 int TPrimitiveEditor::HelpContext() const { return property("helpContext").toInt(); }

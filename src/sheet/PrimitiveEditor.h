@@ -32,6 +32,15 @@ public:
     // without margins when it has none).
     void AlignClient();
 
+    // What the editor edits, as the user is told ("Отрезок", "Дуга", ...).
+    [[nodiscard]] virtual QString ElementName() const { return QStringLiteral("Элемент"); }
+
+    // Why the values typed cannot be taken, naming the element, or an empty
+    // text: a point beyond the model's range (coordinates in display units
+    // times unitDivisor), an angle field (marked with the property "angle")
+    // beyond its range, or a field showing no finite number.
+    [[nodiscard]] QString RangeProblem(int unitDivisor) const;
+
     // The help context of the editor, 0 for none.
     [[nodiscard]] int HelpContext() const;
     void SetHelpContext(int context);

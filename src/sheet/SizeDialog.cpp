@@ -1,5 +1,6 @@
 #include "sheet/SizeDialog.h"
 
+#include "geometry/Limits.h"
 #include "geometry/NumberFormat.h"
 #include "geometry/UserInterface.h"
 #include "sheet/SheetGeometry.h"
@@ -70,8 +71,14 @@ void TSizeDialog::accept() {
         const char* name;
     } fields[] = {{edSizeX, "Ширина"}, {edSizeY, "Высота"}, {edPositiveX, "X"}, {edPositiveY, "Y"}};
     for (const auto& f : fields) {
-        if (!parseNumber(f.edit->text())) {
+        const std::optional<double> value = parseNumber(f.edit->text());
+        if (!value) {
             ui().warning(QStringLiteral("В поле \"%1\" должно быть число.").arg(QString::fromUtf8(f.name)));
+            f.edit->setFocus();
+            return;
+        }
+        if (!IsCoordinateInRange(*value)) {
+            ui().warning(CoordinateRangeProblem(QStringLiteral("Лист, поле \"%1\"").arg(QString::fromUtf8(f.name))));
             f.edit->setFocus();
             return;
         }

@@ -27,6 +27,8 @@ TTileArcEditor::TTileArcEditor(QWidget* parent) : TPrimitiveEditor(parent) {
     AngleToX = grid.valueRow(QStringLiteral("Угол начала к оси Х"), "AngleToX");
     LinesBox1 = grid.linesRow("LinesBox1");
     grid.finish();
+    Ang->setProperty("angle", true);
+    AngleToX->setProperty("angle", true);
 
     Center->OnPointChanged = [this] { CenterPointChanged(); };
     Start->OnPointChanged = [this] { StartPointChanged(); };

@@ -19,6 +19,7 @@ public:
 
     explicit TTileArcEditor(QWidget* parent = nullptr);
     ~TTileArcEditor() override;
+    [[nodiscard]] QString ElementName() const override { return QStringLiteral("Дуга"); }
 
     // E := RotateAroundPoint(C, S, w); L := ArcLength(r, w); a := AngleOf(C, S).
     void Recalculate() override;

@@ -22,6 +22,7 @@ TTileLineEditor::TTileLineEditor(QWidget* parent) : TPrimitiveEditor(parent) {
     AngToX = grid.valueRow(QStringLiteral("Угол наклона к оси Х"), "AngToX");
     LinesBox1 = grid.linesRow("LinesBox1");
     grid.finish();
+    AngToX->setProperty("angle", true);
 
     Start->OnPointChanged = [this] { StartPointChanged(); };
     Finish->OnPointChanged = [this] { FinishPointChanged(); };

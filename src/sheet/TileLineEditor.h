@@ -16,6 +16,7 @@ public:
 
     explicit TTileLineEditor(QWidget* parent = nullptr);
     ~TTileLineEditor() override;
+    [[nodiscard]] QString ElementName() const override { return QStringLiteral("Отрезок"); }
 
     // Len := Distance(Start, Finish); AngToX := AngleOf(Start, Finish).
     void Recalculate() override;

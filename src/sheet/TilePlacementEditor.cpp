@@ -17,6 +17,7 @@ TTilePlacementEditor::TTilePlacementEditor(QWidget* parent) : TPrimitiveEditor(p
     PP = grid.bareRow("PP");
     lblScSign2 = grid.unit(addUnitLabel("lblScSign2"));
     grid.finish();
+    TileAngle->setProperty("angle", true);
 
     TileAngle->OnValueChanged = [this] {
         if (OnOrientChanged) OnOrientChanged();

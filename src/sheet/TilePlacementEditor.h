@@ -15,6 +15,7 @@ class TTilePlacementEditor : public TPrimitiveEditor {
 public:
     explicit TTilePlacementEditor(QWidget* parent = nullptr);
     ~TTilePlacementEditor() override;
+    [[nodiscard]] QString ElementName() const override { return QStringLiteral("Плитка в узоре"); }
 
     TJvFloatEdit3* TileAngle = nullptr;  // degrees, five decimals
     TPointEditor* TP = nullptr;          // "Точка на плитке:"

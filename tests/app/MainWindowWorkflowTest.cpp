@@ -125,6 +125,28 @@ protected:
         return false;
     }
 
+    // A 40 m square of 100 mm squares, filled one copy per step: a run that
+    // stays pending while the test looks at the window.
+    void startLongFill() {
+        run("acNewProject");
+        run("acLine");
+        const float corners[][2] = {{0, 0}, {40000, 0}, {40000, 40000}, {0, 40000}};
+        for (int i = 0; i < 4; ++i) {
+            click(corners[i][0], corners[i][1]);
+            click(corners[(i + 1) % 4][0], corners[(i + 1) % 4][1]);
+        }
+        run("acLine");
+        run("acStartPointSet");
+        click(20000, 20000);
+        pickNext("Квадрат 100×100×60");
+        run("acSelectTile");
+        pickNext("Прямые ряды");
+        run("acSelectCollage");
+        project()->SetStepBudget(std::chrono::microseconds(0));
+        run("acFill");
+        for (int i = 0; i < 10; ++i) QApplication::processEvents();
+    }
+
     test::TTempDir dir;
     std::unique_ptr<TTileDB> library;
     std::unique_ptr<TfrmMain> window;
@@ -399,4 +421,56 @@ TEST_F(MainWindowWorkflow, ClosingAModifiedProjectAsksFirst) {
     EXPECT_FALSE(window->close());
     ui.answer(TAnswer::No);
     EXPECT_TRUE(window->close());
+}
+
+TEST_F(MainWindowWorkflow, CommandsTheProjectRefusesAreDisabledWhileAFillRuns) {
+    test::TScriptedUi ui;
+    startLongFill();
+    ASSERT_TRUE(project()->IsRunning());
+    ASSERT_GT(project()->LaidTiles().Count(), 0);
+    const char* const refused[] = {"acSelectTile", "acSelectCollage", "acOrientation", "acDelTiles", "acFill", "acFill1"};
+    for (const char* name : refused) {
+        EXPECT_FALSE(enabled(name)) << name;
+    }
+    EXPECT_TRUE(enabled("acReport")) << "what the project allows stays";
+    window->FillCancelButton->click();
+    ASSERT_FALSE(project()->IsRunning());
+    for (const char* name : refused) {
+        EXPECT_TRUE(enabled(name)) << name;
+    }
+}
+
+TEST_F(MainWindowWorkflow, NewOpenOrCloseDuringAFillAskFirstAndCancelKeepsTheFill) {
+    test::TScriptedUi ui;
+    startLongFill();
+    ASSERT_TRUE(project()->IsRunning());
+    TProject* running = project();
+    const QString question = QStringLiteral("Сохранить изменения в проекте \"Безымянный\"?");
+
+    ui.answer(TAnswer::Cancel);
+    run("acNewProject");
+    EXPECT_EQ(project(), running);
+    EXPECT_TRUE(project()->IsRunning()) << "answered Cancel, the fill goes on";
+    EXPECT_EQ(ui.messages.back().text, question);
+
+    ui.chooseFile(dir.file("other.mpp"));
+    ui.answer(TAnswer::Cancel);
+    run("acOpenProject");
+    EXPECT_EQ(project(), running);
+    EXPECT_TRUE(project()->IsRunning());
+
+    ui.answer(TAnswer::Cancel);
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(project()->IsRunning());
+    const int laid = project()->LaidTiles().Count();
+    for (int i = 0; i < 20; ++i) QApplication::processEvents();
+    EXPECT_GT(project()->LaidTiles().Count(), laid) << "and it keeps laying";
+
+    // Going on ends it: nothing of it acts on the next project.
+    ui.answer(TAnswer::No);
+    run("acNewProject");
+    EXPECT_NE(project(), nullptr);
+    for (int i = 0; i < 20; ++i) QApplication::processEvents();
+    EXPECT_EQ(project()->LaidTiles().Count(), 0);
+    EXPECT_FALSE(project()->IsRunning());
 }

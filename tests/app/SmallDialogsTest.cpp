@@ -5,7 +5,13 @@
 #include "app/ExternalLinks.h"
 #include "app/HelpViewer.h"
 #include "app/LittleDialog.h"
+#include "model/Project.h"
+#include "sheet/EditorFactory.h"
+#include "sheet/PointEditor.h"
+#include "sheet/PointRealEditor.h"
+#include "support/ScriptedUi.h"
 #include "geometry/EditableElement.h"
+#include "geometry/PropertyEditor.h"
 #include "model/Config.h"
 
 #include <QApplication>
@@ -412,3 +418,27 @@ TEST(Screenshots, SmallDialogsAndHelp) {
 }
 
 #include "SmallDialogsTest.moc"
+
+TEST(LittleDialog, AStartPointBeyondTheModelsRangeIsRefusedAndTheDialogStaysOpen) {
+    vk::InstallWidgetEditorFactory();
+    vk::test::TScriptedUi ui;
+    vk::TProject project;
+    bool stayedOpen = false;
+    onNextDialog<vk::TfrmLittleDialog>([&](vk::TfrmLittleDialog* d) {
+        auto* editor = d->Panel1->findChild<vk::TPointRealEditor*>();
+        ASSERT_NE(editor, nullptr);
+        editor->PointEditor1->X->setText(QStringLiteral("2000000")); // metres: 2e9 mm
+        d->btnOk->click();
+        stayedOpen = d->isVisible();
+        editor->PointEditor1->X->setText(QStringLiteral("5"));
+        d->btnOk->click();
+    });
+    EXPECT_TRUE(vk::TfrmLittleDialog::EditElement(nullptr, project.StartPointElement(), 1000, QStringLiteral("м"),
+                                                  QString::fromUtf8("Начальная точка")));
+    EXPECT_TRUE(stayedOpen);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].kind, vk::TMessageKind::Warning);
+    EXPECT_TRUE(ui.messages[0].text.startsWith(QStringLiteral("Точка: координаты"))) << ui.messages[0].text.toStdString();
+    EXPECT_EQ(project.StartPoint().X, 5000.0f);
+    vk::setEditorFactory(nullptr);
+}

@@ -166,3 +166,75 @@ TEST(CliFill, BadArguments) {
     }
     EXPECT_TRUE(run({"--help"}).out.contains("fill"));
 }
+
+TEST(CliFill, AFillLargerThanAllowedIsRefusedUnlessMaxTilesAllowsIt) {
+    vk::test::TTempDir dir;
+    // About 50 tiles (1 m² of 200 x 100 pavers).
+    const QString path = write(dir, "scene.json", QJsonDocument(scene()).toJson());
+    const TResult refused = run({"fill", path, "--max-tiles", "40"});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("около 50 плиток")) && refused.err.contains("--max-tiles"))
+        << refused.err.toStdString();
+    EXPECT_TRUE(refused.out.isEmpty());
+    EXPECT_EQ(run({"fill", path, "--max-tiles", "50"}).code, 0);
+    EXPECT_EQ(run({"fill", path, "--max-tiles", "много"}).code, 2);
+
+    // A 3 mm tile on a 100 m site is refused at once by default.
+    QJsonObject huge = scene();
+    huge["border"] = square(100000);
+    QJsonObject tile = huge["tile"].toObject();
+    tile["outline"] = square(3);
+    tile.remove("parts");
+    huge["tile"] = tile;
+    huge["pattern"] = QJsonObject{{"placements", QJsonArray{QJsonObject{{"tilePoint", pt(0, 0)}, {"patternPoint", pt(0, 0)}}}},
+                                  {"handPoints", QJsonArray{pt(3, 0), pt(0, 3)}}};
+    const TResult tooMany = run({"fill", write(dir, "huge.json", QJsonDocument(huge).toJson())});
+    EXPECT_EQ(tooMany.code, 1);
+    EXPECT_TRUE(tooMany.err.contains(QStringLiteral("около 11111")) && tooMany.err.contains("--max-tiles"))
+        << tooMany.err.toStdString();
+}
+
+TEST(CliFill, ATileSmallerThanTheRegionToleranceIsWarnedNotLaidSilently) {
+    vk::test::TTempDir dir;
+    QJsonObject tiny = scene();
+    tiny["tile"] = QJsonObject{{"name", "Крошка"}, {"outline", square(1)}};
+    tiny["pattern"] = QJsonObject{{"placements", QJsonArray{QJsonObject{{"tilePoint", pt(0, 0)}, {"patternPoint", pt(0, 0)}}}},
+                                  {"handPoints", QJsonArray{pt(1, 0), pt(0, 1)}}};
+    const TResult r = run({"fill", write(dir, "tiny.json", QJsonDocument(tiny).toJson())});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Крошка")) && r.err.contains(QStringLiteral("меньше допуска укладки")))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+}
+
+TEST(CliFill, NumbersBeyondTheModelsRangeAreRefusedAndNeverPrintedAsInfinity) {
+    vk::test::TTempDir dir;
+    QJsonObject far = scene();
+    QJsonArray border = square(1000);
+    border.append(seg(0, 0, 1e308, 0));
+    far["border"] = border;
+    QJsonObject turned = scene();
+    turned["orientation"] = 1e308;
+    for (const QJsonObject& s : {far, turned}) {
+        const TResult r = run({"fill", write(dir, "far.json", QJsonDocument(s).toJson()), "--json"});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_TRUE(r.err.contains(QStringLiteral("Граница участка, элемент 5")) || r.err.contains("\"orientation\""))
+            << r.err.toStdString();
+        EXPECT_FALSE(r.out.contains("inf"));
+    }
+}
+
+TEST(CliFill, JsonReportCarriesTheAreaAndPerimeterInFull) {
+    vk::test::TTempDir dir;
+    QJsonObject narrow = scene();
+    narrow["border"] = QJsonArray{seg(0, 0, 1000, 0), seg(1000, 0, 1000, 123.4567), seg(1000, 123.4567, 0, 123.4567),
+                                  seg(0, 123.4567, 0, 0)};
+    const QString path = write(dir, "narrow.json", QJsonDocument(narrow).toJson());
+    const TResult r = run({"fill", path, "--json"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QJsonObject report = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_NEAR(report["area_m2"].toDouble(), 0.1234567, 1e-7) << r.out.toStdString();
+    EXPECT_NEAR(report["perimeter_m"].toDouble(), 2.2469134, 1e-6);
+    EXPECT_TRUE(run({"fill", path}).out.contains(QStringLiteral("Площадь 0.12 кв.м.; общий периметр 2.25 м")))
+        << "the text keeps the dialog's form";
+}

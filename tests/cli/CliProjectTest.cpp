@@ -3,9 +3,15 @@
 
 #include "support/TempDir.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -104,4 +110,111 @@ TEST_F(CliProject, WhatItCannotReadOrWriteIsNamed) {
         EXPECT_EQ(r.code, c.code) << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(c.err)) << r.err.toStdString();
     }
+}
+
+TEST_F(CliProject, OutputWritesThroughLinksKeepsPermissionsAndRefusesWhatIsNoWritableFile) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("real"));
+    const QString real = dir.file("real/yard.mpp");
+    QFile::copy(dir.file("yard.json"), real); // something to replace
+    ASSERT_EQ(::chmod(QFile::encodeName(real).constData(), 0604), 0);
+    ASSERT_TRUE(QFile::link(real, dir.file("link.mpp")));
+    const TRun linked = cli({"fill", dir.file("yard.json"), "--db", db(), "-o", dir.file("link.mpp")});
+    ASSERT_EQ(linked.code, 0) << linked.err.toStdString();
+    EXPECT_TRUE(QFileInfo(dir.file("link.mpp")).isSymLink());
+    EXPECT_TRUE(readAll(real).startsWith(QByteArray::fromHex("D0CF11E0A1B11AE1")));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(real).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+
+    const QString readOnly = dir.file("read-only.mpp");
+    QFile::copy(dir.file("yard.json"), readOnly);
+    ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0444), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("fifo.mpp")).constData(), 0644), 0);
+    const struct {
+        const char* name;
+        QString path;
+        QString reason;
+    } cases[] = {
+        {"read-only file", readOnly, QStringLiteral("только для чтения")},
+        {"folder", dir.file("real"), QStringLiteral("папка")},
+        {"FIFO", dir.file("fifo.mpp"), QStringLiteral("не обычный файл")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TRun r = cli({"fill", dir.file("yard.json"), "--db", db(), "-o", c.path});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_TRUE(r.err.contains(c.reason)) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    EXPECT_EQ(readAll(readOnly), readAll(dir.file("yard.json")));
+    ASSERT_EQ(::stat(QFile::encodeName(readOnly).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+}
+
+TEST_F(CliProject, ALibraryThatCannotBeUsedIsNamedWithItsOwnMessageAndFails) {
+    const QString saved = dir.file("yard.mpp");
+    ASSERT_EQ(cli({"fill", dir.file("yard.json"), "--db", db(), "-o", saved}).code, 0);
+    // A damaged table file.
+    QFile tiles(dir.file("DB/tiles.cds"));
+    ASSERT_TRUE(tiles.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    tiles.write(QByteArray(4096, 'x'));
+    tiles.close();
+    const struct {
+        const char* name;
+        QStringList args;
+    } cases[] = {
+        {"report of a project", {"report", saved, "--db", db()}},
+        {"fill of a project", {"fill", saved, "--db", db()}},
+        {"fill of a scene with a library tile", {"fill", dir.file("yard.json"), "--db", db()}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TRun r = cli(c.args);
+        EXPECT_EQ(r.code, 1);
+        EXPECT_TRUE(r.err.contains(QStringLiteral("Файл библиотеки плиток")) && r.err.contains(QStringLiteral("не открыт")))
+            << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+    }
+}
+
+TEST_F(CliProject, ALibraryFolderThatIsNotThereIsAnErrorNotANewLibrary) {
+    const QString saved = dir.file("yard.mpp");
+    ASSERT_EQ(cli({"fill", dir.file("yard.json"), "--db", db(), "-o", saved}).code, 0);
+    const QString missing = dir.file("no-such-DB");
+    for (const QStringList& args : {QStringList{"report", saved, "--db", missing},
+                                    QStringList{"fill", dir.file("yard.json"), "--db", missing}}) {
+        SCOPED_TRACE(args.first().toStdString());
+        const TRun r = cli(args);
+        EXPECT_EQ(r.code, 1);
+        EXPECT_TRUE(r.err.contains(missing)) << r.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(missing)) << "no empty library made";
+    }
+}
+
+TEST_F(CliProject, ALibraryTileWithoutAnOutlineIsRefusedNamingIt) {
+    // The starter paver with its outline taken out of the library's tables,
+    // as a tile saved before its outline was drawn.
+    {
+        QSqlDatabase tables = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("strip"));
+        tables.setDatabaseName(dir.file("DB/tiles.cds"));
+        ASSERT_TRUE(tables.open());
+        QSqlQuery query(tables);
+        ASSERT_TRUE(query.exec(QStringLiteral("ATTACH DATABASE '%1' AS p").arg(dir.file("DB/primitives.cds"))));
+        ASSERT_TRUE(query.exec(QStringLiteral("DELETE FROM p.primitives WHERE TileID IN "
+                                              "(SELECT TileID FROM tiles WHERE TileName = 'Брусчатка 200×100×60')")));
+        EXPECT_GT(query.numRowsAffected(), 0);
+        tables.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("strip"));
+    const TRun r = cli({"fill", dir.file("yard.json"), "--db", db()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("У плитки \"Брусчатка 200×100×60\" нет контура"))) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+}
+
+TEST_F(CliProject, AnEmptyOutputNameIsABadArgument) {
+    const TRun r = cli({"fill", dir.file("yard.json"), "--db", db(), "-o", ""});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("после -o"))) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
 }

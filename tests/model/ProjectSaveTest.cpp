@@ -1,6 +1,6 @@
 // Saving as the user asks: the question before a project is replaced, the
 // file dialog when the project has no file, the question before a file is
-// replaced, and a save killed half-way.
+// replaced, a save killed half-way, and what a save finds at its target.
 
 #include "ProjectFileSupport.h"
 
@@ -8,9 +8,11 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -203,4 +205,110 @@ TEST_F(ProjectSaveTest, KillingASaveLeavesTheOldFileWhole) {
     EXPECT_GT(sawOld + sawNew, 0);
     RecordProperty("old_kept", sawOld);
     RecordProperty("new_complete", sawNew);
+}
+
+TEST_F(ProjectSaveTest, SavingOverAFileKeepsItsPermissionsAndWritesThroughLinks) {
+    TScriptedUi ui;
+    TProject* p = drawn(QStringLiteral("через ссылку"));
+    // A file the user shared with the group only.
+    const QString shared = dir.file("shared.mpp");
+    writeFile(shared, "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 0640), 0);
+    ASSERT_TRUE(p->SaveToFile(shared));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(shared).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    if (::geteuid() == 0) {
+        // Another user's file, which only an administrator may replace:
+        // it stays theirs.
+        ASSERT_EQ(::chown(QFile::encodeName(shared).constData(), 65534, 65534), 0);
+        ASSERT_TRUE(p->SaveToFile(shared));
+        ASSERT_EQ(::stat(QFile::encodeName(shared).constData(), &st), 0);
+        EXPECT_EQ(st.st_uid, 65534u);
+        EXPECT_EQ(st.st_gid, 65534u);
+        EXPECT_EQ(st.st_mode & 07777, 0640u);
+    }
+
+    // A relative link to a link to the real file, in another folder.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("real"));
+    const QString real = dir.file("real/yard.mpp");
+    writeFile(real, "old");
+    ASSERT_EQ(::symlink("real/yard.mpp", QFile::encodeName(dir.file("middle.mpp")).constData()), 0);
+    ASSERT_EQ(::symlink(QFile::encodeName(dir.file("middle.mpp")).constData(),
+                        QFile::encodeName(dir.file("link.mpp")).constData()), 0);
+    ASSERT_TRUE(p->SaveToFile(dir.file("link.mpp")));
+    EXPECT_TRUE(QFileInfo(dir.file("link.mpp")).isSymLink());
+    EXPECT_TRUE(QFileInfo(dir.file("middle.mpp")).isSymLink());
+    TProject back;
+    ASSERT_TRUE(back.LoadFromFile(real));
+    EXPECT_EQ(back.Comment, QStringLiteral("через ссылку"));
+    // A link to a file not there yet makes that file.
+    ASSERT_EQ(::symlink("real/new.mpp", QFile::encodeName(dir.file("dangling.mpp")).constData()), 0);
+    ASSERT_TRUE(p->SaveToFile(dir.file("dangling.mpp")));
+    EXPECT_TRUE(QFileInfo(dir.file("dangling.mpp")).isSymLink());
+    EXPECT_TRUE(back.LoadFromFile(dir.file("real/new.mpp")));
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(ProjectSaveTest, SavingRefusesAReadOnlyFileAFolderAFifoAndADevice) {
+    const QString readOnly = dir.file("read-only.mpp");
+    writeFile(readOnly, "keep me");
+    ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0444), 0);
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.mpp"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("fifo.mpp")).constData(), 0644), 0);
+    ASSERT_EQ(::symlink("/dev/null", QFile::encodeName(dir.file("device.mpp")).constData()), 0);
+    const struct {
+        const char* name;
+        QString path;
+        QString reason;
+    } cases[] = {
+        {"read-only file", readOnly, QStringLiteral("только для чтения")},
+        {"folder", dir.file("folder.mpp"), QStringLiteral("папка")},
+        {"FIFO", dir.file("fifo.mpp"), QStringLiteral("не обычный файл")},
+        {"a link to a device", dir.file("device.mpp"), QStringLiteral("не обычный файл")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TScriptedUi ui;
+        TProject* p = drawn();
+        EXPECT_FALSE(p->SaveToFile(c.path));
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].kind, TMessageKind::Error);
+        EXPECT_TRUE(ui.messages[0].text.startsWith(QStringLiteral("Не удалось сохранить проект"))) << ui.messages[0].text.toStdString();
+        EXPECT_TRUE(ui.messages[0].text.contains(c.reason)) << ui.messages[0].text.toStdString();
+        EXPECT_TRUE(p->IsModified());
+    }
+    EXPECT_EQ(readFile(readOnly), QByteArray("keep me"));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(readOnly).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+    ASSERT_EQ(::lstat(QFile::encodeName(dir.file("fifo.mpp")).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(QFileInfo(dir.file("device.mpp")).isSymLink());
+    for (const QString& f : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        EXPECT_FALSE(f.endsWith(".tmp")) << f.toStdString();
+    }
+}
+
+TEST_F(ProjectSaveTest, TemporaryFilesOfKilledSavesGoWithTheNextSave) {
+    TScriptedUi ui;
+    // The number of a process that has ended.
+    const pid_t gone = fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0) {
+        _exit(0);
+    }
+    waitpid(gone, nullptr, 0);
+    const QString stale = dir.file(QStringLiteral(".yard.mpp.%1-0badf00d.tmp").arg(gone));
+    const QString alive = dir.file(QStringLiteral(".yard.mpp.%1-0badf00d.tmp").arg(getppid()));
+    const QString otherFile = dir.file(QStringLiteral(".other.mpp.%1-0badf00d.tmp").arg(gone));
+    const QString notOurs = dir.file(QStringLiteral(".yard.mpp.%1-notours.tmp").arg(gone));
+    for (const QString& f : {stale, alive, otherFile, notOurs}) {
+        writeFile(f, QByteArray(4096, 'x'));
+    }
+    ASSERT_TRUE(drawn()->SaveToFile(dir.file("yard.mpp")));
+    EXPECT_FALSE(QFile::exists(stale));
+    EXPECT_TRUE(QFile::exists(alive)) << "its save may still be running";
+    EXPECT_TRUE(QFile::exists(otherFile)) << "a save of another file";
+    EXPECT_TRUE(QFile::exists(notOurs));
 }

@@ -5,6 +5,7 @@
 #include "sheet/PrimEditWindow.h"
 #include "sheet/SingValEditor.h"
 #include "sheet/TileArcEditor.h"
+#include "support/ScriptedUi.h"
 
 #include <QLabel>
 #include <QLocale>
@@ -141,6 +142,46 @@ TEST_F(PrimEditWindow, AWindowFreedWithItsEditorOpenReleasesIt) {
     delete window.data();
     EXPECT_EQ(arc.Released, 1);
     EXPECT_FALSE(arc.Editor);
+}
+
+} // namespace
+} // namespace vk
+
+namespace vk {
+namespace {
+
+TEST_F(PrimEditWindow, NumbersBeyondTheModelsRangeAreRefusedNamingTheElementAndTheWindowStays) {
+    test::TScriptedUi ui;
+    const struct {
+        const char* name;
+        TJvFloatEdit3* field;
+        QString text;
+        QString problem;
+    } cases[] = {
+        // Centimetres: 2e8 cm is 2e9 mm.
+        {"a centre beyond 1e9 mm", arc.Editor->Center->X, QStringLiteral("2e8"), QStringLiteral("Дуга: координаты")},
+        {"a start at 1e308", arc.Editor->Start->Y, QStringLiteral("1e308"), QStringLiteral("Дуга: координаты")},
+        {"a sweep beyond 1e6 degrees", arc.Editor->Ang, QStringLiteral("2000000"), QStringLiteral("Дуга: углы")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString before = c.field->text();
+        Type(c.field, c.text);
+        window->btnSave->click();
+        ASSERT_FALSE(ui.messages.empty());
+        EXPECT_EQ(ui.messages.back().kind, TMessageKind::Warning);
+        EXPECT_TRUE(ui.messages.back().text.startsWith(c.problem)) << ui.messages.back().text.toStdString();
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_EQ(arc.Applied, 0);
+        Type(c.field, before);
+    }
+    // 1e8 cm is the limit itself: taken.
+    const std::size_t warned = ui.messages.size();
+    Type(arc.Editor->Center->X, QStringLiteral("1e8"));
+    window->btnSave->click();
+    EXPECT_EQ(ui.messages.size(), warned);
+    EXPECT_EQ(arc.Applied, 1);
+    EXPECT_EQ(arc.Centre.X, 1e9f);
 }
 
 } // namespace
