@@ -70,7 +70,11 @@ void TProject::PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
         }
         layer.Image.fill(Qt::transparent);
         QPainter g(&layer.Image);
-        g.setRenderHint(QPainter::Antialiasing, antialiasing && !tinyTiles(graphics.worldTransform()));
+        const bool smooth = antialiasing && !tinyTiles(graphics.worldTransform());
+        g.setRenderHint(QPainter::Antialiasing, smooth);
+        std::vector<QLineF> joints;
+        std::vector<const TTileContainer*> others;
+        std::vector<const TTileContainer*> withCutLines;
         g.setTransform(graphics.worldTransform());
         const QRectF visible = graphics.worldTransform().inverted().mapRect(QRectF(QPointF(0, 0), QSizeF(size)));
         QBrush fillBrush = sheet.Palette().FillBrush;
@@ -90,33 +94,65 @@ void TProject::PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
             const QBrush& brush = (group.Color == DefaultTileColor && m_texture) ? *m_texture : fillBrush;
             g.setBrush(brush);
             g.setPen(pen);
-            // Tile by tile: its outline filled, then its elements drawn.
+            // Straight tiles are filled one by one without smoothing (they
+            // abut, and their joints are drawn over the seams) and their
+            // joints drawn in one go: a call per tile costs more than the
+            // tile's pixels.
+            joints.clear();
+            g.setPen(Qt::NoPen);
+            g.setRenderHint(QPainter::Antialiasing, false);
+            // The tiles of a finished fill cover the site but for slivers
+            // thinner than a pixel at such a zoom: one fill of the view does
+            // what a fill per tile would.
+            const bool covered = !smooth && m_lattice && group.Color == DefaultTileColor && !m_texture;
+            if (covered) {
+                g.fillRect(visible, brush);
+            }
             for (const TTileContainer* tile : group.GroupTiles) {
                 const QRectF bounds = tile->Bounds();
                 if (!bounds.intersects(visible) && !visible.contains(bounds.topLeft())) {
                     continue;
                 }
-                const TLaidShape& shape = tile->Shape();
-                const QPointF base(tile->BasePointKey().X, tile->BasePointKey().Y);
-                const QPolygonF& simple = shape.SimplePolygon();
-                if (!simple.isEmpty()) {
-                    moved.resize(simple.size());
-                    for (int k = 0; k < simple.size(); ++k) {
-                        moved[k] = simple[k] + base;
-                    }
-                    g.drawPolygon(moved);
-                } else {
-                    g.save();
-                    g.translate(base);
-                    g.fillPath(shape.PainterPath(), brush);
-                    g.restore();
-                    drawTileOutline(g, sheet, *tile, pen);
+                const QPolygonF& simple = tile->Shape().SimplePolygon();
+                if (simple.isEmpty()) {
+                    others.push_back(tile);
                     continue;
                 }
-                if (shape.HasCutLines()) {
-                    drawTileOutline(g, sheet, *tile, pen);
+                const QPointF base(tile->BasePointKey().X, tile->BasePointKey().Y);
+                moved.resize(simple.size());
+                for (int k = 0; k < simple.size(); ++k) {
+                    moved[k] = simple[k] + base;
+                }
+                if (!covered) {
+                    g.drawPolygon(moved);
+                }
+                if (tile->Shape().HasCutLines()) {
+                    withCutLines.push_back(tile);
+                }
+                for (int k = 0; k < moved.size(); ++k) {
+                    joints.emplace_back(moved[k], moved[(k + 1) % moved.size()]);
                 }
             }
+            g.setRenderHint(QPainter::Antialiasing, smooth);
+            g.setPen(pen);
+            g.drawLines(joints.data(), int(joints.size()));
+            // Cut lines are elements of the tile: drawn as they are.
+            for (const TTileContainer* tile : withCutLines) {
+                drawTileOutline(g, sheet, *tile, pen);
+            }
+            withCutLines.clear();
+            // The other tiles one by one: the outline filled, then the
+            // elements drawn.
+            for (const TTileContainer* tile : others) {
+                const TLaidShape& shape = tile->Shape();
+                const QPointF base(tile->BasePointKey().X, tile->BasePointKey().Y);
+                g.save();
+                g.translate(base);
+                g.fillPath(shape.PainterPath(), brush);
+                g.restore();
+                drawTileOutline(g, sheet, *tile, pen);
+            }
+            others.clear();
         }
         // Clipping every tile to the site is costly; masking the finished
         // picture with the site once gives the same picture.

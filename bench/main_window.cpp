@@ -1,0 +1,108 @@
+// A fill as the user sees it. Target (Release build, these 2-core machines):
+//   BM_MainWindowFillPlaza    <= 1.5 x BM_HeadlessFillPlaza: from "Заполнить"
+//                             in the main window (offscreen) until the last
+//                             tile is on screen, against the same fill with
+//                             no window.
+
+#include "BenchScenes.h"
+
+#include "app/MainForm.h"
+#include "geometry/UserInterface.h"
+#include "model/Project.h"
+#include "model/Scene.h"
+#include "sheet/PlanSheet.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QScrollArea>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+using namespace vk;
+
+// Says Ok to what it is told and No to what it is asked; notes the end of a fill.
+class TBenchUi final : public TUserInterface {
+public:
+    TAnswer message(TMessageKind kind, const QString& text, TButtons) override {
+        if (text == QStringLiteral("Заполнение плиткой закончено")) {
+            FillDone = true;
+        }
+        return kind == TMessageKind::Confirmation ? TAnswer::No : TAnswer::Ok;
+    }
+    std::optional<QString> inputText(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    bool FillDone = false;
+};
+
+void load(TProject& project) {
+    const QString problem = LoadScene(bench::plaza(), project);
+    if (!problem.isEmpty()) {
+        std::fprintf(stderr, "%s\n", problem.toUtf8().constData());
+        std::abort();
+    }
+}
+
+void BM_HeadlessFillPlaza(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        TStepQueue queue;
+        auto project = std::make_unique<TProject>(&queue);
+        load(*project);
+        state.ResumeTiming();
+        project->Fill();
+        queue.RunUntilIdle(*project);
+        benchmark::DoNotOptimize(project->LaidTiles().Count());
+        state.PauseTiming();
+        project.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_HeadlessFillPlaza)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+void BM_MainWindowFillPlaza(benchmark::State& state) {
+    TBenchUi ui;
+    setUserInterface(&ui);
+    TfrmMain window;
+    window.resize(1600, 1000);
+    window.show();
+    QApplication::processEvents();
+    int tiles = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.UpdateActions();
+        window.Action(QStringLiteral("acNewProject"))->trigger();
+        load(*window.Project());
+        window.ProjectPlanSheet->SetScale(0.0075f);
+        window.ProjectPlanSheet->CenterOn(50000, 25000);
+        QApplication::processEvents();
+        ui.FillDone = false;
+        state.ResumeTiming();
+        window.UpdateActions();
+        window.Action(QStringLiteral("acFill"))->trigger();
+        while (!ui.FillDone) {
+            QApplication::processEvents();
+        }
+        // The laid tiles reach the screen with the next paint.
+        window.ProjectPlanSheet->FScrollBox->viewport()->repaint();
+        tiles = window.Project()->LaidTiles().Count();
+    }
+    state.counters["tiles"] = tiles;
+    setUserInterface(nullptr);
+}
+BENCHMARK(BM_MainWindowFillPlaza)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
