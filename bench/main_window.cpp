@@ -89,6 +89,9 @@ void BM_MainWindowFillPlaza(benchmark::State& state) {
         window.ProjectPlanSheet->FScrollBox->viewport()->repaint();
         tiles = window.Project()->LaidTiles().Count();
     }
+    if (qEnvironmentVariableIsSet("VORKALO_BENCH_PNG")) {
+        window.grab().save(QString::fromLocal8Bit(qgetenv("VORKALO_BENCH_PNG")));
+    }
     state.counters["tiles"] = tiles;
     setUserInterface(nullptr);
 }
