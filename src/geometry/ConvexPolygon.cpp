@@ -70,11 +70,11 @@ bool TSmallConvex::Assign(const QPolygonF& polygon) {
 }
 
 double TSmallConvex::Area() const {
+    // About the first vertex, so that coordinates far from the origin do
+    // not swamp a small area.
     double area = 0.0;
-    for (int i = 0; i < m_count; ++i) {
-        const QPointF& p = At(i);
-        const QPointF& q = At((i + 1) % m_count);
-        area += p.x() * q.y() - q.x() * p.y();
+    for (int i = 1; i + 1 < m_count; ++i) {
+        area += cross(At(0), At(i), At(i + 1));
     }
     return area / 2.0;
 }

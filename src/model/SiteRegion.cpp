@@ -397,7 +397,12 @@ TSiteRegion::TCoverage TSiteRegion::Classify(const std::vector<QPolygonF>& local
             // them otherwise), so within the bounds the site is the half-plane
             // to the edge's left.
             TCoverage coverage = TCoverage::Outside;
-            if (decideStraight(convex->Moved(offset), *only, tolerance, coverage)) {
+            // Measured in the tile's own frame: far from the origin, products
+            // of world coordinates would lose the micrometres that count.
+            TEdgeBox local = *only;
+            local.From -= offset;
+            local.To -= offset;
+            if (decideStraight(*convex, local, tolerance, coverage)) {
                 cut.Site = nullptr;
                 cut.Cell = &cell;
                 cut.Straight = true;
@@ -423,8 +428,8 @@ bool TSiteRegion::HalfMatches(const std::vector<QPolygonF>& localHalf, TCut& cut
         if (rest->Nothing) {
             return true;
         }
-        const TSmallConvex::TShrunk left =
-            rest->Rest.Moved(cut.Offset).LeftOf(cut.EdgeFrom, cut.EdgeTo).Shrunk(tolerance / 2.0, kStraightBand);
+        const TSmallConvex::TShrunk left = rest->Rest.LeftOf(cut.EdgeFrom - cut.Offset, cut.EdgeTo - cut.Offset)
+                                               .Shrunk(tolerance / 2.0, kStraightBand);
         if (left != TSmallConvex::TShrunk::Unsure) {
             return left == TSmallConvex::TShrunk::Empty;
         }
