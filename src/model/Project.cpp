@@ -291,7 +291,7 @@ bool TProject::placeTile(const TLaidShape& shape, QPointF offset, QPointF origin
         if (m_siteRegion->HalfMatches(half.Polygons, cut, m_tolerance, &half.Rest)) {
             tile.PartID = half.Part->ID;
             tile.ContourID = half.Part->Equals ? -1 : half.Half->ID;
-            AddHalf(tile.Group()->Counters, tile.PartID, tile.ContourID, 1, half.Half->Name(),
+            AddHalf(m_laidTiles.Group(tile)->Counters, tile.PartID, tile.ContourID, 1, half.Half->Name(),
                     half.Part->Name(), half.Part->Equals);
             break;
         }
