@@ -167,6 +167,67 @@ TPointF TTileContainer::ElementAveragePoint() const {
 
 // --- colour groups -----------------------------------------------------------------
 
+std::uint32_t TGroupTiles::at(std::size_t position) const {
+    if (position >= m_size) {
+        throw std::out_of_range("TGroupTiles: no tile at that position");
+    }
+    for (const TRun& run : m_runs) {
+        const std::size_t length = run.End - run.Start;
+        if (position < length) {
+            return run.Start + std::uint32_t(position);
+        }
+        position -= length;
+    }
+    return 0; // not reached: the runs hold m_size indices
+}
+
+void TGroupTiles::push_back(std::uint32_t index) {
+    if (!m_runs.empty() && m_runs.back().End == index) {
+        ++m_runs.back().End;
+    } else {
+        m_runs.push_back({index, index + 1});
+    }
+    ++m_size;
+}
+
+bool TGroupTiles::erase(std::uint32_t index) {
+    for (std::size_t r = m_runs.size(); r-- > 0;) {
+        TRun& run = m_runs[r];
+        if (index < run.Start || index >= run.End) {
+            continue;
+        }
+        if (run.Start + 1 == run.End) {
+            m_runs.erase(m_runs.begin() + std::ptrdiff_t(r));
+        } else if (index == run.Start) {
+            ++run.Start;
+        } else if (index + 1 == run.End) {
+            --run.End;
+        } else {
+            const TRun after{index + 1, run.End};
+            run.End = index;
+            m_runs.insert(m_runs.begin() + std::ptrdiff_t(r + 1), after);
+        }
+        --m_size;
+        return true;
+    }
+    return false;
+}
+
+void TGroupTiles::closeGap(std::uint32_t gone) {
+    std::size_t kept = 0;
+    for (TRun run : m_runs) {
+        run.Start -= run.Start > gone ? 1 : 0;
+        run.End -= run.End > gone ? 1 : 0;
+        // The runs on both sides of the gap may now meet.
+        if (kept > 0 && m_runs[kept - 1].End == run.Start) {
+            m_runs[kept - 1].End = run.End;
+        } else {
+            m_runs[kept++] = run;
+        }
+    }
+    m_runs.resize(kept);
+}
+
 const TTileContainer& TColorListContainer::Tile(int position) const {
     return m_list->Items(int(GroupTiles.at(std::size_t(position))));
 }
@@ -305,12 +366,7 @@ void TTileList::leaveGroup(std::uint32_t itemIndex) {
         return;
     }
     auto& tiles = group->GroupTiles;
-    // Recolouring walks the group from its end: the tiles just laid or
-    // just recoloured are there.
-    const auto it = std::find(tiles.rbegin(), tiles.rend(), itemIndex);
-    if (it != tiles.rend()) {
-        tiles.erase(std::next(it).base());
-    }
+    tiles.erase(itemIndex);
     if (tiles.empty()) {
         m_groups.remove(group);
     }
@@ -361,11 +417,8 @@ void TTileList::Delete(int itemIndex) {
     for (std::uint32_t& i : m_sorted) {
         i -= i > gone ? 1 : 0;
     }
-    for (TColorListContainer* group : std::vector<TColorListContainer*>(
-             m_groups.m_order.begin(), m_groups.m_order.end())) {
-        for (std::uint32_t& i : group->GroupTiles) {
-            i -= i > gone ? 1 : 0;
-        }
+    for (TColorListContainer* group : m_groups.m_order) {
+        group->GroupTiles.closeGap(gone);
     }
     // The tiles after it move up by one; the marks keep naming the same tiles.
     std::vector<TTileContainer*>* marks[] = {nullptr, nullptr};
@@ -399,6 +452,14 @@ void TTileList::ClearAll() {
     m_sorted.shrink_to_fit();
     m_shapes.clear();
     Touch();
+}
+
+void TTileList::ShrinkToFit() {
+    for (int g = 0; g < m_groups.Count(); ++g) {
+        m_groups.Items(g).GroupTiles.shrink_to_fit();
+    }
+    m_sorted.shrink_to_fit();
+    m_shapes.shrink_to_fit();
 }
 
 const std::vector<std::uint32_t>& TTileList::sorted() const {

@@ -18,7 +18,7 @@
 #include <QPolygonF>
 #include <QRectF>
 #include <cstdint>
-#include <deque>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -132,6 +132,77 @@ private:
     bool m_marked = false;
 };
 
+// The tiles of one colour group in the order they joined it, as indices
+// into the tile list kept in runs of consecutive indices: a fill lays a
+// group's tiles one after another, so even a group of a million tiles is
+// mostly one run; tiles recoloured one by one cost a run each.
+class TGroupTiles {
+    struct TRun {
+        std::uint32_t Start;
+        std::uint32_t End; // one past the last
+    };
+
+public:
+    class const_iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = std::uint32_t;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const std::uint32_t*;
+        using reference = std::uint32_t;
+
+        const_iterator() = default;
+        std::uint32_t operator*() const { return m_value; }
+        const_iterator& operator++() {
+            if (++m_value == m_run->End) {
+                ++m_run;
+                m_value = m_run != m_last ? m_run->Start : 0;
+            }
+            return *this;
+        }
+        const_iterator operator++(int) {
+            const_iterator was = *this;
+            ++*this;
+            return was;
+        }
+        friend bool operator==(const const_iterator& a, const const_iterator& b) {
+            return a.m_run == b.m_run && a.m_value == b.m_value;
+        }
+
+    private:
+        friend class TGroupTiles;
+        const_iterator(const TRun* run, const TRun* last)
+            : m_run(run), m_last(last), m_value(run != last ? run->Start : 0) {}
+        const TRun* m_run = nullptr;
+        const TRun* m_last = nullptr;
+        std::uint32_t m_value = 0;
+    };
+
+    [[nodiscard]] std::size_t size() const { return m_size; }
+    [[nodiscard]] bool empty() const { return m_size == 0; }
+    [[nodiscard]] const_iterator begin() const { return {m_runs.data(), m_runs.data() + m_runs.size()}; }
+    [[nodiscard]] const_iterator end() const {
+        return {m_runs.data() + m_runs.size(), m_runs.data() + m_runs.size()};
+    }
+    // The index at `position` in join order; walks the runs.
+    [[nodiscard]] std::uint32_t at(std::size_t position) const;
+    [[nodiscard]] std::uint32_t front() const { return at(0); }
+    [[nodiscard]] std::uint32_t back() const { return at(m_size - 1); }
+    [[nodiscard]] std::size_t RunCount() const { return m_runs.size(); }
+
+    void push_back(std::uint32_t index);
+    // Takes `index` out, searching from the end: the tiles just laid or just
+    // recoloured are there. False when it is not in the group.
+    bool erase(std::uint32_t index);
+    // Every index above `gone`, which is in no group any more, moves down by one.
+    void closeGap(std::uint32_t gone);
+    void shrink_to_fit() { m_runs.shrink_to_fit(); }
+
+private:
+    std::vector<TRun> m_runs;
+    std::size_t m_size = 0;
+};
+
 // The tiles of one colour.
 class TColorListContainer {
 public:
@@ -139,9 +210,7 @@ public:
 
     const std::uint32_t Color;
     // Indices into the tile list, in the order the tiles joined the group.
-    // Blocks rather than one array: a group of a million tiles grows without
-    // copying itself, and a recoloured tile leaves from near an end.
-    std::deque<std::uint32_t> GroupTiles;
+    TGroupTiles GroupTiles;
     TPartCounters Counters;
 
     [[nodiscard]] int TileCount() const { return int(GroupTiles.size()); }
@@ -210,6 +279,9 @@ public:
     void Delete(int itemIndex);
     // Frees every tile, every colour group and every shape.
     void ClearAll();
+    // Gives back what containers grown by doubling hold spare: when a fill
+    // ends or a file is read.
+    void ShrinkToFit();
 
     [[nodiscard]] int Count() const { return int(m_count); }
     // Tiles in laying order.

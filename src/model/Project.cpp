@@ -504,6 +504,7 @@ bool TProject::CancelFill() {
 void TProject::finishRun(bool cancelled) {
     m_scale->SetScale(m_savedScale);
     m_walk.Clear();
+    m_laidTiles.ShrinkToFit();
     m_pendingSteps = 0;
     m_stepPosted = false;
     // Steps still queued in the window belong to no run any more.

@@ -259,6 +259,7 @@ void TProject::readProject(const TStorage& root, const QString& fileName, int& s
     }
     if (const std::unique_ptr<TStorage> tiles = root.Storage(QStringLiteral("Tiles"))) {
         readTiles(*tiles);
+        m_laidTiles.ShrinkToFit();
     }
 }
 

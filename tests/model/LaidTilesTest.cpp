@@ -276,3 +276,49 @@ TEST(TileList, FreedGroupSlotTakenAgainLeavesOtherColoursAlone) {
     EXPECT_EQ(groups.Colors(2), 0xFF00FF00u);
     EXPECT_EQ(list.Group(list.Items(2)), &groups.Items(2));
 }
+
+// A group keeps its tiles as runs of consecutive indices: after any mix of
+// joining, leaving from anywhere in a run and closing the gap of a deleted
+// tile, it holds the same indices in the same order as a plain list would.
+TEST(TileList, GroupTilesInRunsMatchAPlainList) {
+    std::mt19937 random(7);
+    TGroupTiles runs;
+    std::vector<std::uint32_t> plain;
+    std::uint32_t next = 0;
+    for (int step = 0; step < 4000; ++step) {
+        const int what = std::uniform_int_distribution<int>(0, 9)(random);
+        if (what < 5 || plain.empty()) {
+            // Mostly the next tile laid, sometimes one joining again.
+            const bool again = what == 0 && next > 0;
+            const std::uint32_t index =
+                again ? std::uniform_int_distribution<std::uint32_t>(0, next - 1)(random) : next++;
+            if (std::find(plain.begin(), plain.end(), index) != plain.end()) {
+                continue;
+            }
+            runs.push_back(index);
+            plain.push_back(index);
+        } else if (what < 9) {
+            const std::size_t at = std::uniform_int_distribution<std::size_t>(0, plain.size() - 1)(random);
+            ASSERT_TRUE(runs.erase(plain[at]));
+            plain.erase(plain.begin() + std::ptrdiff_t(at));
+        } else {
+            // A deleted tile: out of the group, and every later index down by one.
+            const std::size_t at = std::uniform_int_distribution<std::size_t>(0, plain.size() - 1)(random);
+            const std::uint32_t gone = plain[at];
+            runs.erase(gone);
+            plain.erase(plain.begin() + std::ptrdiff_t(at));
+            runs.closeGap(gone);
+            for (std::uint32_t& i : plain) {
+                i -= i > gone ? 1 : 0;
+            }
+            --next;
+        }
+        ASSERT_EQ(runs.size(), plain.size()) << "step " << step;
+        ASSERT_TRUE(std::equal(runs.begin(), runs.end(), plain.begin(), plain.end())) << "step " << step;
+    }
+    ASSERT_FALSE(plain.empty());
+    EXPECT_EQ(runs.at(plain.size() / 2), plain[plain.size() / 2]);
+    EXPECT_EQ(runs.back(), plain.back());
+    EXPECT_FALSE(runs.erase(next + 5)) << "an index that is not there";
+    EXPECT_LT(runs.RunCount(), plain.size()) << "consecutive tiles share a run";
+}
