@@ -229,7 +229,7 @@ private:
 [[nodiscard]] int WholeCount(const TColorListContainer& group);
 
 // The colour groups in the order they were created. A group lives while it
-// has tiles.
+// has tiles. A tile names its group in 16 bits: at most 65535 colours at once.
 class TColorController {
 public:
     [[nodiscard]] int Count() const { return int(m_order.size()); }
