@@ -41,9 +41,9 @@ int main(int argc, char* argv[]) {
     laid.Fill();
     for (int i = 0; i < laid.LaidTiles().Count(); ++i) {
         if (i % 3 == 1) {
-            laid.LaidTiles().Items(i).SetColor(0xFFC03030u);
+            laid.LaidTiles().SetColor(i, 0xFFC03030u);
         } else if (i % 4 == 2) {
-            laid.LaidTiles().Items(i).SetColor(0xFF3050C0u);
+            laid.LaidTiles().SetColor(i, 0xFF3050C0u);
         }
     }
     QImage image(4, 4, QImage::Format_RGB32);

@@ -1,8 +1,9 @@
 #pragma once
 // An owning collection that keeps its items in the order they were added and,
 // beside that, one or more sort indexes over the same items, searched by
-// bisection. The laid tiles of a project and the visited points of a fill are
-// kept this way.
+// bisection. The literal fill the benchmarks compare against keeps its tiles
+// and visited points this way; the laid tiles of a project are small records
+// in blocks with the same search by base point (TTileList).
 //
 // Users see only adding, deleting, clearing, the insertion order, FindKey and
 // a walk along an index; nothing outside depends on the index being a sorted

@@ -5,7 +5,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <new>
+#include <stdexcept>
+#include <type_traits>
+#include <utility>
 
 namespace vk {
 
@@ -116,67 +121,10 @@ TLaidShape::~TLaidShape() = default;
 
 // --- laid tile ---------------------------------------------------------------------
 
-TTileContainer::TTileContainer(TTileList* list, const TLaidShape* shape, TPointF basePoint)
-    : m_list(list), m_shape(shape), m_base(basePoint) {
-    if (list != nullptr) {
-        SetColor(DefaultTileColor);
-    }
-}
-
-TTileContainer::~TTileContainer() {
-    if (m_group != nullptr && m_list != nullptr) {
-        auto& tiles = m_group->GroupTiles;
-        tiles.erase(std::remove(tiles.begin(), tiles.end(), this), tiles.end());
-        if (tiles.empty()) {
-            m_list->ColorGroups().remove(m_group);
-        }
-    }
-    if (m_marked && m_list != nullptr && m_list->Project != nullptr) {
-        for (auto* marks : {&m_list->Project->MarkedTiles(), &m_list->Project->RememberedTiles()}) {
-            marks->erase(std::remove(marks->begin(), marks->end(), this), marks->end());
-        }
-    }
-}
-
-void TTileContainer::SetColor(std::uint32_t color) {
-    if (m_list == nullptr) {
-        m_color = color;
-        return;
-    }
-    TColorController& groups = m_list->ColorGroups();
-    if (m_group != nullptr) {
-        auto& tiles = m_group->GroupTiles;
-        // Recolouring walks the group from its end: the tiles just laid or
-        // just recoloured are there.
-        const auto it = std::find(tiles.rbegin(), tiles.rend(), this);
-        if (it != tiles.rend()) {
-            tiles.erase(std::next(it).base());
-        }
-        if (tiles.empty()) {
-            groups.remove(m_group);
-        }
-        m_group = nullptr;
-    }
-    m_group = &groups.groupOf(color);
-    m_group->GroupTiles.push_back(this);
-    m_color = color;
-    m_list->Touch();
-}
-
-void TTileContainer::SetMarked(bool flag) {
-    m_marked = flag;
-    if (m_list == nullptr || m_list->Project == nullptr) {
-        return;
-    }
-    auto& marked = m_list->Project->MarkedTiles();
-    if (flag) {
-        if (std::find(marked.begin(), marked.end(), this) == marked.end()) {
-            marked.push_back(this);
-        }
-    } else {
-        marked.erase(std::remove(marked.begin(), marked.end(), this), marked.end());
-    }
-}
+// A block holds records without constructors or destructors to run: laying
+// and clearing tiles costs no call per tile.
+static_assert(std::is_trivially_destructible_v<TTileContainer>);
+static_assert(sizeof(TTileContainer) <= 32, "a laid tile is a small record");
 
 std::unique_ptr<TTile> TTileContainer::MakeTile() const {
     auto tile = std::make_unique<TTile>();
@@ -219,63 +167,168 @@ TPointF TTileContainer::ElementAveragePoint() const {
 
 // --- colour groups -----------------------------------------------------------------
 
+std::uint32_t TGroupTiles::at(std::size_t position) const {
+    if (position >= m_size) {
+        throw std::out_of_range("TGroupTiles: no tile at that position");
+    }
+    for (const TRun& run : m_runs) {
+        const std::size_t length = run.End - run.Start;
+        if (position < length) {
+            return run.Start + std::uint32_t(position);
+        }
+        position -= length;
+    }
+    return 0; // not reached: the runs hold m_size indices
+}
+
+void TGroupTiles::push_back(std::uint32_t index) {
+    if (!m_runs.empty() && m_runs.back().End == index) {
+        ++m_runs.back().End;
+    } else {
+        m_runs.push_back({index, index + 1});
+    }
+    ++m_size;
+}
+
+bool TGroupTiles::erase(std::uint32_t index) {
+    for (std::size_t r = m_runs.size(); r-- > 0;) {
+        TRun& run = m_runs[r];
+        if (index < run.Start || index >= run.End) {
+            continue;
+        }
+        if (run.Start + 1 == run.End) {
+            m_runs.erase(m_runs.begin() + std::ptrdiff_t(r));
+        } else if (index == run.Start) {
+            ++run.Start;
+        } else if (index + 1 == run.End) {
+            --run.End;
+        } else {
+            const TRun after{index + 1, run.End};
+            run.End = index;
+            m_runs.insert(m_runs.begin() + std::ptrdiff_t(r + 1), after);
+        }
+        --m_size;
+        return true;
+    }
+    return false;
+}
+
+void TGroupTiles::closeGap(std::uint32_t gone) {
+    std::size_t kept = 0;
+    for (TRun run : m_runs) {
+        run.Start -= run.Start > gone ? 1 : 0;
+        run.End -= run.End > gone ? 1 : 0;
+        // The runs on both sides of the gap may now meet.
+        if (kept > 0 && m_runs[kept - 1].End == run.Start) {
+            m_runs[kept - 1].End = run.End;
+        } else {
+            m_runs[kept++] = run;
+        }
+    }
+    m_runs.resize(kept);
+}
+
+const TTileContainer& TColorListContainer::Tile(int position) const {
+    return m_list->Items(int(GroupTiles.at(std::size_t(position))));
+}
+
 int TColorListContainer::WholeCount() const {
     return int(std::count_if(GroupTiles.begin(), GroupTiles.end(),
-                             [](const TTileContainer* t) { return t->PartID == -1; }));
+                             [this](std::uint32_t i) { return m_list->Items(int(i)).PartID == -1; }));
 }
 
 int WholeCount(const TColorListContainer& group) { return group.WholeCount(); }
 
 TColorListContainer* TColorController::FindColor(std::uint32_t color) const {
-    for (const auto& group : m_groups) {
+    for (TColorListContainer* group : m_order) {
         if (group->Color == color) {
-            return group.get();
+            return group;
         }
     }
     return nullptr;
 }
 
-TColorListContainer& TColorController::groupOf(std::uint32_t color) {
+TColorListContainer* TColorController::slot(std::uint16_t id) const {
+    return id < m_slots.size() ? m_slots[id].get() : nullptr;
+}
+
+TColorListContainer& TColorController::groupOf(TTileList& list, std::uint32_t color) {
     if (TColorListContainer* group = FindColor(color)) {
         return *group;
     }
-    m_groups.push_back(std::make_unique<TColorListContainer>(color));
-    return *m_groups.back();
+    std::uint16_t id = 0;
+    if (!m_freeSlots.empty()) {
+        id = m_freeSlots.back();
+        m_freeSlots.pop_back();
+    } else {
+        // The last value of a slot id means "no group".
+        if (m_slots.size() >= TTileContainer::kNoGroup) {
+            throw std::length_error("TColorController: too many colours at once");
+        }
+        id = std::uint16_t(m_slots.size());
+        m_slots.emplace_back();
+    }
+    m_slots[id] = std::make_unique<TColorListContainer>(list, color);
+    m_slots[id]->m_slot = id;
+    m_order.push_back(m_slots[id].get());
+    return *m_order.back();
 }
 
 void TColorController::remove(TColorListContainer* group) {
-    const auto it = std::find_if(m_groups.begin(), m_groups.end(),
-                                 [group](const auto& g) { return g.get() == group; });
-    if (it != m_groups.end()) {
-        for (TTileContainer* tile : (*it)->GroupTiles) {
-            tile->m_group = nullptr;
-        }
-        m_groups.erase(it);
+    const auto it = std::find(m_order.begin(), m_order.end(), group);
+    if (it == m_order.end()) {
+        return;
     }
+    TTileList& list = *group->m_list;
+    for (std::uint32_t i : group->GroupTiles) {
+        list.Items(int(i)).m_group = TTileContainer::kNoGroup;
+    }
+    m_order.erase(it);
+    const std::uint16_t id = group->m_slot;
+    m_slots[id].reset();
+    m_freeSlots.push_back(id);
 }
 
 void TColorController::Clear() {
-    for (const auto& group : m_groups) {
-        for (TTileContainer* tile : group->GroupTiles) {
-            tile->m_group = nullptr;
+    for (TColorListContainer* group : m_order) {
+        TTileList& list = *group->m_list;
+        for (std::uint32_t i : group->GroupTiles) {
+            list.Items(int(i)).m_group = TTileContainer::kNoGroup;
         }
-        group->GroupTiles.clear();
     }
-    m_groups.clear();
+    m_order.clear();
+    m_slots.clear();
+    m_freeSlots.clear();
 }
 
 // --- tile list ---------------------------------------------------------------------
 
-namespace {
-TPointF basePointKey(const TTileContainer& tile) { return tile.BasePointKey(); }
-} // namespace
+void TTileList::TBlockFree::operator()(TTileContainer* block) const { ::operator delete(block); }
 
-TTileList::TTileList(TProject* project)
-    : TDihotomedCollection<TTileContainer>(
-          {{ComparePointsExact, basePointKey, TDuplicateMode::Any, /*Deferred=*/true}}),
-      Project(project) {}
+TTileList::TTileList(TProject* project) : Project(project) {}
 
 TTileList::~TTileList() { ClearAll(); }
+
+std::size_t TTileList::checked(int itemIndex) const {
+    if (itemIndex < 0 || std::size_t(itemIndex) >= m_count) {
+        throw std::out_of_range("TTileList: no tile at that index");
+    }
+    return std::size_t(itemIndex);
+}
+
+int TTileList::Index(const TTileContainer& tile) const {
+    const std::less<const TTileContainer*> before;
+    for (std::size_t b = 0; b < m_blocks.size(); ++b) {
+        const TTileContainer* first = m_blocks[b].get();
+        if (!before(&tile, first) && before(&tile, first + kBlockSize)) {
+            const std::size_t i = (b << kBlockBits) + std::size_t(&tile - first);
+            if (i < m_count) {
+                return int(i);
+            }
+        }
+    }
+    throw std::invalid_argument("TTileList: the tile is not in this list");
+}
 
 const TLaidShape* TTileList::AddShape(std::unique_ptr<TLaidShape> shape) {
     m_shapes.push_back(std::move(shape));
@@ -283,9 +336,17 @@ const TLaidShape* TTileList::AddShape(std::unique_ptr<TLaidShape> shape) {
 }
 
 TTileContainer& TTileList::AddTile(const TLaidShape* shape, TPointF basePoint) {
-    TTileContainer& tile = Append(std::make_unique<TTileContainer>(this, shape, basePoint));
-    AddToIndexes(tile);
-    return tile;
+    if (m_count > std::size_t(std::numeric_limits<std::int32_t>::max() - 1)) {
+        throw std::length_error("TTileList: too many tiles");
+    }
+    if ((m_count >> kBlockBits) == m_blocks.size()) {
+        m_blocks.emplace_back(static_cast<TTileContainer*>(::operator new(kBlockSize * sizeof(TTileContainer))));
+    }
+    const std::size_t i = m_count;
+    TTileContainer* tile = new (&at(i)) TTileContainer(shape, basePoint);
+    ++m_count;
+    setColor(std::uint32_t(i), DefaultTileColor);
+    return *tile;
 }
 
 TTileContainer& TTileList::AddTile(const TTile& tile) {
@@ -293,16 +354,180 @@ TTileContainer& TTileList::AddTile(const TTile& tile) {
     return AddTile(shape, tile.BasePoint.point());
 }
 
-void TTileList::ClearAll() {
-    for (int i = 0; i < Count(); ++i) {
-        TTileContainer& tile = Items(i);
-        tile.m_group = nullptr;
-        tile.m_marked = false;
+std::uint32_t TTileList::Color(const TTileContainer& tile) const {
+    const TColorListContainer* group = Group(tile);
+    return group != nullptr ? group->Color : DefaultTileColor;
+}
+
+void TTileList::leaveGroup(std::uint32_t itemIndex) {
+    TTileContainer& tile = at(itemIndex);
+    TColorListContainer* group = m_groups.slot(tile.m_group);
+    if (group == nullptr) {
+        return;
     }
+    auto& tiles = group->GroupTiles;
+    tiles.erase(itemIndex);
+    if (tiles.empty()) {
+        m_groups.remove(group);
+    }
+    tile.m_group = TTileContainer::kNoGroup;
+}
+
+void TTileList::setColor(std::uint32_t itemIndex, std::uint32_t color) {
+    leaveGroup(itemIndex);
+    TColorListContainer& group = m_groups.groupOf(*this, color);
+    group.GroupTiles.push_back(itemIndex);
+    at(itemIndex).m_group = group.m_slot;
+    Touch();
+}
+
+void TTileList::SetMarked(TTileContainer& tile, bool flag) {
+    tile.m_marked = flag;
+    if (Project == nullptr) {
+        return;
+    }
+    auto& marked = Project->MarkedTiles();
+    if (flag) {
+        if (std::find(marked.begin(), marked.end(), &tile) == marked.end()) {
+            marked.push_back(&tile);
+        }
+    } else {
+        marked.erase(std::remove(marked.begin(), marked.end(), &tile), marked.end());
+    }
+}
+
+void TTileList::unmark(const TTileContainer* tile) {
+    if (Project == nullptr) {
+        return;
+    }
+    for (auto* marks : {&Project->MarkedTiles(), &Project->RememberedTiles()}) {
+        marks->erase(std::remove(marks->begin(), marks->end(), tile), marks->end());
+    }
+}
+
+void TTileList::Delete(int itemIndex) {
+    const std::uint32_t gone = std::uint32_t(checked(itemIndex));
+    leaveGroup(gone);
+    if (at(gone).m_marked) {
+        unmark(&at(gone));
+    }
+    if (gone < m_sorted.size()) {
+        m_sorted.erase(std::find(m_sorted.begin(), m_sorted.end(), gone));
+    }
+    for (std::uint32_t& i : m_sorted) {
+        i -= i > gone ? 1 : 0;
+    }
+    for (TColorListContainer* group : m_groups.m_order) {
+        group->GroupTiles.closeGap(gone);
+    }
+    // The tiles after it move up by one; the marks keep naming the same tiles.
+    std::vector<TTileContainer*>* marks[] = {nullptr, nullptr};
+    if (Project != nullptr) {
+        marks[0] = &Project->MarkedTiles();
+        marks[1] = &Project->RememberedTiles();
+    }
+    for (std::size_t i = gone; i + 1 < m_count; ++i) {
+        TTileContainer& to = at(i);
+        TTileContainer& from = at(i + 1);
+        to = from;
+        for (auto* list : marks) {
+            if (list != nullptr) {
+                std::replace(list->begin(), list->end(), &from, &to);
+            }
+        }
+    }
+    --m_count;
+    if ((m_count + kBlockSize - 1) >> kBlockBits < m_blocks.size()) {
+        m_blocks.pop_back();
+    }
+    Touch();
+}
+
+void TTileList::ClearAll() {
     m_groups.Clear();
-    TDihotomedCollection<TTileContainer>::ClearAll();
+    m_blocks.clear();
+    m_blocks.shrink_to_fit();
+    m_count = 0;
+    m_sorted.clear();
+    m_sorted.shrink_to_fit();
     m_shapes.clear();
     Touch();
+}
+
+void TTileList::ShrinkToFit() {
+    for (int g = 0; g < m_groups.Count(); ++g) {
+        m_groups.Items(g).GroupTiles.shrink_to_fit();
+    }
+    m_sorted.shrink_to_fit();
+    m_shapes.shrink_to_fit();
+}
+
+const std::vector<std::uint32_t>& TTileList::sorted() const {
+    const std::size_t settled = m_sorted.size();
+    if (settled < m_count) {
+        const auto less = [this](std::uint32_t a, std::uint32_t b) {
+            return ComparePointsExact(at(a).m_base, at(b).m_base) < 0;
+        };
+        m_sorted.reserve(m_count);
+        for (std::size_t i = settled; i < m_count; ++i) {
+            m_sorted.push_back(std::uint32_t(i));
+        }
+        const auto middle = m_sorted.begin() + std::ptrdiff_t(settled);
+        std::stable_sort(middle, m_sorted.end(), less);
+        std::inplace_merge(m_sorted.begin(), middle, m_sorted.end(), less);
+    }
+    return m_sorted;
+}
+
+TFindResult TTileList::FindKey(TPointF key, int indexNo) const {
+    if (indexNo != 0) {
+        throw std::out_of_range("TTileList: one index only");
+    }
+    const std::vector<std::uint32_t>& list = sorted();
+    int lo = 0;
+    int hi = int(list.size()) - 1;
+    int equalAt = -1;
+    while (lo <= hi) {
+        const int mid = lo + (hi - lo) / 2;
+        const int c = ComparePointsExact(at(list[std::size_t(mid)]).m_base, key);
+        if (c < 0) {
+            lo = mid + 1;
+        } else if (c > 0) {
+            hi = mid - 1;
+        } else {
+            // Any equal item: the first one the bisection meets.
+            equalAt = mid;
+            lo = mid;
+            hi = mid - 1;
+        }
+    }
+    TFindResult result;
+    if (equalAt >= 0) {
+        result.Found = true;
+        result.Position = equalAt;
+        result.ItemIndex = int(list[std::size_t(equalAt)]);
+    } else {
+        result.Position = lo;
+    }
+    return result;
+}
+
+int TTileList::IndexSize(int indexNo) const {
+    if (indexNo != 0) {
+        throw std::out_of_range("TTileList: one index only");
+    }
+    return Count();
+}
+
+TTileContainer& TTileList::IndexItem(int indexNo, int position) {
+    return const_cast<TTileContainer&>(std::as_const(*this).IndexItem(indexNo, position));
+}
+
+const TTileContainer& TTileList::IndexItem(int indexNo, int position) const {
+    if (indexNo != 0) {
+        throw std::out_of_range("TTileList: one index only");
+    }
+    return at(sorted().at(std::size_t(position)));
 }
 
 // --- visited origins ---------------------------------------------------------------

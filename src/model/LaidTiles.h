@@ -18,6 +18,7 @@
 #include <QPolygonF>
 #include <QRectF>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -89,21 +90,18 @@ private:
     bool m_cutLines = false;
 };
 
-// One laid tile.
-class TTileContainer : public TDihotomedItem {
-public:
-    TTileContainer(TTileList* list, const TLaidShape* shape, TPointF basePoint);
-    ~TTileContainer() override;
+// One laid tile: a small record kept by its tile list, which knows its
+// colour group and its place in laying order. Its address stays the same
+// while the tile lives (marked tiles are kept by address).
+class TTileContainer {
+    // The pointer and the base point first: the record packs into 32 bytes.
+    const TLaidShape* m_shape;
+    TPointF m_base;
 
-    [[nodiscard]] std::uint32_t Color() const { return m_color; }
-    // Moves the tile from the group of its colour (freed when it empties) to
-    // the end of the group of `color` (created at the end when missing).
-    // Half counts are not moved.
-    void SetColor(std::uint32_t color);
+public:
+    TTileContainer(const TLaidShape* shape, TPointF basePoint) : m_shape(shape), m_base(basePoint) {}
+
     [[nodiscard]] bool Marked() const { return m_marked; }
-    // Adds the tile to the project's marked tiles, or takes it out.
-    void SetMarked(bool flag);
-    [[nodiscard]] TColorListContainer* Group() const { return m_group; }
 
     // The total angle of the tile: its placement's angle plus the orientation.
     float Orientation = 0.0f;
@@ -128,37 +126,114 @@ public:
 private:
     friend class TTileList;
     friend class TColorController;
-    TTileList* m_list;
-    const TLaidShape* m_shape;
-    TPointF m_base;
-    std::uint32_t m_color = DefaultTileColor;
+    static constexpr std::uint16_t kNoGroup = 0xFFFFu;
+    // The slot of its colour group in the controller; kNoGroup when none.
+    std::uint16_t m_group = kNoGroup;
     bool m_marked = false;
-    TColorListContainer* m_group = nullptr;
+};
+
+// The tiles of one colour group in the order they joined it, as indices
+// into the tile list kept in runs of consecutive indices: a fill lays a
+// group's tiles one after another, so even a group of a million tiles is
+// mostly one run; tiles recoloured one by one cost a run each.
+class TGroupTiles {
+    struct TRun {
+        std::uint32_t Start;
+        std::uint32_t End; // one past the last
+    };
+
+public:
+    class const_iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = std::uint32_t;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const std::uint32_t*;
+        using reference = std::uint32_t;
+
+        const_iterator() = default;
+        std::uint32_t operator*() const { return m_value; }
+        const_iterator& operator++() {
+            if (++m_value == m_run->End) {
+                ++m_run;
+                m_value = m_run != m_last ? m_run->Start : 0;
+            }
+            return *this;
+        }
+        const_iterator operator++(int) {
+            const_iterator was = *this;
+            ++*this;
+            return was;
+        }
+        friend bool operator==(const const_iterator& a, const const_iterator& b) {
+            return a.m_run == b.m_run && a.m_value == b.m_value;
+        }
+
+    private:
+        friend class TGroupTiles;
+        const_iterator(const TRun* run, const TRun* last)
+            : m_run(run), m_last(last), m_value(run != last ? run->Start : 0) {}
+        const TRun* m_run = nullptr;
+        const TRun* m_last = nullptr;
+        std::uint32_t m_value = 0;
+    };
+
+    [[nodiscard]] std::size_t size() const { return m_size; }
+    [[nodiscard]] bool empty() const { return m_size == 0; }
+    [[nodiscard]] const_iterator begin() const { return {m_runs.data(), m_runs.data() + m_runs.size()}; }
+    [[nodiscard]] const_iterator end() const {
+        return {m_runs.data() + m_runs.size(), m_runs.data() + m_runs.size()};
+    }
+    // The index at `position` in join order; walks the runs.
+    [[nodiscard]] std::uint32_t at(std::size_t position) const;
+    [[nodiscard]] std::uint32_t front() const { return at(0); }
+    [[nodiscard]] std::uint32_t back() const { return at(m_size - 1); }
+    [[nodiscard]] std::size_t RunCount() const { return m_runs.size(); }
+
+    void push_back(std::uint32_t index);
+    // Takes `index` out, searching from the end: the tiles just laid or just
+    // recoloured are there. False when it is not in the group.
+    bool erase(std::uint32_t index);
+    // Every index above `gone`, which is in no group any more, moves down by one.
+    void closeGap(std::uint32_t gone);
+    void shrink_to_fit() { m_runs.shrink_to_fit(); }
+
+private:
+    std::vector<TRun> m_runs;
+    std::size_t m_size = 0;
 };
 
 // The tiles of one colour.
 class TColorListContainer {
 public:
-    explicit TColorListContainer(std::uint32_t color) : Color(color) {}
+    TColorListContainer(TTileList& list, std::uint32_t color) : Color(color), m_list(&list) {}
 
     const std::uint32_t Color;
-    // In the order they joined the group; not owned.
-    std::vector<TTileContainer*> GroupTiles;
+    // Indices into the tile list, in the order the tiles joined the group.
+    TGroupTiles GroupTiles;
     TPartCounters Counters;
 
     [[nodiscard]] int TileCount() const { return int(GroupTiles.size()); }
+    // The tile at `position` in join order.
+    [[nodiscard]] const TTileContainer& Tile(int position) const;
     // Tiles laid whole or cut to no known half.
     [[nodiscard]] int WholeCount() const;
+
+private:
+    friend class TColorController;
+    friend class TTileList;
+    TTileList* m_list;
+    std::uint16_t m_slot = 0;
 };
 
 [[nodiscard]] int WholeCount(const TColorListContainer& group);
 
 // The colour groups in the order they were created. A group lives while it
-// has tiles.
+// has tiles. A tile names its group in 16 bits: at most 65535 colours at once.
 class TColorController {
 public:
-    [[nodiscard]] int Count() const { return int(m_groups.size()); }
-    [[nodiscard]] TColorListContainer& Items(int index) const { return *m_groups[std::size_t(index)]; }
+    [[nodiscard]] int Count() const { return int(m_order.size()); }
+    [[nodiscard]] TColorListContainer& Items(int index) const { return *m_order[std::size_t(index)]; }
     [[nodiscard]] std::uint32_t Colors(int index) const { return Items(index).Color; }
     [[nodiscard]] int TileCounts(int index) const { return Items(index).TileCount(); }
     [[nodiscard]] TColorListContainer* FindColor(std::uint32_t color) const;
@@ -166,19 +241,29 @@ public:
     void Clear();
 
 private:
-    friend class TTileContainer;
-    TColorListContainer& groupOf(std::uint32_t color);
+    friend class TTileList;
+    TColorListContainer& groupOf(TTileList& list, std::uint32_t color);
+    [[nodiscard]] TColorListContainer* slot(std::uint16_t id) const;
     void remove(TColorListContainer* group);
-    std::vector<std::unique_ptr<TColorListContainer>> m_groups;
+    // Owned by slot: a tile names its group by slot, which stays while the
+    // group lives; free slots are taken again.
+    std::vector<std::unique_ptr<TColorListContainer>> m_slots;
+    std::vector<std::uint16_t> m_freeSlots;
+    std::vector<TColorListContainer*> m_order;
 };
 
 // The laid tiles in laying order, with one sorted index by base point
-// (exact comparison). The index is sorted lazily, so that laying n tiles
-// costs O(n log n) and not O(n^2); every lookup sees it sorted.
-class TTileList : public TDihotomedCollection<TTileContainer> {
+// (exact comparison). The tiles are kept in fixed blocks, so that laying a
+// tile allocates nothing of its own and a tile never moves while it lives.
+// The index is built on its first read and afterwards sorts in the tiles
+// added since in one pass, so that laying n tiles costs O(n log n) and
+// nothing while nobody looks; every lookup sees it sorted.
+class TTileList {
 public:
     explicit TTileList(TProject* project = nullptr);
-    ~TTileList() override;
+    ~TTileList();
+    TTileList(const TTileList&) = delete;
+    TTileList& operator=(const TTileList&) = delete;
 
     TProject* const Project;
 
@@ -189,8 +274,42 @@ public:
     // A copy of `tile` (its elements as they are, its base point as the laid
     // position), with a shape of its own.
     TTileContainer& AddTile(const TTile& tile);
+    // Frees one tile: out of its group, the marks and the index; the tiles
+    // after it move up by one.
+    void Delete(int itemIndex);
     // Frees every tile, every colour group and every shape.
     void ClearAll();
+    // Gives back what containers grown by doubling hold spare: when a fill
+    // ends or a file is read.
+    void ShrinkToFit();
+
+    [[nodiscard]] int Count() const { return int(m_count); }
+    // Tiles in laying order.
+    [[nodiscard]] TTileContainer& Items(int itemIndex) { return at(checked(itemIndex)); }
+    [[nodiscard]] const TTileContainer& Items(int itemIndex) const { return at(checked(itemIndex)); }
+    // The place of a tile of this list in laying order.
+    [[nodiscard]] int Index(const TTileContainer& tile) const;
+
+    [[nodiscard]] std::uint32_t Color(const TTileContainer& tile) const;
+    [[nodiscard]] std::uint32_t Color(int itemIndex) const { return Color(Items(itemIndex)); }
+    // Moves the tile from the group of its colour (freed when it empties) to
+    // the end of the group of `color` (created at the end when missing).
+    // Half counts are not moved.
+    void SetColor(TTileContainer& tile, std::uint32_t color) { setColor(std::uint32_t(Index(tile)), color); }
+    void SetColor(int itemIndex, std::uint32_t color) { setColor(std::uint32_t(checked(itemIndex)), color); }
+    // Adds the tile to the project's marked tiles, or takes it out.
+    void SetMarked(TTileContainer& tile, bool flag);
+    [[nodiscard]] TColorListContainer* Group(const TTileContainer& tile) const { return m_groups.slot(tile.m_group); }
+
+    // Bisection search of the index by base point; `indexNo` is 0, the only
+    // index. Found: the item compared equal; ItemIndex is its place in laying
+    // order, Position its place in the index. Else Position is where the key
+    // would go. Equal keys sort in laying order.
+    [[nodiscard]] TFindResult FindKey(TPointF key, int indexNo = 0) const;
+    // Walking the index in key order.
+    [[nodiscard]] int IndexSize(int indexNo = 0) const;
+    [[nodiscard]] TTileContainer& IndexItem(int indexNo, int position);
+    [[nodiscard]] const TTileContainer& IndexItem(int indexNo, int position) const;
 
     [[nodiscard]] TColorController& ColorGroups() { return m_groups; }
     [[nodiscard]] const TColorController& ColorGroups() const { return m_groups; }
@@ -200,8 +319,31 @@ public:
     void Touch() { ++m_version; }
 
 private:
+    // 4096 records of 32 bytes: 128 KiB a block, so at most that much is
+    // slack at the end of a fill.
+    static constexpr std::size_t kBlockBits = 12;
+    static constexpr std::size_t kBlockSize = std::size_t(1) << kBlockBits;
+    struct TBlockFree {
+        void operator()(TTileContainer* block) const;
+    };
+    using TBlock = std::unique_ptr<TTileContainer, TBlockFree>;
+
+    [[nodiscard]] std::size_t checked(int itemIndex) const;
+    [[nodiscard]] TTileContainer& at(std::size_t i) const {
+        return m_blocks[i >> kBlockBits].get()[i & (kBlockSize - 1)];
+    }
+    void setColor(std::uint32_t itemIndex, std::uint32_t color);
+    void leaveGroup(std::uint32_t itemIndex);
+    const std::vector<std::uint32_t>& sorted() const;
+    void unmark(const TTileContainer* tile);
+
+    std::vector<TBlock> m_blocks;
+    std::size_t m_count = 0;
     TColorController m_groups;
     std::vector<std::unique_ptr<TLaidShape>> m_shapes;
+    // The index: the first m_sorted.size() tiles in key order; the tiles
+    // after them wait for the next read.
+    mutable std::vector<std::uint32_t> m_sorted;
     std::uint64_t m_version = 0;
 };
 

@@ -292,7 +292,7 @@ bool TProject::placeTile(const TLaidShape& shape, QPointF offset, QPointF origin
         if (m_siteRegion->HalfMatches(half.Polygons, cut, m_tolerance, &half.Rest)) {
             tile.PartID = half.Part->ID;
             tile.ContourID = half.Part->Equals ? -1 : half.Half->ID;
-            AddHalf(tile.Group()->Counters, tile.PartID, tile.ContourID, 1, half.Half->Name(),
+            AddHalf(m_laidTiles.Group(tile)->Counters, tile.PartID, tile.ContourID, 1, half.Half->Name(),
                     half.Part->Name(), half.Part->Equals);
             break;
         }
@@ -515,6 +515,7 @@ void TProject::finishRun(bool cancelled) {
     }
     m_scale->SetScale(m_savedScale);
     m_walk.Clear();
+    m_laidTiles.ShrinkToFit();
     m_pendingSteps = 0;
     m_stepPosted = false;
     // Steps still queued in the window belong to no run any more.

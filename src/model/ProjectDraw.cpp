@@ -57,7 +57,7 @@ void TProject::PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
         if (groups.Count() == 0 || groups.Items(0).GroupTiles.empty()) {
             return false;
         }
-        const QRectF b = groups.Items(0).GroupTiles.front()->Bounds();
+        const QRectF b = groups.Items(0).Tile(0).Bounds();
         return std::max(b.width(), b.height()) * std::hypot(t.m11(), t.m12()) < 12.0;
     };
     const bool antialiasing = graphics.testRenderHint(QPainter::Antialiasing);
@@ -108,7 +108,8 @@ void TProject::PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
             if (covered) {
                 g.fillRect(visible, brush);
             }
-            for (const TTileContainer* tile : group.GroupTiles) {
+            for (const std::uint32_t index : group.GroupTiles) {
+                const TTileContainer* tile = &m_laidTiles.Items(int(index));
                 const QRectF bounds = tile->Bounds();
                 if (!bounds.intersects(visible) && !visible.contains(bounds.topLeft())) {
                     continue;

@@ -310,6 +310,7 @@ void TProject::readProject(const TStorage& root, const QString& fileName, int& s
     }
     if (const std::unique_ptr<TStorage> tiles = root.Storage(QStringLiteral("Tiles"))) {
         readTiles(*tiles);
+        m_laidTiles.ShrinkToFit();
     }
 }
 
@@ -389,10 +390,10 @@ void TProject::readTiles(const TStorage& tiles) {
         tile.Orientation = orientation;
         tile.PartID = partId;
         tile.ContourID = contourId;
-        tile.SetColor(color);
+        m_laidTiles.SetColor(tile, color);
         if (partId != -1) {
             const TPartList* parts = m_tileParts.get();
-            AddHalf(tile.Group()->Counters, partId, contourId, 1,
+            AddHalf(m_laidTiles.Group(tile)->Counters, partId, contourId, 1,
                     parts != nullptr ? parts->ContourName(partId, contourId) : QString(),
                     parts != nullptr ? parts->PartName(partId) : QString(),
                     parts != nullptr && parts->PartEquals(partId));
@@ -447,7 +448,7 @@ bool TProject::SaveToFile(const QString& fileName) {
         w.BeginStorage(numbered(QStringLiteral("Tile"), i + 1, tileWidth));
         w.WriteStream(QStringLiteral("BasePoint"), encodeFlaggedPoint(FlaggedPoint{base.X, base.Y, 1}));
         w.WriteStream(QStringLiteral("Orientation"), encodeSingle(tile.Orientation));
-        w.WriteStream(QStringLiteral("Color"), encodeInt32(std::int32_t(tile.Color())));
+        w.WriteStream(QStringLiteral("Color"), encodeInt32(std::int32_t(m_laidTiles.Color(tile))));
         w.WriteStream(QStringLiteral("PartID"), encodeInt32(tile.PartID));
         w.WriteStream(QStringLiteral("ContourID"), encodeInt32(tile.ContourID));
         w.EndStorage();

@@ -141,9 +141,9 @@ TEST_F(HalvesTest, ReportOfEqualHalvesAndOfOtherColours) {
     for (int i = 0; i < laid.Count(); ++i) {
         TTileContainer& t = laid.Items(i);
         if (t.BasePointKey().Y == 900) {
-            RemoveHalf(t.Group()->Counters, t.PartID, t.ContourID, 1);
-            t.SetColor(0xFF0000FFu);
-            AddHalf(t.Group()->Counters, t.PartID, t.ContourID, 1, QString(), QStringLiteral("Половинка"), true);
+            RemoveHalf(laid.Group(t)->Counters, t.PartID, t.ContourID, 1);
+            laid.SetColor(t, 0xFF0000FFu);
+            AddHalf(laid.Group(t)->Counters, t.PartID, t.ContourID, 1, QString(), QStringLiteral("Половинка"), true);
         }
     }
     const TReport r = rig.project->Report();

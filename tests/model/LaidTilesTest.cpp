@@ -1,5 +1,7 @@
 // The visited origins of a fill and the sorted index of laid tiles.
 
+#include "FillTestSupport.h"
+
 #include "model/DihotomedCollection.h"
 #include "model/LaidTiles.h"
 
@@ -11,6 +13,7 @@
 #include <random>
 
 using namespace vk;
+using namespace vk::test;
 
 namespace {
 
@@ -158,4 +161,164 @@ TEST(TileList, SortedIndexAfterManyAdditions) {
     EXPECT_FALSE(list.FindKey({12345, 0}, 0).Found);
     EXPECT_EQ(list.IndexSize(0), list.Count());
     EXPECT_EQ(list.ColorGroups().Items(0).TileCount(), list.Count()) << "a freed tile leaves its group";
+}
+
+// Tiles live in fixed blocks: a tile stays where it is however many are
+// laid after it, and its place in laying order is found from its address in
+// any block.
+TEST(TileList, TilesKeepTheirAddressAndIndexAcrossBlocks) {
+    TFillRig rig;
+    TTileList& list = rig.project->LaidTiles();
+    TTile tile;
+    const TLaidShape* shape = list.AddShape(std::make_unique<TLaidShape>(tile, nullptr, 10.0f));
+    const TTileContainer* first = &list.AddTile(shape, {0, 0});
+    list.SetMarked(list.Items(0), true);
+    for (int i = 1; i < 10000; ++i) {
+        list.AddTile(shape, {float(i), 0});
+    }
+    EXPECT_EQ(&list.Items(0), first);
+    ASSERT_EQ(rig.project->MarkedTiles().size(), 1u);
+    EXPECT_EQ(rig.project->MarkedTiles().front(), first);
+    for (int i : {0, 4095, 4096, 8191, 8192, 9999}) {
+        EXPECT_EQ(list.Index(list.Items(i)), i);
+        EXPECT_EQ(list.Items(i).BasePointKey().X, float(i));
+    }
+    TTileContainer stranger(shape, {0, 0});
+    EXPECT_THROW((void)list.Index(stranger), std::invalid_argument);
+    EXPECT_THROW((void)list.Items(10000), std::out_of_range);
+
+    for (int i = 0; i < list.Count(); i += 7) {
+        list.SetColor(i, 0xFF0000FFu);
+    }
+    const TColorController& groups = list.ColorGroups();
+    ASSERT_EQ(groups.Count(), 2);
+    EXPECT_EQ(groups.TileCounts(1), (10000 + 6) / 7);
+    for (int g = 0; g < groups.Count(); ++g) {
+        for (int k = 0; k < groups.TileCounts(g); ++k) {
+            ASSERT_EQ(list.Color(groups.Items(g).Tile(k)), groups.Colors(g)) << g << " " << k;
+        }
+    }
+    rig.project->MarkedTiles().clear();
+    list.ClearAll();
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(groups.Count(), 0);
+    EXPECT_EQ(list.IndexSize(0), 0);
+}
+
+// Deleting a tile moves the later tiles up by one: the marks, the colour
+// groups and the index must go on naming the same tiles, both for tiles
+// already sorted into the index and for tiles waiting for it.
+TEST(TileList, DeletedTileLeavesMarksGroupsAndIndexOnTheSameTiles) {
+    TFillRig rig;
+    TTileList& list = rig.project->LaidTiles();
+    TTile tile;
+    const TLaidShape* shape = list.AddShape(std::make_unique<TLaidShape>(tile, nullptr, 10.0f));
+    const auto base = [](int i) { return TPointF{float((i * 37) % 5003), float(i % 3)}; };
+    for (int i = 0; i < 5000; ++i) {
+        list.AddTile(shape, base(i));
+    }
+    list.SetColor(4100, 0xFFFF0000u);
+    list.SetMarked(list.Items(4200), true);
+    rig.project->RememberedTiles().push_back(&list.Items(4300));
+    ASSERT_TRUE(list.FindKey(base(10), 0).Found); // sorts the first 5000 in
+    for (int i = 5000; i < 5010; ++i) {
+        list.AddTile(shape, base(i));
+    }
+    for (int gone : {5005, 10}) {
+        list.Delete(gone);
+        EXPECT_FALSE(list.FindKey(base(gone), 0).Found) << gone;
+    }
+    ASSERT_EQ(list.Count(), 5008);
+    EXPECT_EQ(rig.project->MarkedTiles().front()->BasePointKey(), base(4200));
+    EXPECT_TRUE(rig.project->MarkedTiles().front()->Marked());
+    EXPECT_EQ(rig.project->RememberedTiles().front()->BasePointKey(), base(4300));
+    const TColorListContainer* red = list.ColorGroups().FindColor(0xFFFF0000u);
+    ASSERT_NE(red, nullptr);
+    ASSERT_EQ(red->TileCount(), 1);
+    EXPECT_EQ(red->Tile(0).BasePointKey(), base(4100));
+    EXPECT_EQ(list.ColorGroups().TileCounts(0), 5007);
+    ASSERT_EQ(list.IndexSize(0), list.Count());
+    for (int i = 0; i < list.Count(); ++i) {
+        const TFindResult r = list.FindKey(list.Items(i).BasePointKey(), 0);
+        ASSERT_TRUE(r.Found) << i;
+        ASSERT_EQ(list.Items(r.ItemIndex).BasePointKey(), list.Items(i).BasePointKey()) << i;
+    }
+    for (int p = 1; p < list.IndexSize(0); ++p) {
+        ASSERT_LE(ComparePointsExact(list.IndexItem(0, p - 1).BasePointKey(), list.IndexItem(0, p).BasePointKey()), 0);
+    }
+    // The marked tile itself goes out of the marks.
+    list.Delete(list.Index(*rig.project->MarkedTiles().front()));
+    EXPECT_TRUE(rig.project->MarkedTiles().empty());
+    rig.project->RememberedTiles().clear();
+}
+
+// A tile names its group by a slot that a later group takes again once the
+// first group is freed; the tiles of other groups keep their colour and the
+// groups keep their order of creation.
+TEST(TileList, FreedGroupSlotTakenAgainLeavesOtherColoursAlone) {
+    TTile tile;
+    TTileList list;
+    const TLaidShape* shape = list.AddShape(std::make_unique<TLaidShape>(tile, nullptr, 10.0f));
+    for (int i = 0; i < 3; ++i) {
+        list.AddTile(shape, {float(i), 0});
+    }
+    list.SetColor(0, 0xFFFF0000u);
+    list.SetColor(1, 0xFF0000FFu);
+    list.SetColor(0, DefaultTileColor); // the red group goes
+    list.SetColor(2, 0xFF00FF00u);
+    EXPECT_EQ(list.Color(0), DefaultTileColor);
+    EXPECT_EQ(list.Color(1), 0xFF0000FFu);
+    EXPECT_EQ(list.Color(2), 0xFF00FF00u);
+    const TColorController& groups = list.ColorGroups();
+    ASSERT_EQ(groups.Count(), 3);
+    EXPECT_EQ(groups.Colors(0), DefaultTileColor);
+    EXPECT_EQ(groups.Colors(1), 0xFF0000FFu);
+    EXPECT_EQ(groups.Colors(2), 0xFF00FF00u);
+    EXPECT_EQ(list.Group(list.Items(2)), &groups.Items(2));
+}
+
+// A group keeps its tiles as runs of consecutive indices: after any mix of
+// joining, leaving from anywhere in a run and closing the gap of a deleted
+// tile, it holds the same indices in the same order as a plain list would.
+TEST(TileList, GroupTilesInRunsMatchAPlainList) {
+    std::mt19937 random(7);
+    TGroupTiles runs;
+    std::vector<std::uint32_t> plain;
+    std::uint32_t next = 0;
+    for (int step = 0; step < 4000; ++step) {
+        const int what = std::uniform_int_distribution<int>(0, 9)(random);
+        if (what < 5 || plain.empty()) {
+            // Mostly the next tile laid, sometimes one joining again.
+            const bool again = what == 0 && next > 0;
+            const std::uint32_t index =
+                again ? std::uniform_int_distribution<std::uint32_t>(0, next - 1)(random) : next++;
+            if (std::find(plain.begin(), plain.end(), index) != plain.end()) {
+                continue;
+            }
+            runs.push_back(index);
+            plain.push_back(index);
+        } else if (what < 9) {
+            const std::size_t at = std::uniform_int_distribution<std::size_t>(0, plain.size() - 1)(random);
+            ASSERT_TRUE(runs.erase(plain[at]));
+            plain.erase(plain.begin() + std::ptrdiff_t(at));
+        } else {
+            // A deleted tile: out of the group, and every later index down by one.
+            const std::size_t at = std::uniform_int_distribution<std::size_t>(0, plain.size() - 1)(random);
+            const std::uint32_t gone = plain[at];
+            runs.erase(gone);
+            plain.erase(plain.begin() + std::ptrdiff_t(at));
+            runs.closeGap(gone);
+            for (std::uint32_t& i : plain) {
+                i -= i > gone ? 1 : 0;
+            }
+            --next;
+        }
+        ASSERT_EQ(runs.size(), plain.size()) << "step " << step;
+        ASSERT_TRUE(std::equal(runs.begin(), runs.end(), plain.begin(), plain.end())) << "step " << step;
+    }
+    ASSERT_FALSE(plain.empty());
+    EXPECT_EQ(runs.at(plain.size() / 2), plain[plain.size() / 2]);
+    EXPECT_EQ(runs.back(), plain.back());
+    EXPECT_FALSE(runs.erase(next + 5)) << "an index that is not there";
+    EXPECT_LT(runs.RunCount(), plain.size()) << "consecutive tiles share a run";
 }

@@ -68,9 +68,10 @@ inline QByteArray pngBytes(QColor colour) {
 // moves with it.
 inline void recolour(TProject& project, TTileContainer& tile, std::uint32_t colour) {
     const TPartList* parts = project.TileParts();
-    RemoveHalf(tile.Group()->Counters, tile.PartID, tile.ContourID, 1);
-    tile.SetColor(colour);
-    AddHalf(tile.Group()->Counters, tile.PartID, tile.ContourID, 1, parts->ContourName(tile.PartID, tile.ContourID),
+    TTileList& list = project.LaidTiles();
+    RemoveHalf(list.Group(tile)->Counters, tile.PartID, tile.ContourID, 1);
+    list.SetColor(tile, colour);
+    AddHalf(list.Group(tile)->Counters, tile.PartID, tile.ContourID, 1, parts->ContourName(tile.PartID, tile.ContourID),
             parts->PartName(tile.PartID), parts->PartEquals(tile.PartID));
 }
 

@@ -79,7 +79,7 @@ std::vector<TTileRow> tileRows(const TProject& p) {
     std::vector<TTileRow> rows;
     for (int i = 0; i < p.LaidTiles().Count(); ++i) {
         const TTileContainer& t = p.LaidTiles().Items(i);
-        rows.push_back({t.BasePointKey(), t.Orientation, t.Color(), t.PartID, t.ContourID});
+        rows.push_back({t.BasePointKey(), t.Orientation, p.LaidTiles().Color(t), t.PartID, t.ContourID});
     }
     return rows;
 }

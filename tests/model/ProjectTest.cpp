@@ -254,33 +254,33 @@ TEST(Project, ColourGroups) {
     ASSERT_EQ(groups.Count(), 1);
     EXPECT_EQ(groups.TileCounts(0), 3);
 
-    b.SetColor(0xFF112233u);
+    list.SetColor(b, 0xFF112233u);
     ASSERT_EQ(groups.Count(), 2);
     EXPECT_EQ(groups.Colors(1), 0xFF112233u);
 
     // Recolouring to the same colour moves the tile to its group's end.
-    a.SetColor(DefaultTileColor);
-    EXPECT_EQ(groups.Items(0).GroupTiles.back(), &a);
+    list.SetColor(a, DefaultTileColor);
+    EXPECT_EQ(&groups.Items(0).Tile(groups.Items(0).TileCount() - 1), &a);
 
     // The only tile of a group: the group goes, and comes back last.
-    b.SetColor(0xFF112233u);
+    list.SetColor(b, 0xFF112233u);
     ASSERT_EQ(groups.Count(), 2);
     EXPECT_EQ(groups.Colors(0), DefaultTileColor);
     EXPECT_EQ(groups.Colors(1), 0xFF112233u);
-    a.SetColor(0xFF112233u);
-    list.Items(0).SetColor(0xFF112233u);
+    list.SetColor(a, 0xFF112233u);
+    list.SetColor(0, 0xFF112233u);
     ASSERT_EQ(groups.Count(), 1) << "a group lives while it has tiles";
     EXPECT_EQ(groups.Colors(0), 0xFF112233u);
     EXPECT_EQ(groups.FindColor(DefaultTileColor), nullptr);
 
-    a.SetMarked(true);
+    list.SetMarked(a, true);
     EXPECT_EQ(rig.project->MarkedTiles().size(), 1u);
-    a.SetMarked(false);
+    list.SetMarked(a, false);
     EXPECT_TRUE(rig.project->MarkedTiles().empty());
 
     // The sorted index sees every tile, whatever order they came in.
     EXPECT_TRUE(list.FindKey({100, 0}, 0).Found);
-    EXPECT_EQ(list.FindKey({100, 0}, 0).ItemIndex, b.Index());
+    EXPECT_EQ(list.FindKey({100, 0}, 0).ItemIndex, list.Index(b));
     EXPECT_FALSE(list.FindKey({100, 1}, 0).Found);
 }
 
@@ -314,7 +314,7 @@ TEST(Project, DrawsLaidTilesOnlyWhenNoRunIsPending) {
     EXPECT_EQ(qRed(pixelAt({-30, 100})), 255) << "tiles are clipped to the site";
 
     // A recolour shows at once, although the picture of the tiles is kept.
-    rig.project->LaidTiles().Items(0).SetColor(0xFF0000FFu);
+    rig.project->LaidTiles().SetColor(0, 0xFF0000FFu);
     EXPECT_EQ(pixelAt({100, 100}), qRgb(0, 0, 255));
     EXPECT_EQ(pixelAt({100, 100}, false), qRgb(0, 0, 255));
 
