@@ -358,10 +358,10 @@ TEST(Project, TinyTilesOfAFinishedFillArePaintedAsThePattern) {
     EXPECT_GT(qGray(at(all, 650, 650)), 100) << "joints a few pixels apart do not paint the site black";
 
     // A tile of another colour is drawn over the pattern.
-    for (int i = 0; i < rig.project->LaidTiles().Count(); ++i) {
-        TTileContainer& tile = rig.project->LaidTiles().Items(i);
-        if (tile.Bounds().contains(QPointF(650, 650))) {
-            tile.SetColor(0xFF0000FFu);
+    TTileList& tiles = rig.project->LaidTiles();
+    for (int i = 0; i < tiles.Count(); ++i) {
+        if (tiles.Items(i).Bounds().contains(QPointF(650, 650))) {
+            tiles.SetColor(i, 0xFF0000FFu);
         }
     }
     const QRgb blue = at(paint(), 650, 650);
