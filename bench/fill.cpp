@@ -5,7 +5,7 @@
 //   BM_PaintPlaza             <= 30 ms uncached for 1920 x 1080 showing the
 //                             whole site, the cached picture identical to an
 //                             uncached draw
-//   BM_PaintPlazaZoomed       <= 30 ms uncached for a full view at 20 px per tile
+//   BM_PaintPlazaZoomed/20    <= 30 ms uncached for a full view at 20 px per tile
 // Memory (<= 40 bytes per laid tile) is measured by `bench_fill --memory`,
 // in a process of its own so that its peak is the fill's.
 
@@ -183,15 +183,16 @@ void BM_PaintPlaza(benchmark::State& state) {
 }
 BENCHMARK(BM_PaintPlaza)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-// A full 1920 x 1080 view of plaza at a zoom of 20 pixels per tile, uncached:
-// the tiles drawn one by one.
+// A full 1920 x 1080 view of plaza, uncached, at a zoom of `range(0)`
+// pixels per tile length: from tiles a few pixels across (painted as the
+// pattern) to single tiles (drawn one by one). The target is for 20.
 void BM_PaintPlazaZoomed(benchmark::State& state) {
     TRun run(bench::plaza());
     run.fill();
     TBenchSheet sheet;
     const QSize size(1920, 1080);
     QTransform view;
-    const double k = 20.0 / 200.0; // pixels per millimetre
+    const double k = double(state.range(0)) / 200.0; // pixels per millimetre
     view.translate(size.width() / 2.0, size.height() / 2.0);
     view.scale(k, -k);
     view.translate(-30000, -20000);
@@ -206,10 +207,11 @@ void BM_PaintPlazaZoomed(benchmark::State& state) {
         benchmark::DoNotOptimize(image.constBits());
     }
     if (qEnvironmentVariableIsSet("VORKALO_BENCH_PNG")) {
-        image.save(QString::fromLocal8Bit(qgetenv("VORKALO_BENCH_PNG")) + QStringLiteral(".zoomed.png"));
+        image.save(QString::fromLocal8Bit(qgetenv("VORKALO_BENCH_PNG")) +
+                   QStringLiteral(".%1px.png").arg(state.range(0)));
     }
 }
-BENCHMARK(BM_PaintPlazaZoomed)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_PaintPlazaZoomed)->Arg(3)->Arg(6)->Arg(12)->Arg(20)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 
 // --- memory ----------------------------------------------------------------------
