@@ -368,24 +368,9 @@ TEST_F(MainWindowWorkflow, PicturesOfTheLaidSite) {
 
 TEST_F(MainWindowWorkflow, ARunningFillShowsProgressAndCanBeCancelled) {
     test::TScriptedUi ui;
-    run("acNewProject");
-    run("acLine");
-    const float corners[][2] = {{0, 0}, {40000, 0}, {40000, 40000}, {0, 40000}};
-    for (int i = 0; i < 4; ++i) {
-        click(corners[i][0], corners[i][1]);
-        click(corners[(i + 1) % 4][0], corners[(i + 1) % 4][1]);
-    }
-    run("acLine");
-    run("acStartPointSet");
-    click(20000, 20000);
-    pickNext("Квадрат 100×100×60");
-    run("acSelectTile");
-    pickNext("Прямые ряды");
-    run("acSelectCollage");
-    project()->SetStepBudget(std::chrono::microseconds(0));
-    run("acFill");
+    startLongFill();
     ASSERT_TRUE(project()->IsRunning());
-    for (int i = 0; i < 50; ++i) QApplication::processEvents();
+    for (int i = 0; i < 40; ++i) QApplication::processEvents();
     EXPECT_TRUE(window->FillCancelButton->isVisible());
     EXPECT_TRUE(window->FillProgressLabel->text().contains("уложено плиток"));
     EXPECT_FALSE(enabled("acFill") && project()->Fill()) << "a second run is refused while one is pending";
