@@ -197,3 +197,16 @@ TEST(FillAnywhere, WalkVisitsEachOriginOnce) {
         EXPECT_EQ(repeatedTiles(seen), 0);
     }
 }
+
+// A 250 x 125 m plaza around a 50 m hole: summed in floats, origins drifted
+// around the hole until a shifted copy of the lattice flooded the site and
+// the fill ran out of memory. Every tile is laid once, and the count is what
+// the area holds.
+TEST(FillAnywhere, LargePlazaAroundAHoleLaysEveryTileOnce) {
+    const double w = 250000, h = 125000, r = h / 5;
+    const TLaid laid = fillOf(herringbone(w, h, 0, 0));
+    EXPECT_EQ(repeatedTiles(laid.Bases, laid.Angles), 0);
+    const double tiles = (w * h - M_PI * r * r) / (200.0 * 100.0);
+    EXPECT_GT(laid.Tiles, tiles);
+    EXPECT_LT(laid.Tiles, tiles * 1.01) << "only the cut tiles along the border add to the area's count";
+}
