@@ -30,6 +30,47 @@ void drawTileOutline(QPainter& g, TDrawingSheet& sheet, const TTileContainer& ti
     g.restore();
 }
 
+// The outlines of straight tiles. In a finished fill every joint lies
+// between two laid tiles whose outlines run along it in opposite
+// directions: drawn from the side whose outward normal leans towards one
+// fixed direction, each joint is drawn once instead of twice. (An edge
+// square to that direction is drawn from both sides, which does no harm.)
+void drawJoints(QPainter& g, const std::vector<const TTileContainer*>& tiles, bool onceEach) {
+    constexpr std::size_t kBatch = 8192;
+    const QPointF lean(std::cos(1.0), std::sin(1.0));
+    std::vector<QLineF> joints;
+    joints.reserve(kBatch + 16);
+    for (const TTileContainer* tile : tiles) {
+        const QPolygonF& simple = tile->Shape().SimplePolygon();
+        const QPointF base(tile->BasePointKey().X, tile->BasePointKey().Y);
+        const int n = int(simple.size());
+        double area = 0.0;
+        for (int k = 0; k < n; ++k) {
+            area += simple[k].x() * simple[(k + 1) % n].y() - simple[(k + 1) % n].x() * simple[k].y();
+        }
+        const double outward = area > 0.0 ? 1.0 : -1.0;
+        for (int k = 0; k < n; ++k) {
+            const QPointF& a = simple[k];
+            const QPointF& b = simple[(k + 1) % n];
+            if (onceEach) {
+                const double nx = outward * (b.y() - a.y());
+                const double ny = -outward * (b.x() - a.x());
+                if (nx * lean.x() + ny * lean.y() < -1e-6 * std::hypot(nx, ny)) {
+                    continue;
+                }
+            }
+            joints.emplace_back(a + base, b + base);
+        }
+        if (joints.size() >= kBatch) {
+            g.drawLines(joints.data(), int(joints.size()));
+            joints.clear();
+        }
+    }
+    if (!joints.empty()) {
+        g.drawLines(joints.data(), int(joints.size()));
+    }
+}
+
 void paintMarked(QPainter& g, TDrawingSheet& sheet, const TTileContainer& tile, const QBrush& brush,
                  const QPen& pen) {
     g.fillPath(tile.OutlinePath(), brush);
@@ -72,7 +113,7 @@ void TProject::PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
         QPainter g(&layer.Image);
         const bool smooth = antialiasing && !tinyTiles(graphics.worldTransform());
         g.setRenderHint(QPainter::Antialiasing, smooth);
-        std::vector<QLineF> joints;
+        std::vector<const TTileContainer*> straight;
         std::vector<const TTileContainer*> others;
         std::vector<const TTileContainer*> withCutLines;
         g.setTransform(graphics.worldTransform());
@@ -95,16 +136,17 @@ void TProject::PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
             g.setBrush(brush);
             g.setPen(pen);
             // Straight tiles are filled one by one without smoothing (they
-            // abut, and their joints are drawn over the seams) and their
-            // joints drawn in one go: a call per tile costs more than the
+            // abut, and their joints are drawn over the seams), and then
+            // their joints in batches: a call per tile costs more than the
             // tile's pixels.
-            joints.clear();
+            straight.clear();
             g.setPen(Qt::NoPen);
             g.setRenderHint(QPainter::Antialiasing, false);
             // The tiles of a finished fill cover the site but for slivers
             // thinner than a pixel at such a zoom: one fill of the view does
             // what a fill per tile would.
-            const bool covered = !smooth && m_lattice && group.Color == DefaultTileColor && !m_texture;
+            const bool finished = m_lattice && group.Color == DefaultTileColor && !m_texture;
+            const bool covered = !smooth && finished;
             if (covered) {
                 g.fillRect(visible, brush);
             }
@@ -119,24 +161,22 @@ void TProject::PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
                     others.push_back(tile);
                     continue;
                 }
-                const QPointF base(tile->BasePointKey().X, tile->BasePointKey().Y);
-                moved.resize(simple.size());
-                for (int k = 0; k < simple.size(); ++k) {
-                    moved[k] = simple[k] + base;
-                }
+                straight.push_back(tile);
                 if (!covered) {
+                    const QPointF base(tile->BasePointKey().X, tile->BasePointKey().Y);
+                    moved.resize(simple.size());
+                    for (int k = 0; k < simple.size(); ++k) {
+                        moved[k] = simple[k] + base;
+                    }
                     g.drawPolygon(moved);
                 }
                 if (tile->Shape().HasCutLines()) {
                     withCutLines.push_back(tile);
                 }
-                for (int k = 0; k < moved.size(); ++k) {
-                    joints.emplace_back(moved[k], moved[(k + 1) % moved.size()]);
-                }
             }
             g.setRenderHint(QPainter::Antialiasing, smooth);
             g.setPen(pen);
-            g.drawLines(joints.data(), int(joints.size()));
+            drawJoints(g, straight, finished);
             // Cut lines are elements of the tile: drawn as they are.
             for (const TTileContainer* tile : withCutLines) {
                 drawTileOutline(g, sheet, *tile, pen);

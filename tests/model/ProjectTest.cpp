@@ -368,6 +368,76 @@ TEST(Project, TinyTilesOfAFinishedFillArePaintedAsThePattern) {
     EXPECT_GT(qBlue(blue), 2 * qRed(blue));
 }
 
+// Each joint of a finished fill is drawn from one of its two tiles only:
+// none may be left out, whatever the pattern and its angle.
+TEST(Project, EveryJointOfAFinishedFillIsDrawn) {
+    struct Case {
+        const char* name;
+        QJsonObject pattern;
+        double orientation;
+    };
+    const Case cases[] = {
+        {"squares at 30 degrees", simplePattern(QJsonArray{pt(100, 0), pt(0, 100)}), 30},
+        {"squares in shifted rows", simplePattern(QJsonArray{pt(100, 0), pt(50, 100)}), 0},
+        // Sides square to the direction the drawing side is chosen by (one
+        // radian): neither side of such a joint leans either way.
+        {"squares at one radian", simplePattern(QJsonArray{pt(100, 0), pt(0, 100)}), 180.0 / M_PI},
+        {"herringbone of 100 x 50 at 17 degrees",
+         QJsonObject{{"name", "Ёлочка"},
+                     {"placements", QJsonArray{placement(0, 0, 0, 0, 0), placement(0, 0, 50, 50, 90)}},
+                     {"handPoints", QJsonArray{pt(50, 50), pt(-100, 100)}}},
+         17},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TFakeSheet sheet;
+        TFillRig rig;
+        QJsonObject scene = squareScene();
+        scene["pattern"] = c.pattern;
+        scene["orientation"] = c.orientation;
+        if (QString(c.name).startsWith("herringbone")) {
+            scene["tile"] = rectTile(100, 50);
+        }
+        rig.load(scene);
+        ASSERT_TRUE(rig.fill());
+        QTransform view; // 25 pixels a tile of 100 mm
+        view.translate(10, 260);
+        view.scale(0.25, -0.25);
+        QImage image(270, 270, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter g(&image);
+        g.setRenderHint(QPainter::Antialiasing, true);
+        g.setTransform(view);
+        rig.project->PaintTiles(g, sheet, sheet.Palette().BlackPen, false);
+        g.end();
+        int joints = 0;
+        const TTileList& tiles = rig.project->LaidTiles();
+        for (int i = 0; i < tiles.Count(); ++i) {
+            const TTileContainer& tile = tiles.Items(i);
+            if (!QRectF(50, 50, 900, 900).contains(tile.Bounds())) {
+                continue; // away from the border
+            }
+            const QPolygonF& outline = tile.Shape().SimplePolygon();
+            const QPointF base(tile.BasePointKey().X, tile.BasePointKey().Y);
+            for (int k = 0; k < outline.size(); ++k) {
+                const QPointF middle = base + (outline[k] + outline[(k + 1) % outline.size()]) / 2.0;
+                // A smoothed hairline may fall between two pixels: the
+                // darkest pixel around the joint's middle.
+                const QPoint px = view.map(middle).toPoint();
+                int darkest = 255;
+                for (int dy = -1; dy <= 1; ++dy) {
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        darkest = std::min(darkest, qGray(image.pixel(px + QPoint(dx, dy))));
+                    }
+                }
+                ASSERT_LT(darkest, 200) << "tile " << i << ", side " << k;
+                ++joints;
+            }
+        }
+        EXPECT_GT(joints, 100);
+    }
+}
+
 TEST(Project, SceneTakesTileAndPatternFromTheLibrary) {
     const QJsonObject base{{"border", rect(0, 0, 1000, 1000)}, {"start", pt(50, 50)}};
     struct Case {
