@@ -55,7 +55,8 @@ void drawJoints(QPainter& g, const std::vector<const TTileContainer*>& tiles, bo
             if (onceEach) {
                 const double nx = outward * (b.y() - a.y());
                 const double ny = -outward * (b.x() - a.x());
-                if (nx * lean.x() + ny * lean.y() < -1e-6 * std::hypot(nx, ny)) {
+                const double along = nx * lean.x() + ny * lean.y();
+                if (along < 0.0 && along * along > 1e-12 * (nx * nx + ny * ny)) {
                     continue;
                 }
             }
