@@ -148,6 +148,21 @@ bool isProjectFile(const QByteArray& bytes) {
     return bytes.startsWith(QByteArray::fromHex("D0CF11E0A1B11AE1"));
 }
 
+// As the JSON list writes them: a stream's default six significant digits
+// put a base point 10 km from the origin a tenth of a metre off.
+QString listNumber(double value, int decimals) {
+    QString text = QString::number(value, 'f', decimals);
+    if (text.contains(QLatin1Char('.'))) {
+        while (text.endsWith(QLatin1Char('0'))) {
+            text.chop(1);
+        }
+        if (text.endsWith(QLatin1Char('.'))) {
+            text.chop(1);
+        }
+    }
+    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+}
+
 void printReport(vk::TProject& project, const TOptions& o, QTextStream& out) {
     const vk::TReport report = project.Report();
     if (o.json) {
@@ -159,7 +174,8 @@ void printReport(vk::TProject& project, const TOptions& o, QTextStream& out) {
         const vk::TTileList& laid = project.LaidTiles();
         for (int i = 0; i < laid.Count(); ++i) {
             const vk::TTileContainer& t = laid.Items(i);
-            out << t.BasePointKey().X << '\t' << t.BasePointKey().Y << '\t' << t.Orientation;
+            out << listNumber(t.BasePointKey().X, 3) << '\t' << listNumber(t.BasePointKey().Y, 3) << '\t'
+                << listNumber(t.Orientation, 4);
             if (t.PartID != -1 && project.TileParts() != nullptr) {
                 out << '\t' << project.TileParts()->PartName(t.PartID) << '\t'
                     << project.TileParts()->ContourName(t.PartID, t.ContourID);
