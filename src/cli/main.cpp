@@ -223,7 +223,8 @@ std::unique_ptr<vk::TTileDB> openLibrary(const TOptions& o, const QString& neede
 // Reads the project file into `project`; false (the problem written) when it
 // cannot be read, or when the library could not give its tile or pattern.
 // Warnings (skipped elements) are written and reading goes on.
-bool loadProject(const QString& path, vk::TProject& project, TCollectingUi& ui, QTextStream& err) {
+bool loadProject(const QString& path, vk::TProject& project, vk::TTileLibrary& library, TCollectingUi& ui,
+                 QTextStream& err) {
     const bool loaded = project.LoadFromFile(path);
     for (const QString& text : ui.Others) {
         err << "vorkalo-cli: " << path << ": " << oneLine(text) << '\n';
@@ -232,7 +233,27 @@ bool loadProject(const QString& path, vk::TProject& project, TCollectingUi& ui, 
         err << "vorkalo-cli: " << path << ": " << oneLine(ui.Errors.join(QStringLiteral("; "))) << '\n';
         ui.Errors.clear();
     }
-    return !writeErrors(ui, path, err) && loaded;
+    if (writeErrors(ui, path, err) || !loaded) {
+        return false;
+    }
+    // The file names its tile and pattern by library identifiers only; read
+    // with a library that lacks them, the tile has no shape and its parts
+    // and halves no names.
+    const auto holds = [](const std::vector<vk::TLibraryEntry>& entries, std::int32_t id) {
+        return std::any_of(entries.begin(), entries.end(), [id](const vk::TLibraryEntry& e) { return e.ID == id; });
+    };
+    if (const vk::TTile* tile = project.Tile(); tile != nullptr && tile->ID != -1) {
+        if (!holds(library.ListTiles(), tile->ID)) {
+            err << "vorkalo-cli: " << path << ": В библиотеке нет плитки проекта (номер " << tile->ID << ")\n";
+            return false;
+        }
+        if (const vk::TCollage* pattern = project.Pattern();
+            pattern != nullptr && pattern->ID != -1 && !holds(library.ListPatterns(tile->ID), pattern->ID)) {
+            err << "vorkalo-cli: " << path << ": В библиотеке нет узора проекта (номер " << pattern->ID << ")\n";
+            return false;
+        }
+    }
+    return true;
 }
 
 // Lays the project with the steps handed back here; on a terminal, a run
@@ -263,7 +284,7 @@ int report(const QStringList& args, QTextStream& out, QTextStream& err) {
     vk::setUserInterface(&ui);
     const std::unique_ptr<vk::TTileDB> library = openLibrary(o, QStringLiteral("проекта"), ui, err);
     vk::TProject project;
-    const bool loaded = library != nullptr && loadProject(o.input, project, ui, err);
+    const bool loaded = library != nullptr && loadProject(o.input, project, *library, ui, err);
     vk::setUserInterface(nullptr);
     if (!loaded) {
         return 1;
@@ -308,7 +329,7 @@ int fill(const QStringList& args, QTextStream& out, QTextStream& err) {
     vk::TStepQueue steps;
     vk::TProject project(&steps);
     if (fromProject) {
-        if (!loadProject(o.input, project, ui, err)) {
+        if (!loadProject(o.input, project, *library, ui, err)) {
             return fail();
         }
     } else {
