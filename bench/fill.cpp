@@ -183,6 +183,35 @@ void BM_PaintPlaza(benchmark::State& state) {
 }
 BENCHMARK(BM_PaintPlaza)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// The whole site uncached, with every tile of another colour: the pattern's
+// repeat does not show them, so the tiles are drawn one by one (as those of a
+// project read from a file are).
+void BM_PaintPlazaRecoloured(benchmark::State& state) {
+    TRun run(bench::plaza());
+    run.fill();
+    TTileList& tiles = run.project->LaidTiles();
+    for (int i = 0; i < tiles.Count(); ++i) {
+        tiles.SetColor(i, 0xFFE0E0FFu);
+    }
+    TBenchSheet sheet;
+    const QSize size(1920, 1080);
+    const QTransform view = wholeSite(size, QRectF(0, 0, 100000, 50000));
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        QPainter g(&image);
+        g.setRenderHint(QPainter::Antialiasing, true);
+        g.setTransform(view);
+        run.project->PaintTiles(g, sheet, sheet.Palette().BlackPen, false);
+        g.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    if (qEnvironmentVariableIsSet("VORKALO_BENCH_PNG")) {
+        image.save(QString::fromLocal8Bit(qgetenv("VORKALO_BENCH_PNG")) + QStringLiteral(".recoloured.png"));
+    }
+}
+BENCHMARK(BM_PaintPlazaRecoloured)->Unit(benchmark::kMillisecond)->Iterations(5);
+
 // A full 1920 x 1080 view of plaza, uncached, at a zoom of `range(0)`
 // pixels per tile length: from tiles a few pixels across (painted as the
 // pattern) to single tiles (drawn one by one). The target is for 20.

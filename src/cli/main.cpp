@@ -148,6 +148,21 @@ bool isProjectFile(const QByteArray& bytes) {
     return bytes.startsWith(QByteArray::fromHex("D0CF11E0A1B11AE1"));
 }
 
+// As the JSON list writes them: a stream's default six significant digits
+// put a base point 10 km from the origin a tenth of a metre off.
+QString listNumber(double value, int decimals) {
+    QString text = QString::number(value, 'f', decimals);
+    if (text.contains(QLatin1Char('.'))) {
+        while (text.endsWith(QLatin1Char('0'))) {
+            text.chop(1);
+        }
+        if (text.endsWith(QLatin1Char('.'))) {
+            text.chop(1);
+        }
+    }
+    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+}
+
 void printReport(vk::TProject& project, const TOptions& o, QTextStream& out) {
     const vk::TReport report = project.Report();
     if (o.json) {
@@ -159,7 +174,8 @@ void printReport(vk::TProject& project, const TOptions& o, QTextStream& out) {
         const vk::TTileList& laid = project.LaidTiles();
         for (int i = 0; i < laid.Count(); ++i) {
             const vk::TTileContainer& t = laid.Items(i);
-            out << t.BasePointKey().X << '\t' << t.BasePointKey().Y << '\t' << t.Orientation;
+            out << listNumber(t.BasePointKey().X, 3) << '\t' << listNumber(t.BasePointKey().Y, 3) << '\t'
+                << listNumber(t.Orientation, 4);
             if (t.PartID != -1 && project.TileParts() != nullptr) {
                 out << '\t' << project.TileParts()->PartName(t.PartID) << '\t'
                     << project.TileParts()->ContourName(t.PartID, t.ContourID);
@@ -207,7 +223,8 @@ std::unique_ptr<vk::TTileDB> openLibrary(const TOptions& o, const QString& neede
 // Reads the project file into `project`; false (the problem written) when it
 // cannot be read, or when the library could not give its tile or pattern.
 // Warnings (skipped elements) are written and reading goes on.
-bool loadProject(const QString& path, vk::TProject& project, TCollectingUi& ui, QTextStream& err) {
+bool loadProject(const QString& path, vk::TProject& project, vk::TTileLibrary& library, TCollectingUi& ui,
+                 QTextStream& err) {
     const bool loaded = project.LoadFromFile(path);
     for (const QString& text : ui.Others) {
         err << "vorkalo-cli: " << path << ": " << oneLine(text) << '\n';
@@ -216,7 +233,27 @@ bool loadProject(const QString& path, vk::TProject& project, TCollectingUi& ui, 
         err << "vorkalo-cli: " << path << ": " << oneLine(ui.Errors.join(QStringLiteral("; "))) << '\n';
         ui.Errors.clear();
     }
-    return !writeErrors(ui, path, err) && loaded;
+    if (writeErrors(ui, path, err) || !loaded) {
+        return false;
+    }
+    // The file names its tile and pattern by library identifiers only; read
+    // with a library that lacks them, the tile has no shape and its parts
+    // and halves no names.
+    const auto holds = [](const std::vector<vk::TLibraryEntry>& entries, std::int32_t id) {
+        return std::any_of(entries.begin(), entries.end(), [id](const vk::TLibraryEntry& e) { return e.ID == id; });
+    };
+    if (const vk::TTile* tile = project.Tile(); tile != nullptr && tile->ID != -1) {
+        if (!holds(library.ListTiles(), tile->ID)) {
+            err << "vorkalo-cli: " << path << ": В библиотеке нет плитки проекта (номер " << tile->ID << ")\n";
+            return false;
+        }
+        if (const vk::TCollage* pattern = project.Pattern();
+            pattern != nullptr && pattern->ID != -1 && !holds(library.ListPatterns(tile->ID), pattern->ID)) {
+            err << "vorkalo-cli: " << path << ": В библиотеке нет узора проекта (номер " << pattern->ID << ")\n";
+            return false;
+        }
+    }
+    return true;
 }
 
 // Lays the project with the steps handed back here; on a terminal, a run
@@ -247,7 +284,7 @@ int report(const QStringList& args, QTextStream& out, QTextStream& err) {
     vk::setUserInterface(&ui);
     const std::unique_ptr<vk::TTileDB> library = openLibrary(o, QStringLiteral("проекта"), ui, err);
     vk::TProject project;
-    const bool loaded = library != nullptr && loadProject(o.input, project, ui, err);
+    const bool loaded = library != nullptr && loadProject(o.input, project, *library, ui, err);
     vk::setUserInterface(nullptr);
     if (!loaded) {
         return 1;
@@ -292,7 +329,7 @@ int fill(const QStringList& args, QTextStream& out, QTextStream& err) {
     vk::TStepQueue steps;
     vk::TProject project(&steps);
     if (fromProject) {
-        if (!loadProject(o.input, project, ui, err)) {
+        if (!loadProject(o.input, project, *library, ui, err)) {
             return fail();
         }
     } else {

@@ -503,6 +503,9 @@ bool TProject::CancelFill() {
 }
 
 void TProject::finishRun(bool cancelled) {
+    // The project may have been saved while the run went on (the save
+    // writes the tiles laid so far): what was laid since is unsaved.
+    SetModified(true);
     if (!cancelled && m_walk.OnLattice()) {
         m_lattice = std::make_unique<TLaidLattice>();
         m_lattice->Valid = true;

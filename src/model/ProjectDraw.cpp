@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "geometry/DrawingSheet.h"
 #include "geometry/SheetPalette.h"
@@ -102,6 +103,26 @@ void TProject::PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
         const QRectF b = groups.Items(0).Tile(0).Bounds();
         return std::max(b.width(), b.height()) * std::hypot(t.m11(), t.m12()) < 12.0;
     };
+    // Joints of tiles a few pixels apart, each a pixel wide, paint the site
+    // black: thinned in proportion to the tile (as the pattern's repeat
+    // does), and smoothed so that a fraction of a pixel shows as a shade.
+    // A joint drawn from both its tiles gets half the width.
+    const auto thinJoint = [this](const QTransform& t, const QPen& pen, bool onceEach) -> std::optional<QPen> {
+        const TColorController& groups = m_laidTiles.ColorGroups();
+        if (groups.Count() == 0 || groups.Items(0).GroupTiles.empty()) {
+            return std::nullopt;
+        }
+        const QRectF b = groups.Items(0).Tile(0).Bounds();
+        const double smallestPx = std::min(b.width(), b.height()) * std::hypot(t.m11(), t.m12());
+        constexpr double kThinBelowPixels = 6.0;
+        if (!(smallestPx < kThinBelowPixels)) {
+            return std::nullopt;
+        }
+        QPen joint = pen;
+        joint.setCosmetic(true);
+        joint.setWidthF(std::clamp(smallestPx / (onceEach ? 6.0 : 12.0), 0.1, 1.0));
+        return joint;
+    };
     const bool antialiasing = graphics.testRenderHint(QPainter::Antialiasing);
     const bool fresh = layer.Valid && layer.Image.size() == size && layer.Transform == graphics.worldTransform() &&
                        layer.TilesVersion == m_laidTiles.Version() && layer.OtherVersion == m_textureVersion &&
@@ -175,12 +196,14 @@ void TProject::PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
                     withCutLines.push_back(tile);
                 }
             }
-            g.setRenderHint(QPainter::Antialiasing, smooth);
-            g.setPen(pen);
+            const std::optional<QPen> thin = thinJoint(graphics.worldTransform(), pen, finished);
+            const QPen& jointPen = thin ? *thin : pen;
+            g.setRenderHint(QPainter::Antialiasing, smooth || thin);
+            g.setPen(jointPen);
             drawJoints(g, straight, finished);
             // Cut lines are elements of the tile: drawn as they are.
             for (const TTileContainer* tile : withCutLines) {
-                drawTileOutline(g, sheet, *tile, pen);
+                drawTileOutline(g, sheet, *tile, jointPen);
             }
             withCutLines.clear();
             // The other tiles one by one: the outline filled, then the
@@ -192,7 +215,7 @@ void TProject::PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
                 g.translate(base);
                 g.fillPath(shape.PainterPath(), brush);
                 g.restore();
-                drawTileOutline(g, sheet, *tile, pen);
+                drawTileOutline(g, sheet, *tile, jointPen);
             }
             others.clear();
         }

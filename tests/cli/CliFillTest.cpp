@@ -238,3 +238,33 @@ TEST(CliFill, JsonReportCarriesTheAreaAndPerimeterInFull) {
     EXPECT_TRUE(run({"fill", path}).out.contains(QStringLiteral("Площадь 0.12 кв.м.; общий периметр 2.25 м")))
         << "the text keeps the dialog's form";
 }
+
+// The text list printed six significant digits: 10 km from the origin a base
+// point read 1.00001e+07, a tenth of a metre off. It carries what the JSON
+// list carries.
+TEST(CliFill, TextTileListKeepsCoordinatesFarFromTheOriginInFull) {
+    vk::test::TTempDir dir;
+    const double dx = 10'000'000, dy = -7'000'000;
+    QJsonObject moved = scene();
+    moved["border"] = QJsonArray{seg(dx, dy, dx + 1000, dy), seg(dx + 1000, dy, dx + 1000, dy + 1000),
+                                 seg(dx + 1000, dy + 1000, dx, dy + 1000), seg(dx, dy + 1000, dx, dy)};
+    moved["start"] = pt(dx - 100, dy);
+    moved["orientation"] = 30;
+    const QString path = write(dir, "far.json", QJsonDocument(moved).toJson());
+    const TResult json = run({"fill", path, "--json", "--tiles"});
+    ASSERT_EQ(json.code, 0) << json.err.toStdString();
+    const QJsonArray laid = QJsonDocument::fromJson(json.out.toUtf8()).object()["laid"].toArray();
+    const TResult text = run({"fill", path, "--tiles"});
+    ASSERT_EQ(text.code, 0) << text.err.toStdString();
+    QStringList lines = text.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    lines = lines.filter(QStringLiteral("\t"));
+    ASSERT_EQ(lines.size(), laid.size());
+    ASSERT_GT(lines.size(), 0);
+    for (int i = 0; i < lines.size(); ++i) {
+        const QStringList fields = lines[i].split(QLatin1Char('\t'));
+        ASSERT_GE(fields.size(), 3) << lines[i].toStdString();
+        EXPECT_EQ(fields[0].toDouble(), laid[i]["x"].toDouble()) << lines[i].toStdString();
+        EXPECT_EQ(fields[1].toDouble(), laid[i]["y"].toDouble()) << lines[i].toStdString();
+        EXPECT_EQ(fields[2].toDouble(), laid[i]["orientation"].toDouble()) << lines[i].toStdString();
+    }
+}

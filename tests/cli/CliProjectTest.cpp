@@ -218,3 +218,22 @@ TEST_F(CliProject, AnEmptyOutputNameIsABadArgument) {
     EXPECT_TRUE(r.err.contains(QStringLiteral("после -o"))) << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty());
 }
+
+// A project names its tile and pattern by library identifiers only. Read with
+// a library that does not hold them, "report" printed its pieces under blank
+// part and half names with exit 0, and "fill" blamed a tile "Безымянная".
+TEST_F(CliProject, AProjectWhoseTileTheLibraryLacksIsRefusedNotReportedNameless) {
+    const QString saved = dir.file("yard.mpp");
+    ASSERT_EQ(cli({"fill", dir.file("yard.json"), "--db", db(), "-o", saved}).code, 0);
+    const QString other = dir.file("other-DB");
+    ASSERT_TRUE(QDir().mkpath(other));
+    for (const QStringList& args : {QStringList{"report", saved, "--db", other},
+                                    QStringList{"report", saved, "--db", other, "--json"},
+                                    QStringList{"fill", saved, "--db", other}}) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const TRun r = cli(args);
+        EXPECT_EQ(r.code, 1);
+        EXPECT_TRUE(r.err.contains(QStringLiteral("В библиотеке нет плитки проекта"))) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+    }
+}

@@ -312,3 +312,23 @@ TEST_F(ProjectSaveTest, TemporaryFilesOfKilledSavesGoWithTheNextSave) {
     EXPECT_TRUE(QFile::exists(otherFile)) << "a save of another file";
     EXPECT_TRUE(QFile::exists(notOurs));
 }
+
+// "Сохранить" is at hand while a fill runs: what it writes is the tiles laid
+// so far. The tiles laid after it are a change like any other, or closing the
+// program would not ask, and the file would keep the fill half done.
+TEST_F(ProjectSaveTest, TilesLaidAfterASaveDuringAFillKeepTheProjectModified) {
+    TFillRig rig;
+    rig.load(yardScene());
+    rig.project->SetStepBudget(std::chrono::microseconds(0));
+    ASSERT_TRUE(rig.project->Fill());
+    ASSERT_TRUE(rig.project->IsRunning());
+    const QString file = dir.file("half.mpp");
+    ASSERT_TRUE(rig.project->SaveToFile(file));
+    EXPECT_FALSE(rig.project->IsModified());
+    const int savedCount = rig.project->LaidTiles().Count();
+
+    rig.queue.RunUntilIdle(*rig.project);
+    ASSERT_FALSE(rig.project->IsRunning());
+    ASSERT_GT(rig.project->LaidTiles().Count(), savedCount) << "the fill went on after the save";
+    EXPECT_TRUE(rig.project->IsModified());
+}

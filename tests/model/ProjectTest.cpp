@@ -438,6 +438,43 @@ TEST(Project, EveryJointOfAFinishedFillIsDrawn) {
     }
 }
 
+// Tiles a few pixels across that the pattern's repeat does not show (another
+// colour, or a project read from a file, which keeps no lattice) are drawn
+// one by one; their joints at full strength painted the site black.
+TEST(Project, TinyTilesDrawnOneByOneDoNotPaintTheSiteBlack) {
+    TFakeSheet sheet;
+    TFillRig rig;
+    rig.load(squareScene());
+    ASSERT_TRUE(rig.fill());
+    TTileList& tiles = rig.project->LaidTiles();
+    for (int i = 0; i < tiles.Count(); ++i) {
+        tiles.SetColor(i, 0xFFE0E0FFu);
+    }
+    for (const double pixelsPerTile : {1.0, 2.0, 3.0}) {
+        QTransform view;
+        view.translate(5, 45);
+        view.scale(pixelsPerTile / 100.0, -pixelsPerTile / 100.0);
+        QImage image(60, 50, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter g(&image);
+        g.setRenderHint(QPainter::Antialiasing, true);
+        g.setTransform(view);
+        rig.project->PaintTiles(g, sheet, sheet.Palette().BlackPen, false);
+        g.end();
+        // The mean over the inside of the site, away from its border.
+        const QRect inside = view.mapRect(QRectF(200, 200, 600, 600)).toRect();
+        double sum = 0;
+        for (int y = inside.top(); y <= inside.bottom(); ++y) {
+            for (int x = inside.left(); x <= inside.right(); ++x) {
+                sum += qGray(image.pixel(x, y));
+            }
+        }
+        const double mean = sum / (double(inside.width()) * inside.height());
+        EXPECT_GT(mean, 100.0) << pixelsPerTile << " pixels per tile";
+        EXPECT_LT(mean, 250.0) << pixelsPerTile << " pixels per tile: the tiles still show";
+    }
+}
+
 TEST(Project, SceneTakesTileAndPatternFromTheLibrary) {
     const QJsonObject base{{"border", rect(0, 0, 1000, 1000)}, {"start", pt(50, 50)}};
     struct Case {
