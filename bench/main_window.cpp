@@ -7,7 +7,7 @@
 #include "BenchScenes.h"
 
 #include "app/MainForm.h"
-#include "geometry/UserInterface.h"
+#include "ui/UserInterface.h"
 #include "model/Project.h"
 #include "model/Scene.h"
 #include "sheet/PlanSheet.h"

@@ -5,7 +5,7 @@
 
 #include "library/StarterLibrary.h"
 #include "library/TileDB.h"
-#include "geometry/UserInterface.h"
+#include "ui/UserInterface.h"
 #include "model/Project.h"
 #include "model/Scene.h"
 

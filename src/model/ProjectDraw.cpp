@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "geometry/DrawingSheet.h"
-#include "geometry/SheetPalette.h"
+#include "ui/DrawingSheet.h"
+#include "ui/SheetPalette.h"
 #include "model/TilesLayer.h"
 
 #include <QImage>

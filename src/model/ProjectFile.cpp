@@ -10,10 +10,10 @@
 
 #include "model/Project.h"
 
-#include "geometry/DrawingSheet.h"
+#include "ui/DrawingSheet.h"
 #include "geometry/ElementRecords.h"
 #include "geometry/PrimitiveRecord.h"
-#include "geometry/UserInterface.h"
+#include "ui/UserInterface.h"
 #include "model/Collage.h"
 #include "model/CompoundFile.h"
 #include "model/Config.h"
