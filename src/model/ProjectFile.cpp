@@ -15,7 +15,7 @@
 #include "geometry/PrimitiveRecord.h"
 #include "ui/UserInterface.h"
 #include "model/Collage.h"
-#include "model/CompoundFile.h"
+#include "compound/CompoundFile.h"
 #include "model/Config.h"
 #include "model/Parts.h"
 #include "model/Tile.h"
