@@ -15,7 +15,7 @@
 #include "ui/DrawingSheet.h"
 #include "ui/SheetPalette.h"
 #include "model/Project.h"
-#include "model/Scene.h"
+#include "scene/Scene.h"
 
 #include <QFile>
 #include <QGuiApplication>

@@ -9,7 +9,7 @@
 #include "app/MainForm.h"
 #include "ui/UserInterface.h"
 #include "model/Project.h"
-#include "model/Scene.h"
+#include "scene/Scene.h"
 #include "sheet/PlanSheet.h"
 
 #include <QAction>

@@ -7,7 +7,7 @@
 #include "library/TileDB.h"
 #include "ui/UserInterface.h"
 #include "model/Project.h"
-#include "model/Scene.h"
+#include "scene/Scene.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -8,7 +8,7 @@
 #include "model/Collage.h"
 #include "model/Parts.h"
 #include "model/Project.h"
-#include "model/Scene.h"
+#include "scene/Scene.h"
 #include "model/TileLibrary.h"
 
 #include <QByteArray>

@@ -17,7 +17,7 @@
 #include "model/FillLimits.h"
 #include "model/Parts.h"
 #include "model/Project.h"
-#include "model/Scene.h"
+#include "scene/Scene.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
