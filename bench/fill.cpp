@@ -12,10 +12,10 @@
 #include "BenchScenes.h"
 #include "LiteralFill.h"
 
-#include "geometry/DrawingSheet.h"
-#include "geometry/SheetPalette.h"
+#include "ui/DrawingSheet.h"
+#include "ui/SheetPalette.h"
 #include "model/Project.h"
-#include "model/Scene.h"
+#include "scene/Scene.h"
 
 #include <QFile>
 #include <QGuiApplication>

@@ -7,9 +7,9 @@
 #include "BenchScenes.h"
 
 #include "app/MainForm.h"
-#include "geometry/UserInterface.h"
+#include "ui/UserInterface.h"
 #include "model/Project.h"
-#include "model/Scene.h"
+#include "scene/Scene.h"
 #include "sheet/PlanSheet.h"
 
 #include <QAction>

@@ -5,9 +5,9 @@
 
 #include "library/StarterLibrary.h"
 #include "library/TileDB.h"
-#include "geometry/UserInterface.h"
+#include "ui/UserInterface.h"
 #include "model/Project.h"
-#include "model/Scene.h"
+#include "scene/Scene.h"
 
 #include <QCoreApplication>
 #include <QFile>

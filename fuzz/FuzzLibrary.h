@@ -4,11 +4,11 @@
 // nothing else, so that read tiles get a real shape and counted halves get
 // real names, without a database under the fuzzer.
 
-#include "geometry/UserInterface.h"
+#include "ui/UserInterface.h"
 #include "model/Collage.h"
 #include "model/Parts.h"
 #include "model/Project.h"
-#include "model/Scene.h"
+#include "scene/Scene.h"
 #include "model/TileLibrary.h"
 
 #include <QByteArray>

@@ -2,7 +2,7 @@
 
 #include "app/HelpViewer.h"
 
-#include "geometry/UserInterface.h"
+#include "ui/UserInterface.h"
 #include "model/Config.h"
 
 #include <QButtonGroup>

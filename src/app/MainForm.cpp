@@ -12,7 +12,7 @@
 #include "editors/SelectTile.h"
 #include "geometry/GraphicPrimitive.h"
 #include "geometry/NumberFormat.h"
-#include "geometry/UserInterface.h"
+#include "ui/UserInterface.h"
 #include "model/Collage.h"
 #include "model/Config.h"
 #include "model/Project.h"

@@ -10,14 +10,14 @@
 // library it needs and cannot use, a fill larger than allowed or an output
 // it cannot write (the problem is named on standard error), 2 bad arguments.
 
-#include "geometry/UserInterface.h"
+#include "ui/UserInterface.h"
 #include "library/TileDB.h"
 #include "model/Collage.h"
 #include "model/Config.h"
 #include "model/FillLimits.h"
 #include "model/Parts.h"
 #include "model/Project.h"
-#include "model/Scene.h"
+#include "scene/Scene.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 
 #include "geometry/ElementList.h"
 #include "geometry/ShapeDocument.h"
-#include "geometry/UserInterface.h"
+#include "ui/UserInterface.h"
 #include "sheet/PlanSheet.h"
 #include "sheet/PrimEditWindow.h"
 

@@ -1,6 +1,6 @@
 #include "editors/SelectTile.h"
 
-#include "geometry/UserInterface.h"
+#include "ui/UserInterface.h"
 #include "sheet/PlanSheet.h"
 
 #include <QCheckBox>

@@ -1,12 +1,12 @@
 #include "geometry/GraphicPrimitive.h"
 
-#include "geometry/DrawingSheet.h"
+#include "ui/DrawingSheet.h"
 #include "geometry/Matrix.h"
 #include "geometry/NumberFormat.h"
-#include "geometry/PropertyEditor.h"
+#include "ui/PropertyEditor.h"
 #include "geometry/ShapeDocument.h"
 #include "geometry/ShapePath.h"
-#include "geometry/SheetPalette.h"
+#include "ui/SheetPalette.h"
 #include "geometry/VectorMath.h"
 
 #include <QPainter>

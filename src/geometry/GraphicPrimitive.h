@@ -5,8 +5,8 @@
 // coordinates are local to the owning document.
 
 #include "geometry/Crossing.h"
-#include "geometry/EditableElement.h"
-#include "geometry/PropertyEditor.h"
+#include "ui/EditableElement.h"
+#include "ui/PropertyEditor.h"
 #include "geometry/Types.h"
 
 #include <QPen>

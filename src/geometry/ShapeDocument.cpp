@@ -1,7 +1,7 @@
 #include "geometry/ShapeDocument.h"
 
-#include "geometry/DrawingSheet.h"
-#include "geometry/SheetPalette.h"
+#include "ui/DrawingSheet.h"
+#include "ui/SheetPalette.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
 #include "library/StarterLibrary.h"
 
 #include "geometry/GraphicPrimitive.h"
-#include "geometry/UserInterface.h"
+#include "ui/UserInterface.h"
 #include "library/TileDB.h"
 #include "model/Collage.h"
 #include "model/Parts.h"

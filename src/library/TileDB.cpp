@@ -1,7 +1,7 @@
 #include "library/TileDB.h"
 
 #include "geometry/ElementRecords.h"
-#include "geometry/UserInterface.h"
+#include "ui/UserInterface.h"
 #include "library/LibraryStore.h"
 #include "model/Collage.h"
 #include "model/Config.h"

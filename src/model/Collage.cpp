@@ -1,10 +1,10 @@
 #include "model/Collage.h"
 
-#include "geometry/DrawingSheet.h"
+#include "ui/DrawingSheet.h"
 #include "geometry/Matrix.h"
 #include "geometry/NumberFormat.h"
-#include "geometry/PropertyEditor.h"
-#include "geometry/SheetPalette.h"
+#include "ui/PropertyEditor.h"
+#include "ui/SheetPalette.h"
 #include "model/TileLibrary.h"
 
 #include <QPainter>

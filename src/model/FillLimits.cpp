@@ -2,7 +2,7 @@
 
 #include "geometry/ElementList.h"
 #include "geometry/ShapePath.h"
-#include "geometry/UserInterface.h"
+#include "ui/UserInterface.h"
 #include "model/Config.h"
 #include "model/Project.h"
 #include "model/Tile.h"

@@ -1,7 +1,7 @@
 #include "model/Parts.h"
 
-#include "geometry/DrawingSheet.h"
-#include "geometry/SheetPalette.h"
+#include "ui/DrawingSheet.h"
+#include "ui/SheetPalette.h"
 #include "model/Config.h"
 #include "model/Tile.h"
 #include "model/TileLibrary.h"

@@ -1,7 +1,7 @@
 #include "model/Project.h"
 
 #include "geometry/Matrix.h"
-#include "geometry/UserInterface.h"
+#include "ui/UserInterface.h"
 #include "model/Collage.h"
 #include "model/Config.h"
 #include "model/Parts.h"

@@ -8,8 +8,8 @@
 #include <cmath>
 #include <optional>
 
-#include "geometry/DrawingSheet.h"
-#include "geometry/SheetPalette.h"
+#include "ui/DrawingSheet.h"
+#include "ui/SheetPalette.h"
 #include "model/TilesLayer.h"
 
 #include <QImage>

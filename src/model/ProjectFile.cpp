@@ -10,12 +10,12 @@
 
 #include "model/Project.h"
 
-#include "geometry/DrawingSheet.h"
+#include "ui/DrawingSheet.h"
 #include "geometry/ElementRecords.h"
 #include "geometry/PrimitiveRecord.h"
-#include "geometry/UserInterface.h"
+#include "ui/UserInterface.h"
 #include "model/Collage.h"
-#include "model/CompoundFile.h"
+#include "compound/CompoundFile.h"
 #include "model/Config.h"
 #include "model/Parts.h"
 #include "model/Tile.h"

@@ -1,6 +1,6 @@
 #include "model/Tile.h"
 
-#include "geometry/DrawingSheet.h"
+#include "ui/DrawingSheet.h"
 #include "model/TileLibrary.h"
 
 namespace vk {

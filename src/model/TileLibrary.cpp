@@ -1,7 +1,7 @@
 #include "model/TileLibrary.h"
 
 #include "geometry/ShapeDocument.h"
-#include "geometry/UserInterface.h"
+#include "ui/UserInterface.h"
 
 namespace vk {
 

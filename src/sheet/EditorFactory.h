@@ -2,7 +2,7 @@
 // The property editors the elements ask for, made as widgets. Installed once
 // by whoever runs a GUI (the program, GUI tests).
 
-#include "geometry/PropertyEditor.h"
+#include "ui/PropertyEditor.h"
 
 namespace vk {
 

@@ -1,7 +1,7 @@
 #include "sheet/PlanSheet.h"
 
 #include "geometry/NumberFormat.h"
-#include "geometry/UserInterface.h"
+#include "ui/UserInterface.h"
 #include "sheet/FloatingPanel.h"
 #include "sheet/RulerLayout.h"
 #include "sheet/SizeDialog.h"

@@ -4,8 +4,8 @@
 // an element-information panel. It knows nothing of documents: they draw in
 // its paint event and receive pointer events in world millimetres.
 
-#include "geometry/DrawingSheet.h"
-#include "geometry/SheetPalette.h"
+#include "ui/DrawingSheet.h"
+#include "ui/SheetPalette.h"
 #include "sheet/SheetGeometry.h"
 
 #include <QAbstractScrollArea>

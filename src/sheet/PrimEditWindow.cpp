@@ -1,7 +1,7 @@
 #include "sheet/PrimEditWindow.h"
 
-#include "geometry/EditableElement.h"
-#include "geometry/UserInterface.h"
+#include "ui/EditableElement.h"
+#include "ui/UserInterface.h"
 #include "sheet/PrimitiveEditor.h"
 
 #include <QHBoxLayout>

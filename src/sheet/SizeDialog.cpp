@@ -2,7 +2,7 @@
 
 #include "geometry/Limits.h"
 #include "geometry/NumberFormat.h"
-#include "geometry/UserInterface.h"
+#include "ui/UserInterface.h"
 #include "sheet/SheetGeometry.h"
 
 #include <QDialogButtonBox>

@@ -1,7 +1,7 @@
 #pragma once
 // The user interface of the running program: real message and input boxes.
 
-#include "geometry/UserInterface.h"
+#include "ui/UserInterface.h"
 
 class QWidget;
 

@@ -10,8 +10,8 @@
 #include "sheet/PointEditor.h"
 #include "sheet/PointRealEditor.h"
 #include "support/ScriptedUi.h"
-#include "geometry/EditableElement.h"
-#include "geometry/PropertyEditor.h"
+#include "ui/EditableElement.h"
+#include "ui/PropertyEditor.h"
 #include "model/Config.h"
 
 #include <QApplication>

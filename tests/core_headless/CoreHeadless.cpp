@@ -13,6 +13,8 @@ TEST(CoreHeadless, LinkClosureOfTheCoreHasNoWidgets) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << CORE_LINK_CLOSURE;
     const QStringList targets = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
     ASSERT_TRUE(targets.contains(QStringLiteral("vk_geometry")));
+    // The user-interface seam sits below the core and must stay as headless.
+    ASSERT_TRUE(targets.contains(QStringLiteral("vk_ui")));
     for (const QString& t : targets) {
         EXPECT_FALSE(t.contains(QStringLiteral("Widgets"))) << t.toStdString();
         EXPECT_FALSE(t.contains(QStringLiteral("PrintSupport"))) << t.toStdString();

@@ -1,7 +1,7 @@
 // Compound files: what is written comes back, names are checked, and a
 // failed save never touches the file it would replace.
 
-#include "model/CompoundFile.h"
+#include "compound/CompoundFile.h"
 #include "support/TempDir.h"
 
 #include <QDir>

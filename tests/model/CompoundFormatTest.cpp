@@ -3,7 +3,7 @@
 // libgsf writes are read by us; the directory trees we write are valid
 // red-black trees; and sibling trees that loop are refused, not followed.
 
-#include "model/CompoundFile.h"
+#include "compound/CompoundFile.h"
 #include "support/TempDir.h"
 
 #include <gsf/gsf-infile-msole.h>

@@ -5,7 +5,7 @@
 #include "geometry/Tolerance.h"
 #include "model/Config.h"
 #include "model/Project.h"
-#include "model/Scene.h"
+#include "scene/Scene.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

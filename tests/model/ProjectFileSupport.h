@@ -6,7 +6,7 @@
 
 #include "library/StarterLibrary.h"
 #include "library/TileDB.h"
-#include "model/CompoundFile.h"
+#include "compound/CompoundFile.h"
 #include "model/Counting.h"
 #include "model/Parts.h"
 #include "support/TempDir.h"

@@ -1,7 +1,7 @@
 // Tiles, their cuts and halves, laying patterns and tile placements.
 
 #include "geometry/Matrix.h"
-#include "geometry/PropertyEditor.h"
+#include "ui/PropertyEditor.h"
 #include "geometry/VectorMath.h"
 #include "model/Collage.h"
 #include "model/Parts.h"

@@ -1,5 +1,5 @@
 #include "EditorTestUtil.h"
-#include "geometry/EditableElement.h"
+#include "ui/EditableElement.h"
 #include "sheet/LinesBox.h"
 #include "sheet/PointEditor.h"
 #include "sheet/PrimEditWindow.h"

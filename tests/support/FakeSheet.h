@@ -2,8 +2,8 @@
 // A drawing sheet without a window: a picture to draw feedback on and a
 // record of the element information shown.
 
-#include "geometry/DrawingSheet.h"
-#include "geometry/SheetPalette.h"
+#include "ui/DrawingSheet.h"
+#include "ui/SheetPalette.h"
 
 #include <QImage>
 #include <QPainter>

@@ -3,7 +3,7 @@
 // answers are taken in order, and a question with no scripted answer fails
 // the test instead of blocking.
 
-#include "geometry/UserInterface.h"
+#include "ui/UserInterface.h"
 
 #include <QString>
 #include <deque>

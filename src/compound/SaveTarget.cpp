@@ -1,4 +1,4 @@
-#include "model/SaveTarget.h"
+#include "compound/SaveTarget.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "model/Scene.h"
+#include "scene/Scene.h"
 
 #include "geometry/GraphicPrimitive.h"
 #include "geometry/Limits.h"

@@ -1,4 +1,4 @@
-#include "geometry/PropertyEditor.h"
+#include "ui/PropertyEditor.h"
 
 namespace vk {
 

@@ -1,6 +1,6 @@
-#include "model/CompoundFile.h"
+#include "compound/CompoundFile.h"
 
-#include "model/SaveTarget.h"
+#include "compound/SaveTarget.h"
 
 #include <QDir>
 #include <QFile>

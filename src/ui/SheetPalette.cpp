@@ -1,4 +1,4 @@
-#include "geometry/SheetPalette.h"
+#include "ui/SheetPalette.h"
 
 namespace vk {
 

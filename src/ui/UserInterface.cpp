@@ -1,4 +1,4 @@
-#include "geometry/UserInterface.h"
+#include "ui/UserInterface.h"
 
 #include <cstdio>
 
