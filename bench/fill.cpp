@@ -183,6 +183,25 @@ void BM_PaintPlaza(benchmark::State& state) {
 }
 BENCHMARK(BM_PaintPlaza)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// The benchmark's loop for an uncached paint of the laid tiles; the last
+// picture is saved as PREFIX.<name>.png when VORKALO_BENCH_PNG=PREFIX.
+void paintUncached(benchmark::State& state, TProject& project, TBenchSheet& sheet, QSize size,
+                   const QTransform& view, const QString& name) {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        QPainter g(&image);
+        g.setRenderHint(QPainter::Antialiasing, true);
+        g.setTransform(view);
+        project.PaintTiles(g, sheet, sheet.Palette().BlackPen, false);
+        g.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    if (qEnvironmentVariableIsSet("VORKALO_BENCH_PNG")) {
+        image.save(QString::fromLocal8Bit(qgetenv("VORKALO_BENCH_PNG")) + QStringLiteral(".%1.png").arg(name));
+    }
+}
+
 // The whole site uncached, with every tile of another colour: the pattern's
 // repeat does not show them, so the tiles are drawn one by one (as those of a
 // project read from a file are).
@@ -196,19 +215,7 @@ void BM_PaintPlazaRecoloured(benchmark::State& state) {
     TBenchSheet sheet;
     const QSize size(1920, 1080);
     const QTransform view = wholeSite(size, QRectF(0, 0, 100000, 50000));
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    for (auto _ : state) {
-        image.fill(Qt::white);
-        QPainter g(&image);
-        g.setRenderHint(QPainter::Antialiasing, true);
-        g.setTransform(view);
-        run.project->PaintTiles(g, sheet, sheet.Palette().BlackPen, false);
-        g.end();
-        benchmark::DoNotOptimize(image.constBits());
-    }
-    if (qEnvironmentVariableIsSet("VORKALO_BENCH_PNG")) {
-        image.save(QString::fromLocal8Bit(qgetenv("VORKALO_BENCH_PNG")) + QStringLiteral(".recoloured.png"));
-    }
+    paintUncached(state, *run.project, sheet, size, view, QStringLiteral("recoloured"));
 }
 BENCHMARK(BM_PaintPlazaRecoloured)->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -225,20 +232,7 @@ void BM_PaintPlazaZoomed(benchmark::State& state) {
     view.translate(size.width() / 2.0, size.height() / 2.0);
     view.scale(k, -k);
     view.translate(-30000, -20000);
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    for (auto _ : state) {
-        image.fill(Qt::white);
-        QPainter g(&image);
-        g.setRenderHint(QPainter::Antialiasing, true);
-        g.setTransform(view);
-        run.project->PaintTiles(g, sheet, sheet.Palette().BlackPen, false);
-        g.end();
-        benchmark::DoNotOptimize(image.constBits());
-    }
-    if (qEnvironmentVariableIsSet("VORKALO_BENCH_PNG")) {
-        image.save(QString::fromLocal8Bit(qgetenv("VORKALO_BENCH_PNG")) +
-                   QStringLiteral(".%1px.png").arg(state.range(0)));
-    }
+    paintUncached(state, *run.project, sheet, size, view, QStringLiteral("%1px").arg(state.range(0)));
 }
 BENCHMARK(BM_PaintPlazaZoomed)->Arg(3)->Arg(6)->Arg(12)->Arg(20)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(5);
 
