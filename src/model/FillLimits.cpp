@@ -33,9 +33,10 @@ double EstimatedTileCount(TProject& project) {
     return site / one;
 }
 
+float FillScale(const TSheetScale& scale) { return 10.0f / float(std::max(1, scale.UnitFactor())); }
+
 double FillRegionTolerance(const TSheetScale& scale) {
-    const double fillScale = 10.0 / double(std::max(1, scale.UnitFactor()));
-    return 25.4 / (scale.LogicalDpi() * fillScale);
+    return 25.4 / (scale.LogicalDpi() * double(FillScale(scale)));
 }
 
 QString TileFillProblem(TTile& tile, double tolerance) {

@@ -19,6 +19,8 @@ inline constexpr double kTilesToAskAbove = 20'000'000.0;
 // when the project has no site or no tile with an area.
 [[nodiscard]] double EstimatedTileCount(TProject& project);
 
+// The sheet scale a fill runs at: the one the sheet shows as 10.
+[[nodiscard]] float FillScale(const TSheetScale& scale);
 // The region tolerance a fill on `scale` works with: one device pixel at
 // the fill scale, millimetres (2.6 mm at 96 dpi with metres shown).
 [[nodiscard]] double FillRegionTolerance(const TSheetScale& scale);

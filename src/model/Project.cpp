@@ -4,6 +4,7 @@
 #include "ui/UserInterface.h"
 #include "model/Collage.h"
 #include "model/Config.h"
+#include "model/FillLimits.h"
 #include "model/Parts.h"
 #include "model/Tile.h"
 #include "model/TileLibrary.h"
@@ -374,10 +375,9 @@ void TProject::PrepareFill() {
     SetModified(true);
     clearLaidTiles();
     m_savedScale = m_scale->Scale();
-    const float fillScale = 10.0f / float(std::max(1, m_scale->UnitFactor()));
-    m_scale->SetScale(fillScale);
+    m_scale->SetScale(FillScale(*m_scale));
     m_scale->UpdateNow();
-    m_tolerance = 25.4 / (m_scale->LogicalDpi() * double(fillScale));
+    m_tolerance = FillRegionTolerance(*m_scale);
     BuildSiteRegion();
     prepareShapes();
     m_walk.Clear();

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 #include "ui/DrawingSheet.h"
 #include "ui/SheetPalette.h"
@@ -93,29 +94,31 @@ void TProject::PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
         m_layer = std::make_unique<TTilesLayer>();
     }
     TTilesLayer& layer = *m_layer;
-    // Tiles only a few pixels across gain nothing from smoothing but cost
-    // twice as much with it.
-    const auto tinyTiles = [this](const QTransform& t) {
+    // The largest and smallest side of the first laid tile's bounds, in
+    // device pixels (none laid: 0, 0).
+    const auto tilePixels = [this](const QTransform& t) -> std::pair<double, double> {
         const TColorController& groups = m_laidTiles.ColorGroups();
         if (groups.Count() == 0 || groups.Items(0).GroupTiles.empty()) {
-            return false;
+            return {0.0, 0.0};
         }
         const QRectF b = groups.Items(0).Tile(0).Bounds();
-        return std::max(b.width(), b.height()) * std::hypot(t.m11(), t.m12()) < 12.0;
+        const double k = std::hypot(t.m11(), t.m12());
+        return {std::max(b.width(), b.height()) * k, std::min(b.width(), b.height()) * k};
+    };
+    // Tiles only a few pixels across gain nothing from smoothing but cost
+    // twice as much with it.
+    const auto tinyTiles = [&](const QTransform& t) {
+        const double largest = tilePixels(t).first;
+        return largest > 0.0 && largest < 12.0;
     };
     // Joints of tiles a few pixels apart, each a pixel wide, paint the site
     // black: thinned in proportion to the tile (as the pattern's repeat
     // does), and smoothed so that a fraction of a pixel shows as a shade.
     // A joint drawn from both its tiles gets half the width.
-    const auto thinJoint = [this](const QTransform& t, const QPen& pen, bool onceEach) -> std::optional<QPen> {
-        const TColorController& groups = m_laidTiles.ColorGroups();
-        if (groups.Count() == 0 || groups.Items(0).GroupTiles.empty()) {
-            return std::nullopt;
-        }
-        const QRectF b = groups.Items(0).Tile(0).Bounds();
-        const double smallestPx = std::min(b.width(), b.height()) * std::hypot(t.m11(), t.m12());
+    const auto thinJoint = [&](const QTransform& t, const QPen& pen, bool onceEach) -> std::optional<QPen> {
+        const double smallestPx = tilePixels(t).second;
         constexpr double kThinBelowPixels = 6.0;
-        if (!(smallestPx < kThinBelowPixels)) {
+        if (!(smallestPx > 0.0 && smallestPx < kThinBelowPixels)) {
             return std::nullopt;
         }
         QPen joint = pen;
