@@ -87,6 +87,18 @@ public:
     std::vector<TPickRequest> requests;
 };
 
+// The laid tiles painted afresh on white, as a sheet of `size` with `view`.
+QImage paintedTiles(TProject& project, TFakeSheet& sheet, const QTransform& view, QSize size, bool smooth) {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter g(&image);
+    g.setRenderHint(QPainter::Antialiasing, smooth);
+    g.setTransform(view);
+    project.PaintTiles(g, sheet, sheet.Palette().BlackPen, false);
+    g.end();
+    return image;
+}
+
 } // namespace
 
 TEST(Project, CheckReadyToFillNamesTheFirstThingMissing) {
@@ -334,15 +346,7 @@ TEST(Project, TinyTilesOfAFinishedFillArePaintedAsThePattern) {
     QTransform view; // a 100 mm tile is 3 pixels
     view.translate(5, 45);
     view.scale(0.03, -0.03);
-    const auto paint = [&] {
-        QImage image(60, 50, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::white);
-        QPainter g(&image);
-        g.setTransform(view);
-        rig.project->PaintTiles(g, sheet, sheet.Palette().BlackPen, false);
-        g.end();
-        return image;
-    };
+    const auto paint = [&] { return paintedTiles(*rig.project, sheet, view, QSize(60, 50), false); };
     const auto at = [&](const QImage& image, double x, double y) {
         return image.pixel(view.map(QPointF(x, y)).toPoint());
     };
@@ -403,13 +407,7 @@ TEST(Project, EveryJointOfAFinishedFillIsDrawn) {
         QTransform view; // 25 pixels a tile of 100 mm
         view.translate(10, 260);
         view.scale(0.25, -0.25);
-        QImage image(270, 270, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::white);
-        QPainter g(&image);
-        g.setRenderHint(QPainter::Antialiasing, true);
-        g.setTransform(view);
-        rig.project->PaintTiles(g, sheet, sheet.Palette().BlackPen, false);
-        g.end();
+        const QImage image = paintedTiles(*rig.project, sheet, view, QSize(270, 270), true);
         int joints = 0;
         const TTileList& tiles = rig.project->LaidTiles();
         for (int i = 0; i < tiles.Count(); ++i) {
@@ -454,13 +452,7 @@ TEST(Project, TinyTilesDrawnOneByOneDoNotPaintTheSiteBlack) {
         QTransform view;
         view.translate(5, 45);
         view.scale(pixelsPerTile / 100.0, -pixelsPerTile / 100.0);
-        QImage image(60, 50, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::white);
-        QPainter g(&image);
-        g.setRenderHint(QPainter::Antialiasing, true);
-        g.setTransform(view);
-        rig.project->PaintTiles(g, sheet, sheet.Palette().BlackPen, false);
-        g.end();
+        const QImage image = paintedTiles(*rig.project, sheet, view, QSize(60, 50), true);
         // The mean over the inside of the site, away from its border.
         const QRect inside = view.mapRect(QRectF(200, 200, 600, 600)).toRect();
         double sum = 0;
