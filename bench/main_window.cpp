@@ -13,6 +13,8 @@
 #include "sheet/PlanSheet.h"
 
 #include <QAction>
+#include "WidgetBenchMain.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QScrollArea>
@@ -111,13 +113,4 @@ BENCHMARK(BM_MainWindowFillPlaza)->Unit(benchmark::kMillisecond)->Iterations(3)-
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return vk::bench::RunWidgetBenchmarks(argc, argv); }

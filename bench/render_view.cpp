@@ -3,6 +3,8 @@
 
 #include "sheet/PlanSheet.h"
 
+#include "WidgetBenchMain.h"
+
 #include <QApplication>
 #include <QScrollBar>
 #include <benchmark/benchmark.h>
@@ -33,13 +35,4 @@ BENCHMARK(BM_RenderView1920x1080)->Arg(75)->Arg(1000)->Unit(benchmark::kMillisec
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return vk::bench::RunWidgetBenchmarks(argc, argv); }
