@@ -57,7 +57,7 @@ std::optional<int> readTolerance(const QLineEdit* edit) {
 
 TCfgFrm::TCfgFrm(TGlobalConfig& config, QWidget* parent) : QDialog(parent), m_config(config) {
     setWindowTitle(QStringLiteral("Параметры"));
-    setProperty("helpContext", HelpContext);
+    SetHelpContextOf(*this, HelpContext);
 
     Pages = new QTabWidget(this);
 
@@ -96,7 +96,7 @@ TCfgFrm::TCfgFrm(TGlobalConfig& config, QWidget* parent) : QDialog(parent), m_co
     btnHelp = new QPushButton(QStringLiteral("Помошь"), this);
     connect(btnOk, &QPushButton::clicked, this, &TCfgFrm::accept);
     connect(btnCancel, &QPushButton::clicked, this, &TCfgFrm::reject);
-    connect(btnHelp, &QPushButton::clicked, this, [this] { emit helpRequested(HelpContext); });
+    connect(btnHelp, &QPushButton::clicked, this, [this] { emit helpRequested(HelpNumber(HelpContext)); });
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(btnOk);

@@ -1,6 +1,8 @@
 #pragma once
 // The settings dialog "Параметры".
 
+#include "ui/HelpContext.h"
+
 #include <QDialog>
 
 class QButtonGroup;
@@ -15,7 +17,7 @@ class TGlobalConfig;
 class TCfgFrm : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int HelpContext = 26;
+    static constexpr THelpContext HelpContext = THelpContext::Settings;
 
     explicit TCfgFrm(TGlobalConfig& config, QWidget* parent = nullptr);
 

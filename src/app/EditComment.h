@@ -3,6 +3,8 @@
 // The main window edits the project's comment with it; the caption and the
 // help context can be changed for other documents.
 
+#include "ui/HelpContext.h"
+
 #include <QDialog>
 
 class QPlainTextEdit;
@@ -13,7 +15,7 @@ namespace vk {
 class TfrmEditComment : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int HelpContext = 46;
+    static constexpr THelpContext HelpContext = THelpContext::ProjectComment;
 
     explicit TfrmEditComment(QWidget* parent = nullptr);
 
@@ -33,7 +35,7 @@ public:
     QPushButton* btnHelp = nullptr;
 
 private:
-    int m_helpContext = HelpContext;
+    int m_helpContext = HelpNumber(HelpContext);
     QString m_lineBreak = QStringLiteral("\n");
 };
 
@@ -42,6 +44,6 @@ private:
 // "Cancel" (or Esc, or the close box) the comment stays as it was and the
 // answer is false. An empty caption keeps "Комментарий к проекту".
 bool EditComment(QWidget* parent, QString& comment, const QString& caption = QString(),
-                 int helpContext = TfrmEditComment::HelpContext);
+                 int helpContext = HelpNumber(TfrmEditComment::HelpContext));
 
 } // namespace vk

@@ -3,6 +3,8 @@
 // one page per help context ("ctx6.html" for context 6) and "index.html" as
 // the contents, shown in a help window of the program.
 
+#include "ui/HelpContext.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -47,6 +49,7 @@ private:
 // clicked while the dialog waits; it becomes a window of its own again when
 // the dialog closes.
 void ShowHelp(int context);
+inline void ShowHelp(THelpContext context) { ShowHelp(HelpNumber(context)); }
 void ShowHelpContents();
 // The help window if one exists (nullptr otherwise).
 [[nodiscard]] THelpViewer* HelpWindow();

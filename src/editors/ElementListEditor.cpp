@@ -19,7 +19,7 @@ TfrmElListEditor::TfrmElListEditor(QWidget* owner, TElementList& list, TPlanShee
     : QDialog(owner), m_list(list), m_sheet(sheet), m_document(document) {
     setObjectName(QStringLiteral("frmElListEditor"));
     setWindowTitle(caption);
-    setProperty("helpContext", HelpContext);
+    SetHelpContextOf(*this, HelpContext);
 
     ElList = new QListWidget(this);
     ElList->setObjectName(QStringLiteral("ElList"));

@@ -2,6 +2,8 @@
 // The elements of one list of a document as lines of text, to highlight,
 // edit and delete.
 
+#include "ui/HelpContext.h"
+
 #include <QDialog>
 #include <vector>
 
@@ -18,7 +20,7 @@ class T_TnC_Ancestor;
 class TfrmElListEditor : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int HelpContext = 29;
+    static constexpr THelpContext HelpContext = THelpContext::ElementEditing;
 
     TfrmElListEditor(QWidget* owner, TElementList& list, TPlanSheet& sheet,
                      T_TnC_Ancestor& document, const QString& caption);

@@ -3,6 +3,8 @@
 // a help topic through this hook; the application installs the help viewer
 // behind it. Without a handler a request does nothing.
 
+#include "ui/HelpContext.h"
+
 #include <functional>
 
 namespace vk {
@@ -11,6 +13,7 @@ using THelpHandler = std::function<void(int context)>;
 
 // Opens the topic of a help context (a window's or a tool's number).
 void RequestHelp(int context);
+inline void RequestHelp(THelpContext context) { RequestHelp(HelpNumber(context)); }
 
 // Installs the handler (an empty one removes it).
 void SetHelpHandler(THelpHandler handler);

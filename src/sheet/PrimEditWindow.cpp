@@ -16,7 +16,7 @@ TfrmPrimEdit::TfrmPrimEdit(QWidget* owner) : QDialog(owner) {
     // A resizable tool window without caption text.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QString());
-    setProperty("helpContext", HelpContext);
+    SetHelpContextOf(*this, HelpContext);
     setSizeGripEnabled(true);
 
     pnlEditorBox = new QWidget(this);

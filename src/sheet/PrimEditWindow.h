@@ -2,6 +2,8 @@
 // The element editor window: hosts the property editor that an element
 // creates in pnlEditorBox. "Сохранить" applies it, "Отмена" drops it.
 
+#include "ui/HelpContext.h"
+
 #include <QDialog>
 
 class QPushButton;
@@ -14,7 +16,7 @@ class TEditableElement;
 class TfrmPrimEdit : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int HelpContext = 29;
+    static constexpr THelpContext HelpContext = THelpContext::ElementEditing;
 
     explicit TfrmPrimEdit(QWidget* owner = nullptr);
     // A window freed with its editor still open releases it first.

@@ -11,7 +11,7 @@
 namespace vk {
 
 TTileArcEditor::TTileArcEditor(QWidget* parent) : TPrimitiveEditor(parent) {
-    SetHelpContext(HelpContextId);
+    SetHelpContext(HelpNumber(HelpContextId));
     TEditorGrid grid(this);
     Center = grid.pointRow(QStringLiteral("Центр"), "Center");
     lblScSign1 = grid.unit(addUnitLabel("lblScSign1"));

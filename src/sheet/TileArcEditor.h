@@ -5,6 +5,7 @@
 // writing them raises no further events.
 
 #include "sheet/PrimitiveEditor.h"
+#include "ui/HelpContext.h"
 
 namespace vk {
 
@@ -15,7 +16,7 @@ class TSingValEditor;
 class TTileArcEditor : public TPrimitiveEditor {
     Q_OBJECT
 public:
-    static constexpr int HelpContextId = 50;
+    static constexpr THelpContext HelpContextId = THelpContext::ArcProperties;
 
     explicit TTileArcEditor(QWidget* parent = nullptr);
     ~TTileArcEditor() override;

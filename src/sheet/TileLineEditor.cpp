@@ -11,7 +11,7 @@
 namespace vk {
 
 TTileLineEditor::TTileLineEditor(QWidget* parent) : TPrimitiveEditor(parent) {
-    SetHelpContext(HelpContextId);
+    SetHelpContext(HelpNumber(HelpContextId));
     TEditorGrid grid(this);
     Start = grid.pointRow(QStringLiteral("Начало"), "Start");
     lblScSign1 = grid.unit(addUnitLabel("lblScSign1"));

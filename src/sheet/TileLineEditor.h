@@ -2,6 +2,7 @@
 // The property editor of a segment: start, end, length and direction.
 
 #include "sheet/PrimitiveEditor.h"
+#include "ui/HelpContext.h"
 
 namespace vk {
 
@@ -12,7 +13,7 @@ class TSingValEditor;
 class TTileLineEditor : public TPrimitiveEditor {
     Q_OBJECT
 public:
-    static constexpr int HelpContextId = 49;
+    static constexpr THelpContext HelpContextId = THelpContext::SegmentProperties;
 
     explicit TTileLineEditor(QWidget* parent = nullptr);
     ~TTileLineEditor() override;
