@@ -20,10 +20,9 @@
 #include "model/TileLibrary.h"
 #include "sheet/PlanSheet.h"
 #include "sheet/PrimEditWindow.h"
+#include "window/MouseTools.h"
 
-#include <QAbstractEventDispatcher>
 #include <QAction>
-#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
@@ -35,10 +34,12 @@
 
 namespace vk {
 
+using namespace Qt::StringLiterals;
+
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Vorkalo"));
-    setProperty("helpContext", HelpContext);
+    SetHelpContextOf(*this, HelpContext);
 
     ProjectPlanSheet = new TPlanSheet(this);
     ProjectPlanSheet->setObjectName(QStringLiteral("ProjectPlanSheet"));
@@ -49,8 +50,10 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     ProjectPlanSheet->RoundCoordinates = true;
 
     buildActions();
+    connectActions();
     buildMenus();
     buildToolBar();
+    buildTools();
 
     // Start-up of the window, in this order.
     QApplication::setApplicationName(QStringLiteral("Vorkalo"));
@@ -77,10 +80,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     statusBar()->addPermanentWidget(FillCancelButton);
     showFillProgress(false, 0);
 
-    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
-        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
-                &TfrmMain::UpdateActions);
-    }
+    RunWhenIdle(this, [this] { UpdateActions(); });
     UpdateActions();
 }
 
@@ -88,256 +88,234 @@ TfrmMain::~TfrmMain() {
     // The sheet outlives nothing of the project: drop its handlers first.
     ProjectPlanSheet->OnPSPaint = nullptr;
     ProjectPlanSheet->OnPSMiniPaint = nullptr;
-    unbindMouse();
+    m_tools->Stop();
     m_newElement.reset();
     m_project.reset();
 }
 
-QAction* TfrmMain::makeAction(const char* name, const QString& caption, const QString& hint,
-                              TEnable rule, bool checkable) {
-    auto* action = new QAction(caption, this);
-    action->setObjectName(QLatin1String(name));
-    action->setToolTip(hint.isEmpty() ? caption : hint);
-    action->setStatusTip(hint.isEmpty() ? caption : hint);
-    action->setCheckable(checkable);
-    action->setIcon(MakeIcon(QLatin1String(name)));
-    action->setIconVisibleInMenu(false);
-    m_rules.push_back({action, rule});
-    return action;
+void TfrmMain::buildActions() {
+    using A = TMainAction;
+    using E = TEnable;
+    constexpr TActionKind Check = TActionKind::Check;
+    const QList<QKeySequence> none;
+    // In the order of the menus where that helps reading; menus and the tool
+    // bar place them.
+    const TActionRow<A, E> rows[] = {
+        {A::acNewProject, "acNewProject", u"Новый"_s, {}, {u"Ctrl+N"_s}, E::Always},
+        {A::acOpenProject, "acOpenProject", u"Открыть"_s, {}, {u"Ctrl+O"_s}, E::Always},
+        {A::acSaveProject, "acSaveProject", u"Сохранить"_s, {}, {u"Ctrl+S"_s}, E::Project},
+        {A::acSaveProjectAs, "acSaveProjectAs", u"Сохранить как..."_s, {}, none, E::Project},
+        {A::acExit, "acExit", u"Выход"_s, {}, none, E::Always},
+        {A::acTileEditor, "acTileEditor", u"Редактор плиток"_s, {}, none, E::Always},
+
+        {A::acSelectTile, "acSelectTile", u"Выбрать плитку"_s, {}, none, E::ProjectIdle},
+        {A::acSelectCollage, "acSelectCollage", u"Выбрать узор"_s, {}, none, E::ProjectIdle},
+        {A::acOrientation, "acOrientation", u"Ориентация кладки"_s, {}, none, E::ProjectIdle},
+        {A::acFill, "acFill", u"Заполнить"_s, {}, none, E::ProjectIdle},
+        {A::acFill1, "acFill1", u"Положить один узор"_s, {}, none, E::ProjectIdle},
+        {A::acDelTiles, "acDelTiles", u"Удалить плитки"_s, {}, none, E::ProjectWithLaidTilesIdle},
+        {A::acReport, "acReport", u"Отчет"_s, {}, none, E::Project},
+        {A::acEditComment, "acEditComment", u"Комментарий"_s, {}, none, E::Project},
+        {A::acBorderList, "acBorderList", u"Список границ участка"_s, {}, none, E::Project},
+
+        {A::acLine, "acLine", u"Отрезок"_s, {}, none, E::Project, Check},
+        {A::acMenuLine, "acMenuLine", u"Отрезок"_s, {}, none, E::Project, Check},
+        {A::acArc, "acArc", u"Дуга"_s, {}, none, E::Project, Check},
+        {A::acMenuArc, "acMenuArc", u"Дуга"_s, {}, none, E::Project, Check},
+        {A::acStartPointSet, "acStartPointSet", u"Задать начальную точку"_s, {}, none,
+         E::ProjectWithBorder, Check},
+        {A::acMenuStartPointSet, "acMenuStartPointSet", u"Задать начальную точку"_s, {}, none,
+         E::ProjectWithBorder, Check},
+        {A::acStartPointEdit, "acStartPointEdit", u"Корректировать начальную точку"_s, {}, none,
+         E::ProjectWithBorder},
+        {A::acSelectElement, "acSelectElement", u"Отметить границу участка"_s,
+         u"Отметить границу участка. При большом увеличении удерживайте Ctrl"_s, none,
+         E::ProjectWithBorder, Check},
+        {A::acEditPrimitive, "acEditPrimitive", u"Редактировать"_s, {}, none, E::Always},
+        {A::acDeletePrimitive, "acDeletePrimitive", u"Удалить"_s, {}, none, E::Always},
+
+        // Marking, colours, textures and printing arrive with their own
+        // commands; until then they stay disabled, as does the halves
+        // check, which nothing defines yet.
+        {A::acPointer, "acPointer", u"Выделить плитку"_s, u"Отметить плитку"_s, none, E::Never, Check},
+        {A::acMenuPointer, "acMenuPointer", u"Отметить плитку"_s, {}, none, E::Never, Check},
+        {A::acFixSel, "acFixSel", u"Запомнить выделенные плитки"_s, {}, none, E::Never},
+        {A::acMultiplySelection, "acMultiplySelection", u"Размножить выделение"_s, {}, none, E::Never},
+        {A::acSetColor, "acSetColor", u"Изменить цвет"_s, {}, none, E::Never},
+        {A::acClearSelection, "acClearSelection", u"Сбросить выделение"_s, {}, none, E::Never},
+        {A::acAssignTexture, "acAssignTexture", u"Назначить текстуру"_s, {}, none, E::Never},
+        {A::acDropTexture, "acDropTexture", u"Удалить текстуру"_s, {}, none, E::Never},
+        {A::acPrint, "acPrint", u"Печать"_s, u"Печать проекта"_s, none, E::Never},
+        {A::acPrintReg, "acPrintReg", u"Выделить область для печати"_s, {}, none, E::Never, Check},
+        {A::acCheckParts, "acCheckParts", u"Проверить половинки"_s, {}, none, E::Never, Check},
+
+        {A::acScaleUp, "acScaleUp", u"Увеличить"_s, {}, none, E::Always},
+        {A::acScaleDown, "acScaleDown", u"Уменьшить"_s, {}, none, E::Always},
+        {A::acAskScale, "acAskScale", u"Масштаб"_s, {}, none, E::Always},
+        {A::acMinidisplay, "acMinidisplay", u"Мини-дисплей"_s, {}, none, E::Always, Check},
+        {A::acPrStatus, "acPrStatus", u"Информация об элементе"_s, {}, none, E::Project, Check},
+        {A::acParams, "acParams", u"Параметры"_s, u"Настройки программы "_s, none, E::Always},
+
+        {A::acHelp, "acHelp", u"Справка"_s, {}, {QKeySequence(Qt::Key_F1)}, E::Always},
+        {A::acOnLine, "acOnLine", u"Vorkalo в Интернете"_s, u"Домашняя страничка программы"_s, none,
+         E::Always},
+        {A::acSupport, "acSupport", u"Письмо в тех.поддержку"_s,
+         u"Написать письмо службе технической поддержки"_s, none, E::Always},
+        {A::acAbout, "acAbout", u"О программе..."_s, {}, none, E::Always},
+    };
+    m_actions.Add(this, rows, MakeIcon);
 }
 
-void TfrmMain::buildActions() {
-    using E = TEnable;
-    auto* acNew = makeAction("acNewProject", QStringLiteral("Новый"), {}, E::Always);
-    acNew->setShortcut(QKeySequence(QStringLiteral("Ctrl+N")));
-    connect(acNew, &QAction::triggered, this, &TfrmMain::acNewProjectExecute);
-    auto* acOpen = makeAction("acOpenProject", QStringLiteral("Открыть"), {}, E::Always);
-    acOpen->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
-    connect(acOpen, &QAction::triggered, this, &TfrmMain::acOpenProjectExecute);
-    auto* acSave = makeAction("acSaveProject", QStringLiteral("Сохранить"), {}, E::Project);
-    acSave->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
-    connect(acSave, &QAction::triggered, this, [this] {
+void TfrmMain::connectActions() {
+    using A = TMainAction;
+    const auto on = [this](A id, auto handler) { connect(Action(id), &QAction::triggered, this, handler); };
+    on(A::acNewProject, &TfrmMain::acNewProjectExecute);
+    on(A::acOpenProject, &TfrmMain::acOpenProjectExecute);
+    on(A::acSaveProject, [this] {
         if (m_project) m_project->Save();
     });
-    auto* acSaveAs = makeAction("acSaveProjectAs", QStringLiteral("Сохранить как..."), {}, E::Project);
-    connect(acSaveAs, &QAction::triggered, this, [this] {
+    on(A::acSaveProjectAs, [this] {
         if (m_project) m_project->SaveAs();
     });
-    auto* acExit = makeAction("acExit", QStringLiteral("Выход"), {}, E::Always);
-    connect(acExit, &QAction::triggered, this, &QWidget::close);
-
-    auto* acTileEditor = makeAction("acTileEditor", QStringLiteral("Редактор плиток"), {}, E::Always);
-    connect(acTileEditor, &QAction::triggered, this, [this] {
+    on(A::acExit, &QWidget::close);
+    on(A::acTileEditor, [] {
         // The tile editor has not arrived yet: say so instead of doing nothing.
-        ui().information(QStringLiteral("Редактор плиток пока недоступен. Плитки и узоры можно "
-                                        "выбрать из библиотеки: «Участок» → «Выбрать плитку»."));
+        ui().information(u"Редактор плиток пока недоступен. Плитки и узоры можно "
+                         u"выбрать из библиотеки: «Участок» → «Выбрать плитку»."_s);
     });
-    const auto on = [this](QAction* action, auto handler) {
-        connect(action, &QAction::triggered, this, handler);
-        return action;
-    };
-    on(makeAction("acSelectTile", QStringLiteral("Выбрать плитку"), {}, E::ProjectIdle), [this] {
+    on(A::acSelectTile, [this] {
         if (m_project && m_project->SelectTile()) ProjectPlanSheet->InvalidateView();
     });
-    on(makeAction("acSelectCollage", QStringLiteral("Выбрать узор"), {}, E::ProjectIdle), [this] {
+    on(A::acSelectCollage, [this] {
         if (m_project && m_project->SelectPattern()) ProjectPlanSheet->InvalidateView();
     });
-    on(makeAction("acOrientation", QStringLiteral("Ориентация кладки"), {}, E::ProjectIdle),
-       &TfrmMain::acOrientationExecute);
-    on(makeAction("acFill", QStringLiteral("Заполнить"), {}, E::ProjectIdle), [this] {
+    on(A::acOrientation, &TfrmMain::acOrientationExecute);
+    on(A::acFill, [this] {
         if (m_project && m_project->Fill()) ProjectPlanSheet->InvalidateView();
     });
-    on(makeAction("acFill1", QStringLiteral("Положить один узор"), {}, E::ProjectIdle), [this] {
+    on(A::acFill1, [this] {
         if (m_project && m_project->LayOnePattern()) ProjectPlanSheet->InvalidateView();
     });
-    on(makeAction("acDelTiles", QStringLiteral("Удалить плитки"), {}, E::ProjectWithLaidTilesIdle),
-       &TfrmMain::acDelTilesExecute);
-    on(makeAction("acReport", QStringLiteral("Отчет"), {}, E::Project), [this] {
+    on(A::acDelTiles, &TfrmMain::acDelTilesExecute);
+    on(A::acReport, [this] {
         if (m_project) ShowReport(*m_project, this);
     });
-    on(makeAction("acEditComment", QStringLiteral("Комментарий"), {}, E::Project),
-       &TfrmMain::acEditCommentExecute);
-    on(makeAction("acBorderList", QStringLiteral("Список границ участка"), {}, E::Project),
-       &TfrmMain::acBorderListExecute);
-    on(makeAction("acLine", QStringLiteral("Отрезок"), {}, E::Project, true),
-       [this](bool down) { drawingTool(TTool::Line, down); });
-    on(makeAction("acMenuLine", QStringLiteral("Отрезок"), {}, E::Project, true),
-       [this] { menuTwin("acMenuLine", "acLine"); });
-    on(makeAction("acArc", QStringLiteral("Дуга"), {}, E::Project, true),
-       [this](bool down) { drawingTool(TTool::Arc, down); });
-    on(makeAction("acMenuArc", QStringLiteral("Дуга"), {}, E::Project, true),
-       [this] { menuTwin("acMenuArc", "acArc"); });
-    on(makeAction("acStartPointSet", QStringLiteral("Задать начальную точку"), {},
-                  E::ProjectWithBorder, true),
-       [this](bool down) { startPointTool(down); });
-    on(makeAction("acMenuStartPointSet", QStringLiteral("Задать начальную точку"), {},
-                  E::ProjectWithBorder, true),
-       [this] { menuTwin("acMenuStartPointSet", "acStartPointSet"); });
-    on(makeAction("acStartPointEdit", QStringLiteral("Корректировать начальную точку"), {},
-                  E::ProjectWithBorder),
-       &TfrmMain::acStartPointEditExecute);
-    on(makeAction("acSelectElement", QStringLiteral("Отметить границу участка"),
-                  QStringLiteral("Отметить границу участка. При большом увеличении удерживайте Ctrl"),
-                  E::ProjectWithBorder, true),
-       [this](bool down) { selectElementTool(down); });
-    on(makeAction("acEditPrimitive", QStringLiteral("Редактировать"), {}, E::Always),
-       &TfrmMain::acEditPrimitiveExecute);
-    on(makeAction("acDeletePrimitive", QStringLiteral("Удалить"), {}, E::Always),
-       &TfrmMain::acDeletePrimitiveExecute);
-    // Marking, colours, textures and printing arrive with their own
-    // commands; until then they stay disabled, as does the halves check,
-    // which nothing defines yet.
-    makeAction("acPointer", QStringLiteral("Выделить плитку"), QStringLiteral("Отметить плитку"),
-               E::Never, true);
-    makeAction("acMenuPointer", QStringLiteral("Отметить плитку"), {}, E::Never, true);
-    makeAction("acFixSel", QStringLiteral("Запомнить выделенные плитки"), {}, E::Never);
-    makeAction("acMultiplySelection", QStringLiteral("Размножить выделение"), {}, E::Never);
-    makeAction("acSetColor", QStringLiteral("Изменить цвет"), {}, E::Never);
-    makeAction("acClearSelection", QStringLiteral("Сбросить выделение"), {}, E::Never);
-    makeAction("acAssignTexture", QStringLiteral("Назначить текстуру"), {}, E::Never);
-    makeAction("acDropTexture", QStringLiteral("Удалить текстуру"), {}, E::Never);
-    makeAction("acPrint", QStringLiteral("Печать"), QStringLiteral("Печать проекта"), E::Never);
-    makeAction("acPrintReg", QStringLiteral("Выделить область для печати"), {}, E::Never, true);
-    makeAction("acCheckParts", QStringLiteral("Проверить половинки"), {}, E::Never, true);
+    on(A::acEditComment, &TfrmMain::acEditCommentExecute);
+    on(A::acBorderList, &TfrmMain::acBorderListExecute);
+    on(A::acStartPointEdit, &TfrmMain::acStartPointEditExecute);
+    on(A::acEditPrimitive, &TfrmMain::acEditPrimitiveExecute);
+    on(A::acDeletePrimitive, &TfrmMain::acDeletePrimitiveExecute);
 
-    auto* acScaleUp = makeAction("acScaleUp", QStringLiteral("Увеличить"), {}, E::Always);
-    connect(acScaleUp, &QAction::triggered, this, [this] { ProjectPlanSheet->ZoomIn(); });
-    auto* acScaleDown = makeAction("acScaleDown", QStringLiteral("Уменьшить"), {}, E::Always);
-    connect(acScaleDown, &QAction::triggered, this, [this] { ProjectPlanSheet->ZoomOut(); });
-    auto* acAskScale = makeAction("acAskScale", QStringLiteral("Масштаб"), {}, E::Always);
-    connect(acAskScale, &QAction::triggered, this, [this] { ProjectPlanSheet->AskScale(); });
-    auto* acMini = makeAction("acMinidisplay", QStringLiteral("Мини-дисплей"), {}, E::Always, true);
-    connect(acMini, &QAction::toggled, this, [this](bool down) {
+    on(A::acScaleUp, [this] { ProjectPlanSheet->ZoomIn(); });
+    on(A::acScaleDown, [this] { ProjectPlanSheet->ZoomOut(); });
+    on(A::acAskScale, [this] { ProjectPlanSheet->AskScale(); });
+    // The panels follow their buttons also when a panel's own close button
+    // raises them.
+    connect(Action(A::acMinidisplay), &QAction::toggled, this, [this](bool down) {
         if (down) {
             ProjectPlanSheet->ShowMiniDisplay();
         } else {
             ProjectPlanSheet->HideMiniDisplay();
         }
     });
-    auto* acPrStatus =
-        makeAction("acPrStatus", QStringLiteral("Информация об элементе"), {}, E::Project, true);
-    connect(acPrStatus, &QAction::toggled, this, [this](bool down) {
+    connect(Action(A::acPrStatus), &QAction::toggled, this, [this](bool down) {
         if (down) {
             ProjectPlanSheet->ShowElementInfo();
         } else {
             ProjectPlanSheet->HideElementInfo();
         }
     });
-    auto* acParams = makeAction("acParams", QStringLiteral("Параметры"),
-                                QStringLiteral("Настройки программы "), E::Always);
-    connect(acParams, &QAction::triggered, this, &TfrmMain::acParamsExecute);
-
-    auto* acHelp = makeAction("acHelp", QStringLiteral("Справка"), {}, E::Always);
-    acHelp->setShortcut(QKeySequence(Qt::Key_F1));
-    connect(acHelp, &QAction::triggered, this, [] { ShowHelpContents(); });
-    auto* acOnLine = makeAction("acOnLine", QStringLiteral("Vorkalo в Интернете"),
-                                QStringLiteral("Домашняя страничка программы"), E::Always);
-    connect(acOnLine, &QAction::triggered, this, [] { OpenHomePage(); });
-    auto* acSupport = makeAction("acSupport", QStringLiteral("Письмо в тех.поддержку"),
-                                 QStringLiteral("Написать письмо службе технической поддержки"),
-                                 E::Always);
-    connect(acSupport, &QAction::triggered, this, [] { ComposeSupportMail(); });
-    auto* acAbout = makeAction("acAbout", QStringLiteral("О программе..."), {}, E::Always);
-    connect(acAbout, &QAction::triggered, this, [this] { TfrmAbout::Execute(this); });
-
-    // At most one drawing tool is down; each may be raised so that none is.
-    m_drawGroup = new QActionGroup(this);
-    m_drawGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
-    for (const char* name : {"acLine", "acArc", "acSelectElement"}) {
-        m_drawGroup->addAction(Action(QLatin1String(name)));
-    }
+    on(A::acParams, &TfrmMain::acParamsExecute);
+    on(A::acHelp, [] { ShowHelpContents(); });
+    on(A::acOnLine, [] { OpenHomePage(); });
+    on(A::acSupport, [] { ComposeSupportMail(); });
+    on(A::acAbout, [this] { TfrmAbout::Execute(this); });
 }
 
 void TfrmMain::buildMenus() {
+    const auto a = [this](TMainAction id) { return Action(id); };
+    using A = TMainAction;
     QMenuBar* bar = menuBar();
-    mnuProjects = bar->addMenu(QStringLiteral("Проекты"));
-    mnuProjects->addAction(Action("acNewProject"));
-    mnuProjects->addAction(Action("acOpenProject"));
-    mnuProjects->addSeparator();
-    mnuProjects->addAction(Action("acSaveProject"));
-    mnuProjects->addAction(Action("acSaveProjectAs"));
-    mnuProjects->addSeparator();
-    mnuProjects->addAction(Action("acExit"));
+    mnuProjects = bar->addMenu(u"Проекты"_s);
+    AddItems(mnuProjects, {a(A::acNewProject), a(A::acOpenProject), nullptr, a(A::acSaveProject),
+                           a(A::acSaveProjectAs), nullptr, a(A::acExit)});
 
-    mnuSite = bar->addMenu(QStringLiteral("Участок"));
-    mnuSite->addAction(Action("acFill"));
-    mnuSite->addAction(Action("acReport"));
-    mnuSite->addAction(Action("acEditComment"));
-    mnuSite->addSeparator();
-    mnuSite->addAction(Action("acSelectTile"));
-    mnuSite->addAction(Action("acSelectCollage"));
-    mnuSite->addAction(Action("acOrientation"));
-    mnuSite->addSeparator();
-    mnuStartPoint = mnuSite->addMenu(QStringLiteral("Начальная точка"));
-    mnuStartPoint->addAction(Action("acMenuStartPointSet"));
-    mnuStartPoint->addAction(Action("acStartPointEdit"));
-    mnuSite->addAction(Action("acMenuLine"));
-    mnuSite->addAction(Action("acMenuArc"));
-    mnuSite->addAction(Action("acSelectElement"));
-    mnuSite->addAction(Action("acBorderList"));
-    mnuSite->addSeparator();
-    mnuSite->addAction(Action("acMenuPointer"));
-    mnuSite->addAction(Action("acMultiplySelection"));
-    mnuSite->addAction(Action("acSetColor"));
-    mnuSite->addAction(Action("acClearSelection"));
-    mnuSite->addSeparator();
+    mnuSite = bar->addMenu(u"Участок"_s);
+    mnuStartPoint = new QMenu(u"Начальная точка"_s, mnuSite);
+    AddItems(mnuStartPoint, {a(A::acMenuStartPointSet), a(A::acStartPointEdit)});
+    AddItems(mnuSite, {a(A::acFill), a(A::acReport), a(A::acEditComment), nullptr,
+                       a(A::acSelectTile), a(A::acSelectCollage), a(A::acOrientation), nullptr,
+                       mnuStartPoint->menuAction(), a(A::acMenuLine), a(A::acMenuArc),
+                       a(A::acSelectElement), a(A::acBorderList), nullptr,
+                       a(A::acMenuPointer), a(A::acMultiplySelection), a(A::acSetColor),
+                       a(A::acClearSelection), nullptr});
 
-    bar->addAction(Action("acTileEditor"));
-    bar->addAction(Action("acParams"));
+    AddItems(bar, {a(A::acTileEditor), a(A::acParams)});
 
-    mnuHelp = bar->addMenu(QStringLiteral("Помощь"));
-    mnuHelp->addAction(Action("acHelp"));
-    mnuHelp->addSeparator();
-    mnuHelp->addAction(Action("acOnLine"));
-    mnuHelp->addAction(Action("acSupport"));
-    mnuHelp->addSeparator();
-    mnuHelp->addAction(Action("acAbout"));
+    mnuHelp = bar->addMenu(u"Помощь"_s);
+    AddItems(mnuHelp, {a(A::acHelp), nullptr, a(A::acOnLine), a(A::acSupport), nullptr, a(A::acAbout)});
 
     // The sheet's pop-up menu of the border-selection tool.
     ElementMenu = new QMenu(this);
-    ElementMenu->addAction(Action("acEditPrimitive"));
-    ElementMenu->addAction(Action("acDeletePrimitive"));
+    AddItems(ElementMenu, {a(A::acEditPrimitive), a(A::acDeletePrimitive)});
 }
 
 void TfrmMain::buildToolBar() {
-    ToolBar = addToolBar(QStringLiteral("Панель инструментов"));
-    ToolBar->setObjectName(QStringLiteral("ToolBar"));
+    const auto a = [this](TMainAction id) { return Action(id); };
+    using A = TMainAction;
+    ToolBar = addToolBar(u"Панель инструментов"_s);
+    ToolBar->setObjectName(u"ToolBar"_s);
     ToolBar->setMovable(false);
     ToolBar->setIconSize(QSize(24, 24));
-    const char* const layout[] = {
-        "acNewProject", "acOpenProject", "acSaveProject", "acPrint", "acPrintReg", nullptr,
-        "acLine", "acArc", "acSelectElement", "acPrStatus", "acBorderList", nullptr,
-        "acSelectTile", "acSelectCollage", "acOrientation", "acStartPointSet", nullptr,
-        "acFill1", "acFill", "acDelTiles", nullptr,
-        "acCheckParts", nullptr,
-        "acPointer", "acFixSel", "acMultiplySelection", "acSetColor", "acClearSelection", nullptr,
-        "acAssignTexture", "acDropTexture", nullptr,
-        "acScaleUp", "acScaleDown", "acAskScale", "acMinidisplay"};
-    for (const char* name : layout) {
-        if (name == nullptr) {
-            ToolBar->addSeparator();
-        } else {
-            ToolBar->addAction(Action(QLatin1String(name)));
-        }
-    }
+    AddItems(ToolBar, {a(A::acNewProject), a(A::acOpenProject), a(A::acSaveProject), a(A::acPrint),
+                       a(A::acPrintReg), nullptr,
+                       a(A::acLine), a(A::acArc), a(A::acSelectElement), a(A::acPrStatus),
+                       a(A::acBorderList), nullptr,
+                       a(A::acSelectTile), a(A::acSelectCollage), a(A::acOrientation),
+                       a(A::acStartPointSet), nullptr,
+                       a(A::acFill1), a(A::acFill), a(A::acDelTiles), nullptr,
+                       a(A::acCheckParts), nullptr,
+                       a(A::acPointer), a(A::acFixSel), a(A::acMultiplySelection), a(A::acSetColor),
+                       a(A::acClearSelection), nullptr,
+                       a(A::acAssignTexture), a(A::acDropTexture), nullptr,
+                       a(A::acScaleUp), a(A::acScaleDown), a(A::acAskScale), a(A::acMinidisplay)});
 }
 
-QAction* TfrmMain::Action(const QString& name) const {
-    for (const Rule& r : m_rules) {
-        if (r.action->objectName() == name) {
-            return r.action;
-        }
-    }
-    return nullptr;
+void TfrmMain::buildTools() {
+    using A = TMainAction;
+    using H = THelpContext;
+    m_tools = std::make_unique<TMouseTools>(this, ProjectPlanSheet, HelpContext);
+    m_tools->Add({.action = Action(A::acLine),
+                  .menuItem = Action(A::acMenuLine),
+                  .help = H::DrawingSegmentsAndArcs,
+                  .rounding = TRounding::On,
+                  .press = Handler(this, &TfrmMain::ElementClick),
+                  .move = Handler(this, &TfrmMain::ElementTrack),
+                  .prepare = [this](bool down) { return prepareDrawing(pkSegment, down); }});
+    m_tools->Add({.action = Action(A::acArc),
+                  .menuItem = Action(A::acMenuArc),
+                  .help = H::DrawingSegmentsAndArcs,
+                  .rounding = TRounding::On,
+                  .press = Handler(this, &TfrmMain::ElementClick),
+                  .move = Handler(this, &TfrmMain::ElementTrack),
+                  .prepare = [this](bool down) { return prepareDrawing(pkArc, down); }});
+    m_tools->Add({.action = Action(A::acStartPointSet),
+                  .menuItem = Action(A::acMenuStartPointSet),
+                  .help = H::StartPoint,
+                  .press = Handler(this, &TfrmMain::StartPointClick),
+                  .prepare = [this](bool down) { return prepareStartPoint(down); }});
+    // Its menu item is the button's own command, not a twin.
+    m_tools->Add({.action = Action(A::acSelectElement),
+                  .help = H::SelectingLines,
+                  .popup = ElementMenu,
+                  .rounding = TRounding::Off,
+                  .press = Handler(this, &TfrmMain::BorderPick),
+                  .move = Handler(this, &TfrmMain::BorderDrag),
+                  .prepare = [this](bool down) { return prepareSelection(down); }});
+    m_tools->Group({Action(A::acLine), Action(A::acArc), Action(A::acSelectElement)});
 }
 
-QList<QAction*> TfrmMain::Actions() const {
-    QList<QAction*> list;
-    for (const Rule& r : m_rules) {
-        list.append(r.action);
-    }
-    return list;
-}
+QMenu* TfrmMain::SheetPopupMenu() const { return m_tools->Popup(); }
 
 bool TfrmMain::IsEnabled(TEnable rule) const {
     switch (rule) {
@@ -366,14 +344,7 @@ bool TfrmMain::IsEnabled(TEnable rule) const {
     return false;
 }
 
-void TfrmMain::UpdateActions() {
-    for (const Rule& r : m_rules) {
-        const bool enabled = IsEnabled(r.rule);
-        if (r.action->isEnabled() != enabled) {
-            r.action->setEnabled(enabled);
-        }
-    }
-}
+void TfrmMain::UpdateActions() { m_actions.Update(); }
 
 void TfrmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
@@ -447,15 +418,8 @@ void TfrmMain::bindSheet() {
             m_project->DrawElements(g, *ProjectPlanSheet, &ProjectPlanSheet->Palette().BlackPen);
         }
     };
-    ProjectPlanSheet->OnPSMiniButtonClick = [this] { Action("acMinidisplay")->setChecked(false); };
-    ProjectPlanSheet->OnPSPrStatusButtonClick = [this] { Action("acPrStatus")->setChecked(false); };
-    QWidget* view = ProjectPlanSheet->FScrollBox->viewport();
-    view->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& pos) {
-        if (m_popup != nullptr && m_project) {
-            m_popup->exec(view->mapToGlobal(pos));
-        }
-    });
+    ProjectPlanSheet->OnPSMiniButtonClick = [this] { Action(TMainAction::acMinidisplay)->setChecked(false); };
+    ProjectPlanSheet->OnPSPrStatusButtonClick = [this] { Action(TMainAction::acPrStatus)->setChecked(false); };
 }
 
 void TfrmMain::replaceProject(std::unique_ptr<TProject> project) {
@@ -762,121 +726,47 @@ std::optional<std::int32_t> TfrmMain::PickPattern(const TPickRequest& request, s
 
 // --- tools -----------------------------------------------------------------------------
 
-void TfrmMain::bindMouse(TTool owner) {
-    m_mouseOwner = owner;
-    TPlanSheet* sheet = ProjectPlanSheet;
-    sheet->OnPSMouseDown = nullptr;
-    sheet->OnPSMouseMove = nullptr;
-    sheet->OnPSMouseUp = nullptr;
-    switch (owner) {
-    case TTool::Line:
-    case TTool::Arc:
-        sheet->OnPSMouseDown = [this](QObject*, Qt::MouseButton b, TShiftState, float x, float y) {
-            ElementClick(b, x, y);
-        };
-        sheet->OnPSMouseMove = [this](QObject*, TShiftState, float x, float y) { ElementTrack(x, y); };
-        break;
-    case TTool::StartPoint:
-        sheet->OnPSMouseDown = [this](QObject*, Qt::MouseButton, TShiftState, float x, float y) {
-            StartPointClick(x, y);
-        };
-        break;
-    case TTool::SelectElement:
-        sheet->OnPSMouseDown = [this](QObject*, Qt::MouseButton, TShiftState, float x, float y) {
-            BorderPick(x, y);
-        };
-        sheet->OnPSMouseMove = [this](QObject*, TShiftState shift, float x, float y) {
-            BorderDrag(shift, x, y);
-        };
-        break;
-    case TTool::None:
-        break;
-    }
-}
-
-void TfrmMain::unbindMouse() { bindMouse(TTool::None); }
-
-void TfrmMain::drawingTool(TTool tool, bool down) {
+bool TfrmMain::prepareDrawing(std::int32_t kind, bool down) {
     m_newElement.reset();
-    Action("acMenuStartPointSet")->setChecked(false);
-    const char* twin = tool == TTool::Line ? "acMenuLine" : "acMenuArc";
-    Action(twin)->setChecked(down);
-    m_popup = nullptr;
-    ProjectPlanSheet->RoundCoordinates = true;
-    if (down && m_project) {
-        m_newElement = CreatePrimitive(tool == TTool::Line ? pkSegment : pkArc, m_project.get());
-        bindMouse(tool);
-        setProperty("helpContext", 27);
-    } else {
-        unbindMouse();
-        setProperty("helpContext", HelpContext);
+    Action(TMainAction::acMenuStartPointSet)->setChecked(false);
+    if (!down || !m_project) {
+        return false;
     }
+    m_newElement = CreatePrimitive(kind, m_project.get());
+    return true;
 }
 
-void TfrmMain::startPointTool(bool down) {
+bool TfrmMain::prepareStartPoint(bool down) {
     m_newElement.reset();
-    Action("acMenuStartPointSet")->setChecked(down);
-    m_popup = nullptr;
-    if (down && m_project) {
-        bindMouse(TTool::StartPoint);
-        setProperty("helpContext", 52);
-    } else {
-        unbindMouse();
-        setProperty("helpContext", HelpContext);
-    }
+    return down && m_project;
 }
 
-void TfrmMain::selectElementTool(bool down) {
+bool TfrmMain::prepareSelection(bool down) {
     m_newElement.reset();
-    Action("acMenuStartPointSet")->setChecked(false);
+    Action(TMainAction::acMenuStartPointSet)->setChecked(false);
     if (down && m_project) {
-        setProperty("helpContext", 47);
-        m_popup = ElementMenu;
-        bindMouse(TTool::SelectElement);
-        ProjectPlanSheet->RoundCoordinates = false;
-    } else {
-        setProperty("helpContext", HelpContext);
-        m_popup = nullptr;
-        if (m_project) {
-            m_project->SetCurrent(nullptr);
-        }
-        ProjectPlanSheet->InvalidateView();
-        unbindMouse();
-        ProjectPlanSheet->RoundCoordinates = true;
+        return true;
     }
-}
-
-void TfrmMain::menuTwin(const char* twin, const char* button) {
-    if (qstrcmp(twin, "acMenuStartPointSet") != 0) {
-        Action("acMenuStartPointSet")->setChecked(false);
+    if (m_project) {
+        m_project->SetCurrent(nullptr);
     }
-    // The twin's own check has already been inverted by the menu.
-    const bool down = Action(QLatin1String(twin))->isChecked();
-    // The button follows the menu item (its group raises the others), then
-    // the tool command runs as if the button had been pressed.
-    Action(QLatin1String(button))->setChecked(down);
-    if (qstrcmp(button, "acStartPointSet") == 0) {
-        startPointTool(down);
-    } else {
-        drawingTool(qstrcmp(button, "acLine") == 0 ? TTool::Line : TTool::Arc, down);
-    }
+    ProjectPlanSheet->InvalidateView();
+    return false;
 }
 
 void TfrmMain::ResetTools() {
+    using A = TMainAction;
     m_newElement.reset();
-    for (const char* name : {"acMenuStartPointSet", "acStartPointSet", "acMenuLine", "acLine",
-                             "acMenuArc", "acArc", "acMenuPointer", "acPointer"}) {
-        QAction* a = Action(QLatin1String(name));
-        const QSignalBlocker quiet(a);
-        a->setChecked(false);
+    for (A id : {A::acMenuStartPointSet, A::acStartPointSet, A::acMenuLine, A::acLine, A::acMenuArc,
+                 A::acArc, A::acMenuPointer, A::acPointer}) {
+        const QSignalBlocker quiet(Action(id));
+        Action(id)->setChecked(false);
     }
-    if (m_popup != ElementMenu) {
-        m_popup = nullptr;
-    }
-    if (m_mouseOwner == TTool::Line || m_mouseOwner == TTool::Arc || m_mouseOwner == TTool::StartPoint) {
-        unbindMouse();
+    // The border-selection tool keeps its state and its handlers.
+    QAction* active = m_tools->Active();
+    if (active == Action(A::acLine) || active == Action(A::acArc) || active == Action(A::acStartPointSet)) {
+        m_tools->Stop();
         ProjectPlanSheet->RoundCoordinates = true;
-        setProperty("helpContext", HelpContext);
     }
 }
 
@@ -917,14 +807,7 @@ void TfrmMain::StartPointClick(float x, float y) {
     m_project->SetStartPoint(m_project->ToLocalX(x), m_project->ToLocalY(y));
     ProjectPlanSheet->InvalidateView();
     // The tool ends after one click.
-    Action("acMenuStartPointSet")->setChecked(false);
-    {
-        const QSignalBlocker quiet(Action("acStartPointSet"));
-        Action("acStartPointSet")->setChecked(false);
-    }
-    ProjectPlanSheet->OnPSMouseDown = nullptr;
-    m_mouseOwner = TTool::None;
-    setProperty("helpContext", HelpContext);
+    m_tools->Finish();
 }
 
 void TfrmMain::BorderPick(float x, float y) {

@@ -4,6 +4,8 @@
 // the border, and the posted steps of a running fill.
 
 #include "model/FillHost.h"
+#include "ui/HelpContext.h"
+#include "window/ActionTable.h"
 
 #include <QEvent>
 #include <QMainWindow>
@@ -12,7 +14,6 @@
 #include <vector>
 
 class QAction;
-class QActionGroup;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -22,13 +23,64 @@ namespace vk {
 
 class TGraphicPrimitive;
 class TPlanSheet;
+class TMouseTools;
 class TProject;
 struct TShiftState;
+
+// The main window's commands, named as their actions are.
+enum class TMainAction {
+    acNewProject,
+    acOpenProject,
+    acSaveProject,
+    acSaveProjectAs,
+    acExit,
+    acTileEditor,
+    acSelectTile,
+    acSelectCollage,
+    acOrientation,
+    acFill,
+    acFill1,
+    acDelTiles,
+    acReport,
+    acEditComment,
+    acBorderList,
+    acLine,
+    acMenuLine,
+    acArc,
+    acMenuArc,
+    acStartPointSet,
+    acMenuStartPointSet,
+    acStartPointEdit,
+    acSelectElement,
+    acEditPrimitive,
+    acDeletePrimitive,
+    acPointer,
+    acMenuPointer,
+    acFixSel,
+    acMultiplySelection,
+    acSetColor,
+    acClearSelection,
+    acAssignTexture,
+    acDropTexture,
+    acPrint,
+    acPrintReg,
+    acCheckParts,
+    acScaleUp,
+    acScaleDown,
+    acAskScale,
+    acMinidisplay,
+    acPrStatus,
+    acParams,
+    acHelp,
+    acOnLine,
+    acSupport,
+    acAbout,
+};
 
 class TfrmMain : public QMainWindow, public TStepSink, public TSheetScale, public TPickList {
     Q_OBJECT
 public:
-    static constexpr int HelpContext = 6;
+    static constexpr THelpContext HelpContext = THelpContext::MainWindow;
 
     explicit TfrmMain(QWidget* parent = nullptr);
     ~TfrmMain() override;
@@ -50,16 +102,17 @@ public:
     [[nodiscard]] bool IsEnabled(TEnable rule) const;
     void UpdateActions();
 
+    [[nodiscard]] QAction* Action(TMainAction id) const { return m_actions[id]; }
     // The action whose object name is `name` (acFill, acScaleUp, ...).
-    [[nodiscard]] QAction* Action(const QString& name) const;
-    [[nodiscard]] QList<QAction*> Actions() const;
+    [[nodiscard]] QAction* Action(const QString& name) const { return m_actions.Find(name); }
+    [[nodiscard]] QList<QAction*> Actions() const { return m_actions.All(); }
 
     [[nodiscard]] bool HasProject() const { return m_project != nullptr; }
     [[nodiscard]] TProject* Project() const { return m_project.get(); }
     [[nodiscard]] const QString& BaseCaption() const { return m_baseCaption; }
     [[nodiscard]] const QString& HelpFile() const { return m_helpFile; }
     [[nodiscard]] TGraphicPrimitive* NewElement() const { return m_newElement.get(); }
-    [[nodiscard]] QMenu* SheetPopupMenu() const { return m_popup; }
+    [[nodiscard]] QMenu* SheetPopupMenu() const;
 
     TPlanSheet* ProjectPlanSheet = nullptr;
     QToolBar* ToolBar = nullptr;
@@ -120,13 +173,11 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    enum class TTool { None, Line, Arc, StartPoint, SelectElement };
-
-    QAction* makeAction(const char* name, const QString& caption, const QString& hint,
-                        TEnable rule, bool checkable = false);
     void buildActions();
+    void connectActions();
     void buildMenus();
     void buildToolBar();
+    void buildTools();
     void bindSheet();
     void replaceProject(std::unique_ptr<TProject> project);
     // A new, empty project becomes the window's.
@@ -136,28 +187,20 @@ private:
     void paintPreview(QPainter& graphics);
     void showFillProgress(bool running, int tilesLaid);
 
-    // Tools.
-    void drawingTool(TTool tool, bool down);
-    void startPointTool(bool down);
-    void selectElementTool(bool down);
-    void menuTwin(const char* twin, const char* button);
-    void bindMouse(TTool owner);
-    void unbindMouse();
+    // What the tools do on the window's side when their buttons go down or
+    // up; each answers whether its tool may go on.
+    bool prepareDrawing(std::int32_t kind, bool down);
+    bool prepareStartPoint(bool down);
+    bool prepareSelection(bool down);
 
-    struct Rule {
-        QAction* action;
-        TEnable rule;
-    };
-    std::vector<Rule> m_rules;
-    QActionGroup* m_drawGroup = nullptr;
+    TActionSet<TMainAction, TEnable> m_actions{[this](TEnable rule) { return IsEnabled(rule); }};
+    std::unique_ptr<TMouseTools> m_tools;
     QString m_baseCaption;
     QString m_helpFile;
     bool m_centredOnce = false;
 
     std::unique_ptr<TProject> m_project;
     std::unique_ptr<TGraphicPrimitive> m_newElement;
-    TTool m_mouseOwner = TTool::None;
-    QMenu* m_popup = nullptr;
 };
 
 } // namespace vk
