@@ -11,14 +11,16 @@ namespace vk {
 
 TMouseTools::TMouseTools(QWidget* window, TPlanSheet* sheet, THelpContext idleHelp)
     : m_window(window), m_sheet(sheet), m_idleHelp(idleHelp), m_sheetRounding(sheet->RoundCoordinates) {
-    QWidget* view = sheet->FScrollBox->viewport();
-    m_sheetCursor = view->cursor().shape();
-    view->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& pos) {
+    m_sheetCursor = sheet->FScrollBox->viewport()->cursor().shape();
+    // A scroll area hands the context menu requests of its view to itself,
+    // so the request is taken there.
+    QWidget* area = sheet->FScrollBox;
+    area->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(area, &QWidget::customContextMenuRequested, this, [this, area](const QPoint& pos) {
         // The press that came first has already reached the tool, so a
         // right click acts on what is under the pointer before the menu opens.
         if (m_popup != nullptr) {
-            m_popup->exec(view->mapToGlobal(pos));
+            m_popup->exec(area->mapToGlobal(pos));
         }
     });
 }
