@@ -122,6 +122,45 @@ TEST(HelpViewer, MissingHelpIsReportedInTheWindow) {
     EXPECT_TRUE(viewer.Browser->toPlainText().contains(empty.path()));
 }
 
+TEST(HelpPages, EachNamedTopicOpensThePageWrittenForIt) {
+    using H = vk::THelpContext;
+    const struct {
+        H topic;
+        const char* title;
+    } cases[] = {
+        {H::TileComment, "Комментарий к плитке"},
+        {H::TileEditor, "Редактор плиток"},
+        {H::PatternEditor, "Редактор узоров"},
+        {H::MainWindow, "Главное окно"},
+        {H::TileHalves, "Половинки плитки"},
+        {H::AddTileToPattern, "Добавить плитку в узор"},
+        {H::Settings, "Параметры программы"},
+        {H::DrawingSegmentsAndArcs, "Рисование отрезков и дуг"},
+        {H::PatternCheck, "Проверка узора"},
+        {H::ElementEditing, "Список элементов и окно правки элемента"},
+        {H::MarkingTiles, "Выделение плиток, цвет и текстура"},
+        {H::PrintOptions, "Опции печати"},
+        {H::ProjectComment, "Комментарий к проекту"},
+        {H::SelectingLines, "Выделение и правка линий"},
+        {H::SegmentProperties, "Свойства отрезка"},
+        {H::ArcProperties, "Свойства дуги"},
+        {H::PrintRegion, "Область печати"},
+        {H::StartPoint, "Начальная точка укладки"},
+        {H::CutLines, "Разделительные линии половинок"},
+        {H::OutliningHalf, "Очертить половинку"},
+        {H::TilePlace, "Обозначить место плитки"},
+        {H::NeighbourPattern, "Обозначить соседний узор"},
+    };
+    vk::CloseHelp();
+    for (const auto& c : cases) {
+        vk::ShowHelp(c.topic);
+        ASSERT_NE(vk::HelpWindow(), nullptr);
+        EXPECT_EQ(vk::HelpWindow()->Browser->documentTitle(), QString::fromUtf8(c.title))
+            << vk::HelpNumber(c.topic);
+    }
+    vk::CloseHelp();
+}
+
 TEST(HelpWindow, OneWindowServesEveryRequest) {
     vk::CloseHelp();
     EXPECT_EQ(vk::HelpWindow(), nullptr);

@@ -13,12 +13,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLocale>
+#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
@@ -307,6 +309,55 @@ TEST_F(MainWindowWorkflow, BorderSelectionPicksDragsAndIsClearedWhenSwitchedOff)
     ui.answer(TAnswer::Yes);
     run("acDeletePrimitive");
     EXPECT_EQ(project()->Elements().Count(), 0);
+}
+
+TEST_F(MainWindowWorkflow, EachToolCarriesItsHelpTopicAndTheWindowsComesBackWhenItIsOff) {
+    test::TScriptedUi ui;
+    run("acNewProject");
+    run("acLine");
+    click(0, 0);
+    click(3000, 0);
+    run("acLine");
+    const struct {
+        const char* tool;
+        int context;
+    } cases[] = {{"acLine", 27}, {"acArc", 27}, {"acSelectElement", 47}, {"acStartPointSet", 52}};
+    for (const auto& c : cases) {
+        run(c.tool);
+        EXPECT_EQ(window->property("helpContext").toInt(), c.context) << c.tool;
+        run(c.tool);
+        EXPECT_EQ(window->property("helpContext").toInt(), 6) << c.tool;
+    }
+    // The start-point tool ends by itself after one click.
+    run("acStartPointSet");
+    click(1000, 1000);
+    EXPECT_EQ(window->property("helpContext").toInt(), 6);
+    EXPECT_FALSE(window->Action("acMenuStartPointSet")->isChecked());
+}
+
+TEST_F(MainWindowWorkflow, RightClickWithBorderSelectionOpensTheElementMenuOnTheElementUnderThePointer) {
+    test::TScriptedUi ui;
+    run("acNewProject");
+    run("acLine");
+    click(0, 0);
+    click(3000, 0);
+    click(3000, 0);
+    click(3000, 2000);
+    run("acLine");
+    run("acSelectElement");
+    QMenu* shown = nullptr;
+    QTimer::singleShot(0, [&shown] {
+        shown = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (shown != nullptr) shown->close();
+    });
+    // The press selects, then the view asks for its menu, as a right click does.
+    click(3000, 1000, Qt::RightButton);
+    QWidget* view = sheet()->FScrollBox->viewport();
+    const QPoint at = sheet()->Geometry().WorldToDevice(3000, 1000).toPoint();
+    QContextMenuEvent request(QContextMenuEvent::Mouse, at, view->mapToGlobal(at));
+    QApplication::sendEvent(view, &request);
+    EXPECT_EQ(shown, window->ElementMenu);
+    EXPECT_EQ(project()->Current(), project()->Elements().Items(1));
 }
 
 TEST_F(MainWindowWorkflow, ProjectCommandsFollowTheProject) {
