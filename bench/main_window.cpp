@@ -78,7 +78,7 @@ void BM_MainWindowFillPlaza(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         window.UpdateActions();
-        window.Action(QStringLiteral("acNewProject"))->trigger();
+        window.Action(TMainAction::acNewProject)->trigger();
         load(*window.Project());
         window.ProjectPlanSheet->SetScale(0.0075f);
         window.ProjectPlanSheet->CenterOn(50000, 25000);
@@ -86,7 +86,7 @@ void BM_MainWindowFillPlaza(benchmark::State& state) {
         ui.FillDone = false;
         state.ResumeTiming();
         window.UpdateActions();
-        window.Action(QStringLiteral("acFill"))->trigger();
+        window.Action(TMainAction::acFill)->trigger();
         QElapsedTimer phase;
         phase.start();
         while (!ui.FillDone) {
