@@ -522,7 +522,9 @@ void TPlanSheet::RenderView() {
     if (m_viewImage.size() != size || m_viewImage.isNull()) {
         m_viewImage = QImage(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
     } else {
-        m_viewImage.detach();
+        // The screen's picture shares these pixels; they are about to be
+        // painted over, so they need not be copied first.
+        m_screenImage = QImage();
     }
     m_viewImage.fill(Qt::white);
 
