@@ -500,15 +500,20 @@ void TfrmMain::acOpenProjectExecute() {
     if (!file) {
         return;
     }
+    OpenProjectFile(*file);
+}
+
+bool TfrmMain::OpenProjectFile(const QString& file) {
     if (m_project && !QuerySave()) {
-        return;
+        return false;
     }
     startProject();
     // The window keeps the new project whatever the reading says; its errors
     // have been shown. Naming it after the file updates the caption.
-    m_project->LoadFromFile(*file);
+    const bool read = m_project->LoadFromFile(file);
     ResetTools();
     ProjectPlanSheet->InvalidateView();
+    return read;
 }
 
 void TfrmMain::acNewProjectExecute() {

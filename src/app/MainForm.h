@@ -75,6 +75,9 @@ public:
     // --- commands ---
     void acNewProjectExecute();
     void acOpenProjectExecute();
+    // Opens `file` as "Открыть" does once a file is chosen (the program's
+    // command line, a file opened from the desktop). Whether it was read.
+    bool OpenProjectFile(const QString& file);
     void acParamsExecute();
     void acOrientationExecute();
     void acDelTilesExecute();

@@ -227,6 +227,11 @@ TEST_F(MainWindowWorkflow, DrawChooseFillAndReportAsTheCommandLineDoes) {
     EXPECT_EQ(reopened.PiecesTotal, report.PiecesTotal);
     EXPECT_NEAR(reopened.AreaM2, report.AreaM2, 1e-6);
     EXPECT_FALSE(project()->Modified);
+    // A file named on the command line (opened from the desktop) opens as
+    // the chosen one does.
+    ASSERT_TRUE(window->OpenProjectFile(saved));
+    EXPECT_EQ(project()->Report().Tiles, report.Tiles);
+    EXPECT_EQ(window->windowTitle(), QString("Vorkalo - Двор"));
     // Cancelling the open dialog keeps the project.
     TProject* current = project();
     ui.chooseFile(std::nullopt);
