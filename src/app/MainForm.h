@@ -137,6 +137,7 @@ private:
     void updateCaption(const QString& name);
     void paintProject(QPainter& graphics);
     void paintPreview(QPainter& graphics);
+    void paintFirstStepsHint(QPainter& graphics);
     void showFillProgress(bool running, int tilesLaid);
 
     // Tools.

@@ -247,6 +247,30 @@ TEST_F(MainWindowWorkflow, DrawChooseFillAndReportAsTheCommandLineDoes) {
     EXPECT_EQ(project()->LaidTiles().Count(), 0);
 }
 
+// A first start showed an empty sheet and nothing to begin with.
+TEST_F(MainWindowWorkflow, AnEmptySheetSaysWhereToBeginUntilTheBorderIsStarted) {
+    const auto hintShown = [&] {
+        sheet()->RenderView();
+        const QImage image = sheet()->ViewImage();
+        // Dark pixels of the hint's text in the lower left corner of the view.
+        int dark = 0;
+        for (int y = image.height() - 30; y < image.height(); ++y) {
+            for (int x = 0; x < 300; ++x) {
+                dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+            }
+        }
+        return dark > 100;
+    };
+    EXPECT_TRUE(hintShown()) << "no project yet";
+    run("acNewProject");
+    EXPECT_TRUE(hintShown()) << "a new project";
+    run("acLine");
+    click(0, 0);
+    click(6000, 0);
+    EXPECT_FALSE(hintShown()) << "gone with the first element";
+    run("acLine");
+}
+
 TEST_F(MainWindowWorkflow, RightClicksForgetTheElementBeingDrawn) {
     test::TScriptedUi ui;
     run("acNewProject");
