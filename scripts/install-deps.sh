@@ -10,6 +10,7 @@ PACKAGES=(
   libpolyclipping-dev libgsf-1-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
+  qt6-translations-l10n
   xvfb x11-apps imagemagick fonts-dejavu-core
 )
 

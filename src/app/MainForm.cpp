@@ -25,8 +25,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
@@ -464,15 +466,20 @@ void TfrmMain::acOpenProjectExecute() {
     if (!file) {
         return;
     }
+    OpenProjectFile(*file);
+}
+
+bool TfrmMain::OpenProjectFile(const QString& file) {
     if (m_project && !QuerySave()) {
-        return;
+        return false;
     }
     startProject();
     // The window keeps the new project whatever the reading says; its errors
     // have been shown. Naming it after the file updates the caption.
-    m_project->LoadFromFile(*file);
+    const bool read = m_project->LoadFromFile(file);
     ResetTools();
     ProjectPlanSheet->InvalidateView();
+    return read;
 }
 
 void TfrmMain::acNewProjectExecute() {
@@ -577,12 +584,36 @@ void TfrmMain::acStartPointEditExecute() {
 
 void TfrmMain::paintProject(QPainter& g) {
     if (!m_project) {
+        paintFirstStepsHint(g);
         return;
     }
     m_project->Draw(g, *ProjectPlanSheet, false, &ProjectPlanSheet->Palette().BlackPen);
     if (m_project->LaidTiles().Count() == 0 && m_project->Tile() != nullptr) {
         paintPreview(g);
     }
+    if (m_project->Elements().Count() == 0 && !m_newElement) {
+        paintFirstStepsHint(g);
+    }
+}
+
+void TfrmMain::paintFirstStepsHint(QPainter& g) {
+    // A first start shows an empty sheet: a quiet line in its lower corner
+    // says where to begin.
+    static const QString hint = QStringLiteral("Нарисуйте границу участка инструментами «Отрезок» и «Дуга» "
+                                               "или откройте пример: Проекты → Открыть");
+    g.save();
+    g.resetTransform();
+    QFont font = g.font();
+    font.setPointSizeF(9.0);
+    g.setFont(font);
+    const QFontMetricsF fm(font, g.device());
+    const double margin = 8.0;
+    const QPointF at(margin, g.device()->height() - margin - fm.descent());
+    const QRectF box(at.x() - 4.0, at.y() - fm.ascent() - 3.0, fm.horizontalAdvance(hint) + 8.0, fm.height() + 6.0);
+    g.fillRect(box, ProjectPlanSheet->Palette().GreyGlassBrush);
+    g.setPen(QColor(90, 90, 90));
+    g.drawText(at, hint);
+    g.restore();
 }
 
 void TfrmMain::paintPreview(QPainter& g) {

@@ -128,6 +128,9 @@ public:
     // --- commands ---
     void acNewProjectExecute();
     void acOpenProjectExecute();
+    // Opens `file` as "Открыть" does once a file is chosen (the program's
+    // command line, a file opened from the desktop). Whether it was read.
+    bool OpenProjectFile(const QString& file);
     void acParamsExecute();
     void acOrientationExecute();
     void acDelTilesExecute();
@@ -185,6 +188,7 @@ private:
     void updateCaption(const QString& name);
     void paintProject(QPainter& graphics);
     void paintPreview(QPainter& graphics);
+    void paintFirstStepsHint(QPainter& graphics);
     void showFillProgress(bool running, int tilesLaid);
 
     // What the tools do on the window's side when their buttons go down or

@@ -2,6 +2,7 @@
 
 #include "app/HelpViewer.h"
 #include "app/MainForm.h"
+#include "app/QtTranslations.h"
 #include "library/TileDB.h"
 #include "sheet/EditorFactory.h"
 #include "sheet/WidgetUserInterface.h"
@@ -16,6 +17,8 @@ int main(int argc, char* argv[]) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vorkalo"));
+    vk::TQtTranslations qtTranslations;
+    qtTranslations.Install();
 
     vk::TWidgetUserInterface userInterface;
     vk::setUserInterface(&userInterface);
@@ -34,6 +37,12 @@ int main(int argc, char* argv[]) {
         mainWindow.setGeometry(screen->availableGeometry());
     }
     mainWindow.showMaximized();
+    // A project file given on the command line (one opened from the
+    // desktop) is opened at once.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1 && !arguments.at(1).startsWith(QLatin1Char('-'))) {
+        mainWindow.OpenProjectFile(arguments.at(1));
+    }
     const int code = QApplication::exec();
     vk::setUserInterface(nullptr);
     return code;

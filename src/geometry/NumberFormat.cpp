@@ -55,10 +55,16 @@ std::optional<double> parseNumber(const QString& text) {
     }
     bool ok = false;
     double value = userLocale().toDouble(trimmed, &ok);
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
     if (!ok) {
-        QLocale c = QLocale::c();
-        c.setNumberOptions(QLocale::RejectGroupSeparator);
         value = c.toDouble(trimmed, &ok);
+    }
+    // Russian users write a decimal comma even where the desktop's locale
+    // has a point; no number here has grouping, so one comma can only be
+    // the decimal separator.
+    if (!ok && trimmed.count(QLatin1Char(',')) == 1 && !trimmed.contains(QLatin1Char('.'))) {
+        value = c.toDouble(QString(trimmed).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
     }
     if (!ok || !std::isfinite(value)) {
         return std::nullopt;

@@ -17,8 +17,9 @@ namespace vk {
 // at the end: 12.50 -> 12.5, 10.00 -> 10. Text without a separator is kept.
 [[nodiscard]] QString trimZeros(const QString& text);
 
-// Reads a number typed by the user. Accepts the user's separator and, as a
-// courtesy, the point. Surrounding blanks are ignored; anything else fails.
+// Reads a number typed by the user. Accepts the user's separator, the point
+// and the comma. Surrounding blanks are ignored; anything else (grouping
+// included) fails.
 [[nodiscard]] std::optional<double> parseNumber(const QString& text);
 
 [[nodiscard]] QChar decimalSeparator();

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -30,6 +31,34 @@ void drawTileOutline(QPainter& g, TDrawingSheet& sheet, const TTileContainer& ti
         elements.Items(i)->Draw(g, sheet, &pen);
     }
     g.restore();
+}
+
+// The least width of a shape across the direction of any of its outline's
+// edges (mm). A turned tile's bounds overstate how small it looks on screen;
+// its narrow side does not.
+double narrowestWidth(const TLaidShape& shape) {
+    double best = std::numeric_limits<double>::infinity();
+    for (const QPolygonF& polygon : shape.Polygons()) {
+        for (int i = 0; i + 1 < polygon.size(); ++i) {
+            const QPointF d = polygon[i + 1] - polygon[i];
+            const double length = std::hypot(d.x(), d.y());
+            if (!(length > 0.0)) {
+                continue;
+            }
+            const QPointF normal(-d.y() / length, d.x() / length);
+            double low = std::numeric_limits<double>::infinity();
+            double high = -low;
+            for (const QPolygonF& other : shape.Polygons()) {
+                for (const QPointF& v : other) {
+                    const double along = v.x() * normal.x() + v.y() * normal.y();
+                    low = std::min(low, along);
+                    high = std::max(high, along);
+                }
+            }
+            best = std::min(best, high - low);
+        }
+    }
+    return std::isfinite(best) ? best : std::min(shape.Bounds().width(), shape.Bounds().height());
 }
 
 // The outlines of straight tiles. In a finished fill every joint lies
@@ -150,6 +179,13 @@ void TProject::PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
         QPolygonF moved;
         fillBrush.setColor(QColor::fromRgba(DefaultTileColor));
         const bool asLattice = !m_texture && paintLattice(g, pen, fillBrush);
+        // The tiles of a finished fill cover the site: one fill of the view
+        // does what a fill per tile of the default colour would, before any
+        // group is drawn, whatever its place among the groups.
+        const bool covered = !asLattice && m_lattice && !m_texture;
+        if (covered) {
+            g.fillRect(visible, fillBrush);
+        }
         const TColorController& groups = m_laidTiles.ColorGroups();
         for (int i = 0; i < groups.Count(); ++i) {
             const TColorListContainer& group = groups.Items(i);
@@ -167,14 +203,7 @@ void TProject::PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
             straight.clear();
             g.setPen(Qt::NoPen);
             g.setRenderHint(QPainter::Antialiasing, false);
-            // The tiles of a finished fill cover the site but for slivers
-            // thinner than a pixel at such a zoom: one fill of the view does
-            // what a fill per tile would.
             const bool finished = m_lattice && group.Color == DefaultTileColor && !m_texture;
-            const bool covered = !smooth && finished;
-            if (covered) {
-                g.fillRect(visible, brush);
-            }
             for (const std::uint32_t index : group.GroupTiles) {
                 const TTileContainer* tile = &m_laidTiles.Items(int(index));
                 const QRectF bounds = tile->Bounds();
@@ -187,7 +216,7 @@ void TProject::PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
                     continue;
                 }
                 straight.push_back(tile);
-                if (!covered) {
+                if (!finished) {
                     const QPointF base(tile->BasePointKey().X, tile->BasePointKey().Y);
                     moved.resize(simple.size());
                     for (int k = 0; k < simple.size(); ++k) {
@@ -268,17 +297,19 @@ bool TProject::paintLattice(QPainter& g, const QPen& pen, const QBrush& brush) {
     const double pxPerMm = std::hypot(view.m11(), view.m12());
     double tilePx = 0.0;
     double smallestPx = 1e300;
+    double narrowPx = 1e300;
     double reach = 0.0;
     for (const auto& [shape, offset] : lattice.Shapes) {
         const QRectF b = shape->Bounds();
         tilePx = std::max(tilePx, std::max(b.width(), b.height()) * pxPerMm);
         smallestPx = std::min(smallestPx, std::min(b.width(), b.height()) * pxPerMm);
+        narrowPx = std::min(narrowPx, narrowestWidth(*shape) * pxPerMm);
         reach = std::max(reach, std::hypot(offset.x(), offset.y()) + std::hypot(b.width(), b.height()) +
                                     std::hypot(b.left(), b.top()));
     }
     // Larger tiles are drawn one by one: each is seen.
-    constexpr double kLargestTexturedTile = 5.0;
-    if (!(tilePx < kLargestTexturedTile)) {
+    constexpr double kNarrowestTexturedTile = 4.0;
+    if (!(narrowPx < kNarrowestTexturedTile)) {
         return false;
     }
     const double l0 = std::hypot(lattice.B0.x(), lattice.B0.y());

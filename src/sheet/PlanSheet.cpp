@@ -116,7 +116,7 @@ void TRuler::paintEvent(QPaintEvent*) {
 
 // ---------------------------------------------------------------------------
 
-TPlanSheet::TPlanSheet(QWidget* parent) : QWidget(parent) {
+TPlanSheet::TPlanSheet(QWidget* parent) : QWidget(parent), m_leftMargin(kOffset) {
     FHorzRule = new TRuler(this);
     FHorzRule->setObjectName(QStringLiteral("FHorzRule"));
     FVertRule = new TRuler(this);
@@ -208,13 +208,14 @@ TPlanSheet::~TPlanSheet() { endFeedback(); }
 void TPlanSheet::layoutChildren() {
     const int w = width();
     const int h = height();
-    FLabelXPosition->setGeometry(0, 2, kOffset + 2, 14);
-    FLabelYPosition->setGeometry(0, 17, kOffset + 2, 14);
-    FHorzRule->setGeometry(kOffset, 0, std::max(0, w - kOffset), kRuler);
-    FVertRule->setGeometry(0, kOffset, kRuler, std::max(0, h - kOffset));
-    FScrollBox->setGeometry(kOffset, kOffset, std::max(0, w - kOffset), std::max(0, h - kOffset));
-    FMiniDisplay->move(kOffset + 4, kOffset + 4);
-    FPrStatus->move(kOffset + 4 + FMiniDisplay->width() + 4, kOffset + 4);
+    const int left = m_leftMargin;
+    FLabelXPosition->setGeometry(0, 2, left + 2, 14);
+    FLabelYPosition->setGeometry(0, 17, left + 2, 14);
+    FHorzRule->setGeometry(left, 0, std::max(0, w - left), kRuler);
+    FVertRule->setGeometry(0, kOffset, left - (kOffset - kRuler), std::max(0, h - kOffset));
+    FScrollBox->setGeometry(left, kOffset, std::max(0, w - left), std::max(0, h - kOffset));
+    FMiniDisplay->move(left + 4, kOffset + 4);
+    FPrStatus->move(left + 4 + FMiniDisplay->width() + 4, kOffset + 4);
     FMiniDisplay->raise();
     FPrStatus->raise();
 }
@@ -517,12 +518,29 @@ void TPlanSheet::RenderView() {
     m_geometry.SetClientSize(size.width(), size.height());
     m_geometry.UpdateGridStep();
     const TWorldRect vis = m_geometry.VisibleRect();
+    // Numbers far from the origin need a wider margin; the view then
+    // narrows, and is rendered once more for its new size.
+    if (!m_relayingOut) {
+        const int wanted = leftMarginFor(vis);
+        // Shrinking waits for a clear gain so that the margin does not
+        // flicker as the view moves.
+        if (wanted > m_leftMargin || wanted + 12 < m_leftMargin) {
+            m_leftMargin = wanted;
+            m_relayingOut = true;
+            layoutChildren();
+            RenderView();
+            m_relayingOut = false;
+            return;
+        }
+    }
     m_imageOrigin = QPointF(vis.L, vis.B);
 
     if (m_viewImage.size() != size || m_viewImage.isNull()) {
         m_viewImage = QImage(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
     } else {
-        m_viewImage.detach();
+        // The screen's picture shares these pixels; they are about to be
+        // painted over, so they need not be copied first.
+        m_screenImage = QImage();
     }
     m_viewImage.fill(Qt::white);
 
@@ -580,6 +598,27 @@ void TPlanSheet::RenderView() {
     FScrollBox->viewport()->update();
     FHorzRule->update();
     FVertRule->update();
+}
+
+int TPlanSheet::leftMarginFor(const TWorldRect& vis) const {
+    if (!(vis.R >= vis.L && vis.T >= vis.B)) {
+        return kOffset;
+    }
+    const QFontMetricsF readOut(FLabelXPosition->font(), FLabelXPosition);
+    const QFontMetricsF ruler(m_palette.LabelFont, FVertRule);
+    double widest = 0.0;
+    // The pointer's read-out shows any place in the view; its extremes are
+    // the widest (the sign counts).
+    for (const double v : {vis.L, vis.R, vis.B, vis.T}) {
+        widest = std::max(widest, readOut.horizontalAdvance(formatF(v / UnitDivisor())));
+    }
+    const double k = m_geometry.K();
+    const double textHeight = ruler.height();
+    for (const TRulerNumber& n : ComputeRulerNumbers(vis.B, vis.T, m_geometry.GridStep(), UnitDivisor(),
+                                                     [&](const QString&) { return textHeight / k; })) {
+        widest = std::max(widest, ruler.horizontalAdvance(n.text));
+    }
+    return std::max(kOffset, int(std::ceil(widest)) + 6);
 }
 
 void TPlanSheet::renderRulers(const TWorldRect& vis, const TGridLines& lines) {

@@ -187,8 +187,13 @@ private:
     // The ticks sit on the grid's fifth and tenth lines.
     void renderRulers(const TWorldRect& visible, const TGridLines& lines);
     void layoutChildren();
+    // The width left of the view (vertical ruler, pointer read-out) that
+    // shows the widest number of `visible`, sign included.
+    [[nodiscard]] int leftMarginFor(const TWorldRect& visible) const;
 
     TSheetGeometry m_geometry;
+    int m_leftMargin = 0;
+    bool m_relayingOut = false;
     TSheetPalette m_palette;
     QImage m_viewImage;
     QImage m_screenImage;

@@ -47,9 +47,33 @@ QStringList captions(const QList<QAction*>& actions) {
 
 } // namespace
 
+// The projects beside the program (the sample, the user's own) are set
+// aside while a test needs the folder gone, and come back after it.
+class TProjectsSetAside {
+public:
+    explicit TProjectsSetAside(QString folder) : m_folder(std::move(folder)), m_aside(m_folder + ".set-aside") {
+        QDir(m_aside).removeRecursively();
+        m_moved = QDir(m_folder).exists() && QDir().rename(m_folder, m_aside);
+    }
+    ~TProjectsSetAside() {
+        QDir(m_folder).removeRecursively();
+        if (m_moved) {
+            QDir().rename(m_aside, m_folder);
+        }
+    }
+    TProjectsSetAside(const TProjectsSetAside&) = delete;
+    TProjectsSetAside& operator=(const TProjectsSetAside&) = delete;
+
+private:
+    QString m_folder;
+    QString m_aside;
+    bool m_moved = false;
+};
+
 TEST(MainWindow, StartUpCreatesProjectsOnceAndSetsCaptionAndUnits) {
     const QString projects = vk::ProjectsFolder();
-    QDir(projects).removeRecursively();
+    const TProjectsSetAside aside(projects);
+    ASSERT_FALSE(QDir(projects).exists());
     {
         TfrmMain w;
         EXPECT_TRUE(QDir(projects).exists());

@@ -229,6 +229,11 @@ TEST_F(MainWindowWorkflow, DrawChooseFillAndReportAsTheCommandLineDoes) {
     EXPECT_EQ(reopened.PiecesTotal, report.PiecesTotal);
     EXPECT_NEAR(reopened.AreaM2, report.AreaM2, 1e-6);
     EXPECT_FALSE(project()->Modified);
+    // A file named on the command line (opened from the desktop) opens as
+    // the chosen one does.
+    ASSERT_TRUE(window->OpenProjectFile(saved));
+    EXPECT_EQ(project()->Report().Tiles, report.Tiles);
+    EXPECT_EQ(window->windowTitle(), QString("Vorkalo - Двор"));
     // Cancelling the open dialog keeps the project.
     TProject* current = project();
     ui.chooseFile(std::nullopt);
@@ -242,6 +247,30 @@ TEST_F(MainWindowWorkflow, DrawChooseFillAndReportAsTheCommandLineDoes) {
     ui.answer(TAnswer::Yes);
     run("acDelTiles");
     EXPECT_EQ(project()->LaidTiles().Count(), 0);
+}
+
+// A first start showed an empty sheet and nothing to begin with.
+TEST_F(MainWindowWorkflow, AnEmptySheetSaysWhereToBeginUntilTheBorderIsStarted) {
+    const auto hintShown = [&] {
+        sheet()->RenderView();
+        const QImage image = sheet()->ViewImage();
+        // Dark pixels of the hint's text in the lower left corner of the view.
+        int dark = 0;
+        for (int y = image.height() - 30; y < image.height(); ++y) {
+            for (int x = 0; x < 300; ++x) {
+                dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+            }
+        }
+        return dark > 100;
+    };
+    EXPECT_TRUE(hintShown()) << "no project yet";
+    run("acNewProject");
+    EXPECT_TRUE(hintShown()) << "a new project";
+    run("acLine");
+    click(0, 0);
+    click(6000, 0);
+    EXPECT_FALSE(hintShown()) << "gone with the first element";
+    run("acLine");
 }
 
 TEST_F(MainWindowWorkflow, RightClicksForgetTheElementBeingDrawn) {

@@ -436,6 +436,31 @@ TEST(Project, EveryJointOfAFinishedFillIsDrawn) {
     }
 }
 
+// The tiles of the default colour of a finished fill are painted by filling
+// the view once; when their group is not the first (every tile recoloured,
+// then one given its colour back) that fill painted over the groups before it.
+TEST(Project, ATileRecolouredBackToTheDefaultDoesNotHideTheOthers) {
+    TFakeSheet sheet;
+    TFillRig rig;
+    rig.load(squareScene());
+    ASSERT_TRUE(rig.fill());
+    TTileList& tiles = rig.project->LaidTiles();
+    for (int i = 0; i < tiles.Count(); ++i) {
+        tiles.SetColor(i, 0xFF0000FFu);
+    }
+    tiles.SetColor(0, DefaultTileColor);
+    ASSERT_NE(tiles.ColorGroups().Items(0).Color, DefaultTileColor) << "the default colour's group comes last";
+    for (const double pixelsPerTile : {3.0, 6.0, 25.0}) {
+        QTransform view;
+        view.translate(5, 5 + 10 * pixelsPerTile);
+        view.scale(pixelsPerTile / 100.0, -pixelsPerTile / 100.0);
+        const QSize size(int(12 * pixelsPerTile), int(12 * pixelsPerTile));
+        const QImage image = paintedTiles(*rig.project, sheet, view, size, true);
+        const QRgb inside = image.pixel(view.map(QPointF(700, 700)).toPoint()); // a tile's middle
+        EXPECT_GT(qBlue(inside), 2 * qRed(inside)) << pixelsPerTile << " pixels per tile";
+    }
+}
+
 // Tiles a few pixels across that the pattern's repeat does not show (another
 // colour, or a project read from a file, which keeps no lattice) are drawn
 // one by one; their joints at full strength painted the site black.

@@ -269,3 +269,40 @@ TEST(SizeDialog, RefusesGeometryThatBreaksTheInvariantsAndStaysOpen) {
     }
     QLocale::setDefault(QLocale::system());
 }
+
+// The read-out of the pointer and the vertical ruler cut wide numbers:
+// -119.90 showed as "119.90", -49973.00 as "973.00".
+TEST_F(Sheet, ReadOutAndRulerShowTheWidestNumberOfTheViewWhole) {
+    struct Case {
+        const char* name;
+        float x;
+        float y;
+    };
+    const Case cases[] = {
+        {"near the origin", 0.0f, 0.0f},
+        {"a hundred metres left and down", -119900.0f, -119900.0f},
+        {"far left and down", -49973000.0f, -49973000.0f},
+        {"far right and up", 49973000.0f, 49973000.0f},
+    };
+    sheet.SetGeometry(100000000, 100000000, 50000000, 50000000);
+    sheet.SetScale(0.05);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sheet.CenterOn(c.x, c.y);
+        sheet.RenderView();
+        QApplication::processEvents();
+        // The pointer in each corner of the view.
+        const QSize size = view()->size();
+        for (const QPoint corner : {QPoint(0, size.height() - 1), QPoint(size.width() - 1, 0)}) {
+            sheet.TrackPointer(TPlanSheet::TMouseKind::Move, QPointF(corner), Qt::NoButton,
+                               {Qt::NoModifier, Qt::NoButton});
+            for (const QLabel* label : {sheet.FLabelXPosition, sheet.FLabelYPosition}) {
+                const QFontMetrics fm(label->font());
+                EXPECT_LE(fm.horizontalAdvance(label->text()), label->contentsRect().width())
+                    << label->text().toStdString();
+            }
+        }
+        // The view starts right of the ruler: nothing of the ruler is hidden.
+        EXPECT_LE(sheet.FVertRule->geometry().right(), sheet.FScrollBox->geometry().left());
+    }
+}
