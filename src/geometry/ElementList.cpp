@@ -123,12 +123,35 @@ int TElementList::IndexOf(const TGraphicPrimitive* element) const {
     return -1;
 }
 
+TGraphicPrimitive* TElementList::Find(std::uint32_t handle) const {
+    if (handle == 0) {
+        return nullptr;
+    }
+    for (const auto& item : m_items) {
+        if (item->m_handle == handle) {
+            return item.get();
+        }
+    }
+    return nullptr;
+}
+
 int TElementList::Add(std::unique_ptr<TGraphicPrimitive> element) {
+    element->m_handle = ++m_lastHandle;
     m_items.push_back(std::move(element));
     if (m_owner != nullptr) {
         m_owner->SetModified(true);
     }
     return Count() - 1;
+}
+
+void TElementList::Restore(int index, std::unique_ptr<TGraphicPrimitive> element, std::uint32_t handle) {
+    element->m_handle = handle;
+    m_lastHandle = std::max(m_lastHandle, handle);
+    const int at = std::clamp(index, 0, Count());
+    m_items.insert(m_items.begin() + at, std::move(element));
+    if (m_owner != nullptr) {
+        m_owner->SetModified(true);
+    }
 }
 
 void TElementList::Clear() {
@@ -339,6 +362,8 @@ bool TElementList::ExtractContour(float tol, TShapePath& path) {
 }
 
 TShapePath TElementList::BuildPath(float tol, T_TnC_Ancestor& document, bool sort) {
+    // The copy belongs to the document but is no change of it.
+    const T_TnC_Ancestor::TQuietChanges quiet(document);
     TShapePath result;
     TElementList work(&document);
     work.CopyFrom(document.Elements(), true);
@@ -527,9 +552,9 @@ bool TElementList::TracePolygon(float tol, std::vector<TPointF>& points) {
 }
 
 float TElementList::Area(T_TnC_Ancestor& document, float tol) {
-    const bool wasModified = document.Modified;
     std::vector<double> areas;
     {
+        const T_TnC_Ancestor::TQuietChanges quiet(document);
         TElementList work(&document);
         work.CopyFrom(document.Elements(), true);
         work.DeleteCutLines(false);
@@ -543,7 +568,6 @@ float TElementList::Area(T_TnC_Ancestor& document, float tol) {
             }
         }
     }
-    document.SetModified(wasModified);
     if (areas.empty()) {
         return 0.0f;
     }
