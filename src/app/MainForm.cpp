@@ -8,6 +8,8 @@
 #include "app/Icons.h"
 #include "app/LittleDialog.h"
 #include "app/ReportDialog.h"
+#include "commands/ElementCommands.h"
+#include "commands/ElementEdit.h"
 #include "editors/ElementListEditor.h"
 #include "editors/SelectTile.h"
 #include "geometry/GraphicPrimitive.h"
@@ -16,6 +18,7 @@
 #include "model/Collage.h"
 #include "model/Config.h"
 #include "model/Project.h"
+#include "model/ProjectCommands.h"
 #include "model/Tile.h"
 #include "model/TileLibrary.h"
 #include "sheet/PlanSheet.h"
@@ -31,6 +34,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QUndoStack>
 #include <cmath>
 
 namespace vk {
@@ -51,6 +55,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     buildActions();
     buildMenus();
     buildToolBar();
+    buildUndoActions();
 
     // Start-up of the window, in this order.
     QApplication::setApplicationName(QStringLiteral("Vorkalo"));
@@ -322,6 +327,72 @@ void TfrmMain::buildToolBar() {
     }
 }
 
+void TfrmMain::buildUndoActions() {
+    acUndo = new QAction(QStringLiteral("Отменить"), this);
+    acUndo->setObjectName(QStringLiteral("acUndo"));
+    acUndo->setShortcut(QKeySequence(QStringLiteral("Ctrl+Z")));
+    acRedo = new QAction(QStringLiteral("Повторить"), this);
+    acRedo->setObjectName(QStringLiteral("acRedo"));
+    acRedo->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
+    for (QAction* a : {acUndo, acRedo}) {
+        a->setIcon(MakeIcon(a->objectName()));
+        a->setIconVisibleInMenu(false);
+    }
+    connect(acUndo, &QAction::triggered, this, [this] { stepHistory(true); });
+    connect(acRedo, &QAction::triggered, this, [this] { stepHistory(false); });
+
+    QAction* first = mnuSite->actions().value(0);
+    mnuSite->insertAction(first, acUndo);
+    mnuSite->insertAction(first, acRedo);
+    mnuSite->insertSeparator(first);
+    QAction* line = Action("acLine");
+    ToolBar->insertAction(line, acUndo);
+    ToolBar->insertAction(line, acRedo);
+    ToolBar->insertSeparator(line);
+
+    // A fill that starts or ends moves no history: the idle check catches it.
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
+                &TfrmMain::updateUndoActions);
+    }
+    updateUndoActions();
+}
+
+void TfrmMain::updateUndoActions() {
+    if (acUndo == nullptr) {
+        return;
+    }
+    const QUndoStack* history = m_project && m_project->HasHistory() ? &m_project->History() : nullptr;
+    // Undoing an orientation or a border edit must not mix with a pending fill.
+    const bool idle = history != nullptr && !m_project->IsRunning();
+    const auto caption = [](const QString& verb, const QString& what) {
+        return what.isEmpty() ? verb : QStringLiteral("%1: %2").arg(verb, what);
+    };
+    acUndo->setText(caption(QStringLiteral("Отменить"), history ? history->undoText() : QString()));
+    acRedo->setText(caption(QStringLiteral("Повторить"), history ? history->redoText() : QString()));
+    acUndo->setEnabled(idle && history->canUndo());
+    acRedo->setEnabled(idle && history->canRedo());
+}
+
+void TfrmMain::stepHistory(bool back) {
+    if (!m_project || m_project->IsRunning()) {
+        return;
+    }
+    // The element being drawn is dropped, as a right click drops it: its
+    // clicks may stand on what the step takes away.
+    if (m_newElement && m_newElement->IsStarted()) {
+        m_newElement->ClearData();
+        ProjectPlanSheet->ShowViewImage();
+    }
+    QUndoStack& history = m_project->History();
+    if (back) {
+        history.undo();
+    } else {
+        history.redo();
+    }
+    updateUndoActions();
+}
+
 QAction* TfrmMain::Action(const QString& name) const {
     for (const Rule& r : m_rules) {
         if (r.action->objectName() == name) {
@@ -463,10 +534,27 @@ void TfrmMain::replaceProject(std::unique_ptr<TProject> project) {
     m_project = std::move(project);
     if (m_project) {
         m_project->SetPickList(this);
+        // A new project has nothing to undo, and its file state is its clean one.
+        m_project->History().setClean();
+        connect(m_project.get(), &T_TnC_Ancestor::Changed, this, [this] {
+            ProjectPlanSheet->InvalidateView();
+            updateUndoActions();
+            // A change may come before the project has finished the command
+            // (a fill announces itself before it counts its steps): the
+            // actions are looked at again once it has.
+            if (!m_undoRefreshQueued) {
+                m_undoRefreshQueued = true;
+                QMetaObject::invokeMethod(this, [this] {
+                    m_undoRefreshQueued = false;
+                    updateUndoActions();
+                }, Qt::QueuedConnection);
+            }
+        });
     }
     showFillProgress(false, 0);
     ProjectPlanSheet->ClearElementInfo();
     ProjectPlanSheet->InvalidateView();
+    updateUndoActions();
 }
 
 void TfrmMain::startProject() {
@@ -536,9 +624,11 @@ void TfrmMain::acOrientationExecute() {
         ui().warning(QStringLiteral("Угол поворота кладки должен быть числом от -360 до 360 градусов."));
         return;
     }
-    if (m_project->SetOrientation(float(*angle))) {
-        ProjectPlanSheet->InvalidateView();
+    // Refused while a fill runs, as the project refuses the new angle.
+    if (m_project->IsRunning()) {
+        return;
     }
+    m_project->History().push(new TOrientationCommand(*m_project, m_project->Orientation(), float(*angle)));
 }
 
 void TfrmMain::acDelTilesExecute() {
@@ -547,7 +637,6 @@ void TfrmMain::acDelTilesExecute() {
     }
     if (ui().confirm(QStringLiteral("Удалить все плитки?"), TButtons::YesNo) == TAnswer::Yes) {
         m_project->ClearLaidTiles();
-        ProjectPlanSheet->InvalidateView();
     }
 }
 
@@ -570,17 +659,18 @@ void TfrmMain::acBorderListExecute() {
     TfrmElListEditor dialog(this, m_project->Elements(), *ProjectPlanSheet, *m_project,
                             QStringLiteral("Список границ участка"));
     dialog.exec();
+    // The highlight goes; the changes have repainted the view.
     ProjectPlanSheet->ShowViewImage();
-    ProjectPlanSheet->InvalidateView();
 }
 
 void TfrmMain::acEditPrimitiveExecute() {
     if (!m_project || m_project->Current() == nullptr) {
         return;
     }
-    if (TfrmPrimEdit::Edit(this, *m_project->Current(), ProjectPlanSheet->UnitDivisor(),
-                           ProjectPlanSheet->GetUnitName())) {
-        ProjectPlanSheet->InvalidateView();
+    TGraphicPrimitive& element = *m_project->Current();
+    TElementEdit edit(*m_project, m_project->Elements(), element);
+    if (TfrmPrimEdit::Edit(this, element, ProjectPlanSheet->UnitDivisor(), ProjectPlanSheet->GetUnitName())) {
+        edit.Commit(QStringLiteral("Свойства элемента"));
     }
 }
 
@@ -591,21 +681,29 @@ void TfrmMain::acDeletePrimitiveExecute() {
     if (ui().confirm(QStringLiteral("Удалить?"), TButtons::YesNo) != TAnswer::Yes) {
         return;
     }
-    TGraphicPrimitive* element = m_project->Current();
+    const std::uint32_t handle = m_project->Current()->Handle();
     m_project->SetCurrent(nullptr);
-    m_project->RemoveElement(m_project->Elements(), element);
-    ProjectPlanSheet->InvalidateView();
+    m_project->History().push(new TDeleteElementsCommand(*m_project, m_project->Elements(), {handle},
+                                                         QStringLiteral("Удаление элемента")));
 }
 
 void TfrmMain::acStartPointEditExecute() {
     if (!m_project) {
         return;
     }
-    if (TfrmLittleDialog::EditElement(this, m_project->StartPointElement(),
-                                      ProjectPlanSheet->UnitDivisor(),
-                                      ProjectPlanSheet->GetUnitName(),
-                                      QStringLiteral("Начальная точка"))) {
-        ProjectPlanSheet->InvalidateView();
+    const FlaggedPoint before = m_project->StartPoint();
+    bool saved = false;
+    {
+        // The dialog changes the point itself; the command records it.
+        const T_TnC_Ancestor::TQuietChanges quiet(*m_project);
+        saved = TfrmLittleDialog::EditElement(this, m_project->StartPointElement(),
+                                              ProjectPlanSheet->UnitDivisor(),
+                                              ProjectPlanSheet->GetUnitName(),
+                                              QStringLiteral("Начальная точка"));
+    }
+    const FlaggedPoint after = m_project->StartPoint();
+    if (saved && !(after == before)) {
+        m_project->History().push(new TStartPointCommand(*m_project, before, after));
     }
 }
 
@@ -896,9 +994,14 @@ void TfrmMain::ElementClick(Qt::MouseButton button, float x, float y) {
     m_newElement->AddCreationPoint(*ProjectPlanSheet, finished, x, y);
     if (finished) {
         const std::int32_t kind = m_newElement->GetKind();
-        m_project->Elements().Add(std::move(m_newElement));
+        // A border without elements had no base point before the first
+        // click of this one set it.
+        const FlaggedPoint baseBefore =
+            m_project->Elements().Count() == 0 ? FlaggedPoint{} : m_project->BasePoint;
+        m_project->History().push(new TAddElementCommand(
+            *m_project, m_project->Elements(), std::move(m_newElement), baseBefore,
+            kind == pkArc ? QStringLiteral("Дуга") : QStringLiteral("Отрезок")));
         m_newElement = CreatePrimitive(kind, m_project.get());
-        ProjectPlanSheet->InvalidateView();
     }
 }
 
@@ -914,8 +1017,9 @@ void TfrmMain::StartPointClick(float x, float y) {
     if (!m_project) {
         return;
     }
-    m_project->SetStartPoint(m_project->ToLocalX(x), m_project->ToLocalY(y));
-    ProjectPlanSheet->InvalidateView();
+    m_project->History().push(new TStartPointCommand(
+        *m_project, m_project->StartPoint(),
+        FlaggedPoint{m_project->ToLocalX(x), m_project->ToLocalY(y), 1}));
     // The tool ends after one click.
     Action("acMenuStartPointSet")->setChecked(false);
     {
@@ -939,8 +1043,10 @@ void TfrmMain::BorderDrag(const TShiftState& shift, float x, float y) {
     if (!m_project || !shift.left() || m_project->Current() == nullptr) {
         return;
     }
-    m_project->Current()->DragTo(*ProjectPlanSheet, x, y);
-    ProjectPlanSheet->InvalidateView();
+    TGraphicPrimitive& element = *m_project->Current();
+    TElementEdit edit(*m_project, m_project->Elements(), element);
+    element.DragTo(*ProjectPlanSheet, x, y);
+    edit.Commit(QStringLiteral("Перемещение"), ciDrag);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {

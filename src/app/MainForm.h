@@ -68,6 +68,10 @@ public:
     QMenu* mnuStartPoint = nullptr;
     QMenu* mnuHelp = nullptr;
     QMenu* ElementMenu = nullptr;
+    // "Отменить" and "Повторить": the project's history, captioned with the
+    // step they would take.
+    QAction* acUndo = nullptr;
+    QAction* acRedo = nullptr;
     // While a fill runs: the tiles laid so far and a way to stop it.
     QLabel* FillProgressLabel = nullptr;
     QPushButton* FillCancelButton = nullptr;
@@ -127,6 +131,9 @@ private:
     void buildActions();
     void buildMenus();
     void buildToolBar();
+    void buildUndoActions();
+    void updateUndoActions();
+    void stepHistory(bool back);
     void bindSheet();
     void replaceProject(std::unique_ptr<TProject> project);
     // A new, empty project becomes the window's.
@@ -157,6 +164,7 @@ private:
     std::unique_ptr<TProject> m_project;
     std::unique_ptr<TGraphicPrimitive> m_newElement;
     TTool m_mouseOwner = TTool::None;
+    bool m_undoRefreshQueued = false;
     QMenu* m_popup = nullptr;
 };
 
