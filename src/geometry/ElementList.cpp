@@ -362,23 +362,29 @@ bool TElementList::ExtractContour(float tol, TShapePath& path) {
 }
 
 TShapePath TElementList::BuildPath(float tol, T_TnC_Ancestor& document, bool sort) {
-    // The copy belongs to the document but is no change of it.
-    const T_TnC_Ancestor::TQuietChanges quiet(document);
     TShapePath result;
-    TElementList work(&document);
-    work.CopyFrom(document.Elements(), true);
-    work.DeleteCutLines(false);
-    if (sort) {
-        work.SortIntoChain(tol);
+    {
+        // The copy belongs to the document, but what happens to it is no
+        // change of the document: nothing the history could undo.
+        const T_TnC_Ancestor::TQuietChanges quiet(document);
+        TElementList work(&document);
+        work.CopyFrom(document.Elements(), true);
+        work.DeleteCutLines(false);
+        if (sort) {
+            work.SortIntoChain(tol);
+        }
+        bool more = true;
+        while (more) {
+            TShapePath contour;
+            more = work.ExtractContour(tol, contour);
+            result.StartFigure();
+            result.AddPath(contour, false);
+            result.CloseFigure();
+        }
     }
-    bool more = true;
-    while (more) {
-        TShapePath contour;
-        more = work.ExtractContour(tol, contour);
-        result.StartFigure();
-        result.AddPath(contour, false);
-        result.CloseFigure();
-    }
+    // The flag as the copy's elements have always left it; the history
+    // judges it afresh at its next step.
+    document.Modified = true;
     return result;
 }
 

@@ -33,6 +33,7 @@
 #include <QUndoStack>
 #include <gtest/gtest.h>
 #include <bit>
+#include <chrono>
 #include <functional>
 
 using namespace vk;
@@ -445,7 +446,11 @@ TEST_F(UndoInMainWindow, UndoOfABorderEditAfterAFillLeavesTheLaidTiles) {
     ui.chooseFile(dir.file("Участок.mpp"));
     run("acSaveProject");
     drag({4000, 0}, {4400, 0}); // a border edit before the fill
+    project()->SetStepBudget(std::chrono::microseconds(0));
     run("acFill");
+    QApplication::processEvents();
+    ASSERT_TRUE(project()->IsRunning());
+    EXPECT_FALSE(window->acUndo->isEnabled()) << "no step of the history while a fill is pending";
     QElapsedTimer timer;
     timer.start();
     while (project()->IsRunning() && timer.elapsed() < 60000) QApplication::processEvents();
