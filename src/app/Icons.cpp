@@ -1,6 +1,7 @@
 #include "app/Icons.h"
 
 #include <QPainter>
+#include <QPainterPath>
 #include <QPixmap>
 #include <functional>
 #include <map>
@@ -59,6 +60,23 @@ void arrow(QPainter& p) {
     p.drawPolygon(QPolygonF({{5, 3}, {5, 19}, {9, 15}, {12, 21}, {14, 20}, {11, 14}, {17, 14}}));
 }
 
+// A half turn with its head at the left (undo) or mirrored (redo).
+void turnArrow(QPainter& p, bool mirrored) {
+    if (mirrored) {
+        p.translate(24, 0);
+        p.scale(-1, 1);
+    }
+    p.setPen(pen(kBlue, 2.2));
+    p.setBrush(Qt::NoBrush);
+    QPainterPath path(QPointF(6, 10));
+    path.cubicTo(QPointF(10, 4), QPointF(20, 5), QPointF(20, 13));
+    path.cubicTo(QPointF(20, 18), QPointF(16, 20), QPointF(11, 20));
+    p.drawPath(path);
+    p.setPen(pen(kBlue, 1.0));
+    p.setBrush(kBlue);
+    p.drawPolygon(QPolygonF({{3, 5}, {10, 12}, {3, 13}}));
+}
+
 const std::map<QString, Painter>& painters() {
     static const std::map<QString, Painter> table = {
         {"acNewProject", [](QPainter& p) { page(p); }},
@@ -96,6 +114,8 @@ const std::map<QString, Painter>& painters() {
              p.setBrush(Qt::white);
              p.drawRect(QRectF(13, 13, 8, 7));
          }},
+        {"acUndo", [](QPainter& p) { turnArrow(p, false); }},
+        {"acRedo", [](QPainter& p) { turnArrow(p, true); }},
         {"acLine", [](QPainter& p) {
              p.setPen(pen(kInk, 2.0));
              p.drawLine(QPointF(4, 20), QPointF(20, 4));

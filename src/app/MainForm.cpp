@@ -8,6 +8,8 @@
 #include "app/Icons.h"
 #include "app/LittleDialog.h"
 #include "app/ReportDialog.h"
+#include "commands/ElementCommands.h"
+#include "commands/ElementEdit.h"
 #include "editors/ElementListEditor.h"
 #include "editors/SelectTile.h"
 #include "geometry/GraphicPrimitive.h"
@@ -16,6 +18,7 @@
 #include "model/Collage.h"
 #include "model/Config.h"
 #include "model/Project.h"
+#include "model/ProjectCommands.h"
 #include "model/Tile.h"
 #include "model/TileLibrary.h"
 #include "sheet/PlanSheet.h"
@@ -32,6 +35,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QUndoStack>
 #include <cmath>
 
 namespace vk {
@@ -82,8 +86,12 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     statusBar()->addPermanentWidget(FillCancelButton);
     showFillProgress(false, 0);
 
-    RunWhenIdle(this, [this] { UpdateActions(); });
-    UpdateActions();
+    acUndo = Action(TMainAction::acUndo);
+    acRedo = Action(TMainAction::acRedo);
+    // The captions name the step: a fill that starts or ends moves no
+    // history, so they are read when the window goes idle, as the rules are.
+    RunWhenIdle(this, [this] { updateUndoActions(); });
+    updateUndoActions();
 }
 
 TfrmMain::~TfrmMain() {
@@ -110,6 +118,8 @@ void TfrmMain::buildActions() {
         {A::acExit, "acExit", u"Выход"_s, {}, none, E::Always},
         {A::acTileEditor, "acTileEditor", u"Редактор плиток"_s, {}, none, E::Always},
 
+        {A::acUndo, "acUndo", u"Отменить"_s, {}, {u"Ctrl+Z"_s}, E::CanUndo},
+        {A::acRedo, "acRedo", u"Повторить"_s, {}, {u"Ctrl+Shift+Z"_s, u"Ctrl+Y"_s}, E::CanRedo},
         {A::acSelectTile, "acSelectTile", u"Выбрать плитку"_s, {}, none, E::ProjectIdle},
         {A::acSelectCollage, "acSelectCollage", u"Выбрать узор"_s, {}, none, E::ProjectIdle},
         {A::acOrientation, "acOrientation", u"Ориентация кладки"_s, {}, none, E::ProjectIdle},
@@ -172,6 +182,8 @@ void TfrmMain::connectActions() {
     using A = TMainAction;
     const auto on = [this](A id, auto handler) { connect(Action(id), &QAction::triggered, this, handler); };
     on(A::acNewProject, &TfrmMain::acNewProjectExecute);
+    on(A::acUndo, [this] { stepHistory(true); });
+    on(A::acRedo, [this] { stepHistory(false); });
     on(A::acOpenProject, &TfrmMain::acOpenProjectExecute);
     on(A::acSaveProject, [this] {
         if (m_project) m_project->Save();
@@ -245,7 +257,7 @@ void TfrmMain::buildMenus() {
     mnuSite = bar->addMenu(u"Участок"_s);
     mnuStartPoint = new QMenu(u"Начальная точка"_s, mnuSite);
     AddItems(mnuStartPoint, {a(A::acMenuStartPointSet), a(A::acStartPointEdit)});
-    AddItems(mnuSite, {a(A::acFill), a(A::acReport), a(A::acEditComment), nullptr,
+    AddItems(mnuSite, {a(A::acUndo), a(A::acRedo), nullptr, a(A::acFill), a(A::acReport), a(A::acEditComment), nullptr,
                        a(A::acSelectTile), a(A::acSelectCollage), a(A::acOrientation), nullptr,
                        mnuStartPoint->menuAction(), a(A::acMenuLine), a(A::acMenuArc),
                        a(A::acSelectElement), a(A::acBorderList), nullptr,
@@ -271,6 +283,7 @@ void TfrmMain::buildToolBar() {
     ToolBar->setIconSize(QSize(24, 24));
     AddItems(ToolBar, {a(A::acNewProject), a(A::acOpenProject), a(A::acSaveProject), a(A::acPrint),
                        a(A::acPrintReg), nullptr,
+                       a(A::acUndo), a(A::acRedo), nullptr,
                        a(A::acLine), a(A::acArc), a(A::acSelectElement), a(A::acPrStatus),
                        a(A::acBorderList), nullptr,
                        a(A::acSelectTile), a(A::acSelectCollage), a(A::acOrientation),
@@ -317,6 +330,35 @@ void TfrmMain::buildTools() {
     m_tools->Group({Action(A::acLine), Action(A::acArc), Action(A::acSelectElement)});
 }
 
+void TfrmMain::updateUndoActions() {
+    const QUndoStack* history = m_project && m_project->HasHistory() ? &m_project->History() : nullptr;
+    const auto caption = [](const QString& verb, const QString& what) {
+        return what.isEmpty() ? verb : QStringLiteral("%1: %2").arg(verb, what);
+    };
+    acUndo->setText(caption(QStringLiteral("Отменить"), history ? history->undoText() : QString()));
+    acRedo->setText(caption(QStringLiteral("Повторить"), history ? history->redoText() : QString()));
+    UpdateActions();
+}
+
+void TfrmMain::stepHistory(bool back) {
+    if (!m_project || m_project->IsRunning()) {
+        return;
+    }
+    // The element being drawn is dropped, as a right click drops it: its
+    // clicks may stand on what the step takes away.
+    if (m_newElement && m_newElement->IsStarted()) {
+        m_newElement->ClearData();
+        ProjectPlanSheet->ShowViewImage();
+    }
+    QUndoStack& history = m_project->History();
+    if (back) {
+        history.undo();
+    } else {
+        history.redo();
+    }
+    updateUndoActions();
+}
+
 QMenu* TfrmMain::SheetPopupMenu() const { return m_tools->Popup(); }
 
 bool TfrmMain::IsEnabled(TEnable rule) const {
@@ -342,6 +384,11 @@ bool TfrmMain::IsEnabled(TEnable rule) const {
         return HasProject() && !m_project->IsRunning();
     case TEnable::ProjectWithLaidTilesIdle:
         return IsEnabled(TEnable::ProjectWithLaidTiles) && !m_project->IsRunning();
+    // A step back or forth must not mix with a pending fill.
+    case TEnable::CanUndo:
+        return IsEnabled(TEnable::ProjectIdle) && m_project->HasHistory() && m_project->History().canUndo();
+    case TEnable::CanRedo:
+        return IsEnabled(TEnable::ProjectIdle) && m_project->HasHistory() && m_project->History().canRedo();
     }
     return false;
 }
@@ -429,10 +476,27 @@ void TfrmMain::replaceProject(std::unique_ptr<TProject> project) {
     m_project = std::move(project);
     if (m_project) {
         m_project->SetPickList(this);
+        // A new project has nothing to undo, and its file state is its clean one.
+        m_project->History().setClean();
+        connect(m_project.get(), &T_TnC_Ancestor::Changed, this, [this] {
+            ProjectPlanSheet->InvalidateView();
+            updateUndoActions();
+            // A change may come before the project has finished the command
+            // (a fill announces itself before it counts its steps): the
+            // actions are looked at again once it has.
+            if (!m_undoRefreshQueued) {
+                m_undoRefreshQueued = true;
+                QMetaObject::invokeMethod(this, [this] {
+                    m_undoRefreshQueued = false;
+                    updateUndoActions();
+                }, Qt::QueuedConnection);
+            }
+        });
     }
     showFillProgress(false, 0);
     ProjectPlanSheet->ClearElementInfo();
     ProjectPlanSheet->InvalidateView();
+    updateUndoActions();
 }
 
 void TfrmMain::startProject() {
@@ -507,9 +571,11 @@ void TfrmMain::acOrientationExecute() {
         ui().warning(QStringLiteral("Угол поворота кладки должен быть числом от -360 до 360 градусов."));
         return;
     }
-    if (m_project->SetOrientation(float(*angle))) {
-        ProjectPlanSheet->InvalidateView();
+    // Refused while a fill runs, as the project refuses the new angle.
+    if (m_project->IsRunning()) {
+        return;
     }
+    m_project->History().push(new TOrientationCommand(*m_project, m_project->Orientation(), float(*angle)));
 }
 
 void TfrmMain::acDelTilesExecute() {
@@ -518,7 +584,6 @@ void TfrmMain::acDelTilesExecute() {
     }
     if (ui().confirm(QStringLiteral("Удалить все плитки?"), TButtons::YesNo) == TAnswer::Yes) {
         m_project->ClearLaidTiles();
-        ProjectPlanSheet->InvalidateView();
     }
 }
 
@@ -541,17 +606,18 @@ void TfrmMain::acBorderListExecute() {
     TfrmElListEditor dialog(this, m_project->Elements(), *ProjectPlanSheet, *m_project,
                             QStringLiteral("Список границ участка"));
     dialog.exec();
+    // The highlight goes; the changes have repainted the view.
     ProjectPlanSheet->ShowViewImage();
-    ProjectPlanSheet->InvalidateView();
 }
 
 void TfrmMain::acEditPrimitiveExecute() {
     if (!m_project || m_project->Current() == nullptr) {
         return;
     }
-    if (TfrmPrimEdit::Edit(this, *m_project->Current(), ProjectPlanSheet->UnitDivisor(),
-                           ProjectPlanSheet->GetUnitName())) {
-        ProjectPlanSheet->InvalidateView();
+    TGraphicPrimitive& element = *m_project->Current();
+    TElementEdit edit(*m_project, m_project->Elements(), element);
+    if (TfrmPrimEdit::Edit(this, element, ProjectPlanSheet->UnitDivisor(), ProjectPlanSheet->GetUnitName())) {
+        edit.Commit(QStringLiteral("Свойства элемента"));
     }
 }
 
@@ -562,21 +628,29 @@ void TfrmMain::acDeletePrimitiveExecute() {
     if (ui().confirm(QStringLiteral("Удалить?"), TButtons::YesNo) != TAnswer::Yes) {
         return;
     }
-    TGraphicPrimitive* element = m_project->Current();
+    const std::uint32_t handle = m_project->Current()->Handle();
     m_project->SetCurrent(nullptr);
-    m_project->RemoveElement(m_project->Elements(), element);
-    ProjectPlanSheet->InvalidateView();
+    m_project->History().push(new TDeleteElementsCommand(*m_project, m_project->Elements(), {handle},
+                                                         QStringLiteral("Удаление элемента")));
 }
 
 void TfrmMain::acStartPointEditExecute() {
     if (!m_project) {
         return;
     }
-    if (TfrmLittleDialog::EditElement(this, m_project->StartPointElement(),
-                                      ProjectPlanSheet->UnitDivisor(),
-                                      ProjectPlanSheet->GetUnitName(),
-                                      QStringLiteral("Начальная точка"))) {
-        ProjectPlanSheet->InvalidateView();
+    const FlaggedPoint before = m_project->StartPoint();
+    bool saved = false;
+    {
+        // The dialog changes the point itself; the command records it.
+        const T_TnC_Ancestor::TQuietChanges quiet(*m_project);
+        saved = TfrmLittleDialog::EditElement(this, m_project->StartPointElement(),
+                                              ProjectPlanSheet->UnitDivisor(),
+                                              ProjectPlanSheet->GetUnitName(),
+                                              QStringLiteral("Начальная точка"));
+    }
+    const FlaggedPoint after = m_project->StartPoint();
+    if (saved && !(after == before)) {
+        m_project->History().push(new TStartPointCommand(*m_project, before, after));
     }
 }
 
@@ -817,9 +891,14 @@ void TfrmMain::ElementClick(Qt::MouseButton button, float x, float y) {
     m_newElement->AddCreationPoint(*ProjectPlanSheet, finished, x, y);
     if (finished) {
         const std::int32_t kind = m_newElement->GetKind();
-        m_project->Elements().Add(std::move(m_newElement));
+        // A border without elements had no base point before the first
+        // click of this one set it.
+        const FlaggedPoint baseBefore =
+            m_project->Elements().Count() == 0 ? FlaggedPoint{} : m_project->BasePoint;
+        m_project->History().push(new TAddElementCommand(
+            *m_project, m_project->Elements(), std::move(m_newElement), baseBefore,
+            kind == pkArc ? QStringLiteral("Дуга") : QStringLiteral("Отрезок")));
         m_newElement = CreatePrimitive(kind, m_project.get());
-        ProjectPlanSheet->InvalidateView();
     }
 }
 
@@ -835,8 +914,9 @@ void TfrmMain::StartPointClick(float x, float y) {
     if (!m_project) {
         return;
     }
-    m_project->SetStartPoint(m_project->ToLocalX(x), m_project->ToLocalY(y));
-    ProjectPlanSheet->InvalidateView();
+    m_project->History().push(new TStartPointCommand(
+        *m_project, m_project->StartPoint(),
+        FlaggedPoint{m_project->ToLocalX(x), m_project->ToLocalY(y), 1}));
     // The tool ends after one click.
     m_tools->Finish();
 }
@@ -853,8 +933,10 @@ void TfrmMain::BorderDrag(const TShiftState& shift, float x, float y) {
     if (!m_project || !shift.left() || m_project->Current() == nullptr) {
         return;
     }
-    m_project->Current()->DragTo(*ProjectPlanSheet, x, y);
-    ProjectPlanSheet->InvalidateView();
+    TGraphicPrimitive& element = *m_project->Current();
+    TElementEdit edit(*m_project, m_project->Elements(), element);
+    element.DragTo(*ProjectPlanSheet, x, y);
+    edit.Commit(QStringLiteral("Перемещение"), ciDrag);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {

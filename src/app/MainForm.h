@@ -35,6 +35,8 @@ enum class TMainAction {
     acSaveProjectAs,
     acExit,
     acTileEditor,
+    acUndo,
+    acRedo,
     acSelectTile,
     acSelectCollage,
     acOrientation,
@@ -98,6 +100,9 @@ public:
         // What the project refuses while a run is pending.
         ProjectIdle,
         ProjectWithLaidTilesIdle,
+        // The project's history has a step to undo, or to redo (and is idle).
+        CanUndo,
+        CanRedo,
     };
     [[nodiscard]] bool IsEnabled(TEnable rule) const;
     void UpdateActions();
@@ -121,6 +126,10 @@ public:
     QMenu* mnuStartPoint = nullptr;
     QMenu* mnuHelp = nullptr;
     QMenu* ElementMenu = nullptr;
+    // "Отменить" and "Повторить": the project's history, captioned with the
+    // step they would take.
+    QAction* acUndo = nullptr;
+    QAction* acRedo = nullptr;
     // While a fill runs: the tiles laid so far and a way to stop it.
     QLabel* FillProgressLabel = nullptr;
     QPushButton* FillCancelButton = nullptr;
@@ -181,6 +190,9 @@ private:
     void buildMenus();
     void buildToolBar();
     void buildTools();
+    // The captions of "Отменить" and "Повторить" name their steps; then every rule is evaluated.
+    void updateUndoActions();
+    void stepHistory(bool back);
     void bindSheet();
     void replaceProject(std::unique_ptr<TProject> project);
     // A new, empty project becomes the window's.
@@ -205,6 +217,7 @@ private:
 
     std::unique_ptr<TProject> m_project;
     std::unique_ptr<TGraphicPrimitive> m_newElement;
+    bool m_undoRefreshQueued = false;
 };
 
 } // namespace vk

@@ -1,5 +1,7 @@
 #include "editors/ElementListEditor.h"
 
+#include "commands/ElementCommands.h"
+#include "commands/ElementEdit.h"
 #include "geometry/ElementList.h"
 #include "geometry/ShapeDocument.h"
 #include "ui/UserInterface.h"
@@ -9,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
+#include <QUndoStack>
 #include <QVBoxLayout>
 #include <memory>
 
@@ -75,7 +78,9 @@ void TfrmElListEditor::Edit() {
         return;
     }
     TGraphicPrimitive* element = m_elements[std::size_t(row)];
+    TElementEdit edit(m_document, m_list, *element);
     if (TfrmPrimEdit::Edit(this, *element, m_sheet.UnitDivisor(), m_sheet.GetUnitName())) {
+        edit.Commit(CommandText);
         ElList->item(row)->setText(element->GetDescription(m_sheet.UnitDivisor()));
         m_sheet.ShowViewImage();
     }
@@ -88,16 +93,22 @@ void TfrmElListEditor::DeleteSelected() {
     if (ui().confirm(QStringLiteral("Удалить?"), TButtons::YesNo) != TAnswer::Yes) {
         return;
     }
+    // One step for all the rows: they go, and come back, together.
+    std::vector<std::uint32_t> handles;
+    for (int row = 0; row < ElList->count(); ++row) {
+        if (ElList->item(row)->isSelected()) {
+            handles.push_back(m_elements[std::size_t(row)]->Handle());
+        }
+    }
     // From the last row to the first, so the rows left keep their elements.
     for (int row = ElList->count() - 1; row >= 0; --row) {
         if (!ElList->item(row)->isSelected()) {
             continue;
         }
-        m_document.RemoveElement(m_list, m_elements[std::size_t(row)]);
         m_elements.erase(m_elements.begin() + row);
         std::unique_ptr<QListWidgetItem> item(ElList->takeItem(row));
     }
-    m_sheet.InvalidateView();
+    m_document.History().push(new TDeleteElementsCommand(m_document, m_list, std::move(handles), CommandText));
     UpdateActions();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The elements of one list of a document as lines of text, to highlight,
-// edit and delete.
+// edit and delete. Each edit and each deletion is one step of the
+// document's history, named CommandText.
 
 #include "ui/HelpContext.h"
 
@@ -21,6 +22,7 @@ class TfrmElListEditor : public QDialog {
     Q_OBJECT
 public:
     static constexpr THelpContext HelpContext = THelpContext::ElementEditing;
+    inline static const QString CommandText = QStringLiteral("Список элементов");
 
     TfrmElListEditor(QWidget* owner, TElementList& list, TPlanSheet& sheet,
                      T_TnC_Ancestor& document, const QString& caption);

@@ -123,12 +123,35 @@ int TElementList::IndexOf(const TGraphicPrimitive* element) const {
     return -1;
 }
 
+TGraphicPrimitive* TElementList::Find(std::uint32_t handle) const {
+    if (handle == 0) {
+        return nullptr;
+    }
+    for (const auto& item : m_items) {
+        if (item->m_handle == handle) {
+            return item.get();
+        }
+    }
+    return nullptr;
+}
+
 int TElementList::Add(std::unique_ptr<TGraphicPrimitive> element) {
+    element->m_handle = ++m_lastHandle;
     m_items.push_back(std::move(element));
     if (m_owner != nullptr) {
         m_owner->SetModified(true);
     }
     return Count() - 1;
+}
+
+void TElementList::Restore(int index, std::unique_ptr<TGraphicPrimitive> element, std::uint32_t handle) {
+    element->m_handle = handle;
+    m_lastHandle = std::max(m_lastHandle, handle);
+    const int at = std::clamp(index, 0, Count());
+    m_items.insert(m_items.begin() + at, std::move(element));
+    if (m_owner != nullptr) {
+        m_owner->SetModified(true);
+    }
 }
 
 void TElementList::Clear() {
@@ -340,20 +363,28 @@ bool TElementList::ExtractContour(float tol, TShapePath& path) {
 
 TShapePath TElementList::BuildPath(float tol, T_TnC_Ancestor& document, bool sort) {
     TShapePath result;
-    TElementList work(&document);
-    work.CopyFrom(document.Elements(), true);
-    work.DeleteCutLines(false);
-    if (sort) {
-        work.SortIntoChain(tol);
+    {
+        // The copy belongs to the document, but what happens to it is no
+        // change of the document: nothing the history could undo.
+        const T_TnC_Ancestor::TQuietChanges quiet(document);
+        TElementList work(&document);
+        work.CopyFrom(document.Elements(), true);
+        work.DeleteCutLines(false);
+        if (sort) {
+            work.SortIntoChain(tol);
+        }
+        bool more = true;
+        while (more) {
+            TShapePath contour;
+            more = work.ExtractContour(tol, contour);
+            result.StartFigure();
+            result.AddPath(contour, false);
+            result.CloseFigure();
+        }
     }
-    bool more = true;
-    while (more) {
-        TShapePath contour;
-        more = work.ExtractContour(tol, contour);
-        result.StartFigure();
-        result.AddPath(contour, false);
-        result.CloseFigure();
-    }
+    // The flag as the copy's elements have always left it; the history
+    // judges it afresh at its next step.
+    document.Modified = true;
     return result;
 }
 
@@ -527,9 +558,9 @@ bool TElementList::TracePolygon(float tol, std::vector<TPointF>& points) {
 }
 
 float TElementList::Area(T_TnC_Ancestor& document, float tol) {
-    const bool wasModified = document.Modified;
     std::vector<double> areas;
     {
+        const T_TnC_Ancestor::TQuietChanges quiet(document);
         TElementList work(&document);
         work.CopyFrom(document.Elements(), true);
         work.DeleteCutLines(false);
@@ -543,7 +574,6 @@ float TElementList::Area(T_TnC_Ancestor& document, float tol) {
             }
         }
     }
-    document.SetModified(wasModified);
     if (areas.empty()) {
         return 0.0f;
     }

@@ -29,9 +29,14 @@ public:
     [[nodiscard]] int Count() const { return int(m_items.size()); }
     [[nodiscard]] TGraphicPrimitive* Items(int index) const { return m_items[std::size_t(index)].get(); }
     [[nodiscard]] int IndexOf(const TGraphicPrimitive* element) const;
+    // The element with that handle, or nullptr.
+    [[nodiscard]] TGraphicPrimitive* Find(std::uint32_t handle) const;
 
-    // Appends; the owner is marked modified.
+    // Appends under a new handle; the owner is marked modified.
     int Add(std::unique_ptr<TGraphicPrimitive> element);
+    // Puts an element back at `index` (clamped to the list) under the
+    // handle it had before it was removed; the owner is marked modified.
+    void Restore(int index, std::unique_ptr<TGraphicPrimitive> element, std::uint32_t handle);
     // Frees every element; the owner is not told.
     void Clear();
     // Removes the element if it is in the list and frees it in any case (an
@@ -78,6 +83,7 @@ private:
 
     T_TnC_Ancestor* m_owner;
     std::vector<std::unique_ptr<TGraphicPrimitive>> m_items;
+    std::uint32_t m_lastHandle = 0;
 };
 
 // Intermediate points of an arc for area tracing: the smallest n >= 2 whose

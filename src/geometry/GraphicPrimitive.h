@@ -62,6 +62,10 @@ public:
     void SetCurrentActive(bool value);
     [[nodiscard]] T_TnC_Ancestor* Owner() const { return m_owner; }
     void SetOwner(T_TnC_Ancestor* owner) { m_owner = owner; }
+    // Given by the list the element is added to; a command names the element
+    // by it, since the object itself may be freed and made again (a removal
+    // and its undoing). 0 for an element never added to a list.
+    [[nodiscard]] std::uint32_t Handle() const { return m_handle; }
 
     // A new element of the same kind and owner, with this one's block.
     [[nodiscard]] std::unique_ptr<TGraphicPrimitive> Clone(T_TnC_Ancestor* owner) const;
@@ -145,8 +149,11 @@ protected:
     std::unique_ptr<TPropertyEditorHandle> m_editor;
 
 private:
+    friend class TElementList;
+
     T_TnC_Ancestor* m_owner = nullptr;
     std::vector<std::uint8_t> m_data;
+    std::uint32_t m_handle = 0;
 };
 
 // --- the straight segment (kind 0) -----------------------------------------

@@ -4,6 +4,7 @@
 #include "ui/SheetPalette.h"
 
 #include <QPainter>
+#include <QUndoStack>
 
 namespace vk {
 
@@ -11,6 +12,12 @@ T_TnC_Ancestor::T_TnC_Ancestor(TNameChange onNameChange)
     : m_onNameChange(std::move(onNameChange)), m_elements(this) {}
 
 T_TnC_Ancestor::~T_TnC_Ancestor() {
+    // The commands go first, while the elements they were made for are
+    // still there; clearing the history then tells this document nothing.
+    if (m_history) {
+        m_history->disconnect(this);
+        m_history.reset();
+    }
     m_current = nullptr;
     m_elements.Clear();
     // A window listening for the name clears its caption.
@@ -22,6 +29,44 @@ void T_TnC_Ancestor::SetName(const QString& name) {
     if (m_onNameChange) {
         m_onNameChange(name);
     }
+}
+
+void T_TnC_Ancestor::SetModified(bool value) {
+    Modified = value;
+    if (m_quiet > 0) {
+        return;
+    }
+    m_changedOutsideHistory = value;
+    if (!value && m_history) {
+        m_history->setClean();
+    }
+    emit Changed();
+}
+
+QUndoStack& T_TnC_Ancestor::History() {
+    if (!m_history) {
+        m_history = std::make_unique<QUndoStack>();
+        connect(m_history.get(), &QUndoStack::indexChanged, this, &T_TnC_Ancestor::historyMoved);
+        connect(m_history.get(), &QUndoStack::cleanChanged, this, &T_TnC_Ancestor::historyMoved);
+    }
+    return *m_history;
+}
+
+void T_TnC_Ancestor::historyMoved() {
+    Modified = m_changedOutsideHistory || !m_history->isClean();
+    emit Changed();
+}
+
+T_TnC_Ancestor::TQuietChanges::TQuietChanges(T_TnC_Ancestor& document)
+    : m_document(document), m_modified(document.Modified),
+      m_changedOutsideHistory(document.m_changedOutsideHistory) {
+    ++document.m_quiet;
+}
+
+T_TnC_Ancestor::TQuietChanges::~TQuietChanges() {
+    --m_document.m_quiet;
+    m_document.Modified = m_modified;
+    m_document.m_changedOutsideHistory = m_changedOutsideHistory;
 }
 
 void T_TnC_Ancestor::SetCurrent(TGraphicPrimitive* element) {

@@ -101,7 +101,7 @@ TEST(MainWindow, MenusAndToolBarInTheirOrder) {
     EXPECT_EQ(captions(w.mnuProjects->actions()),
               (QStringList{"Новый", "Открыть", "-", "Сохранить", "Сохранить как...", "-", "Выход"}));
     EXPECT_EQ(captions(w.mnuSite->actions()),
-              (QStringList{"Заполнить", "Отчет", "Комментарий", "-", "Выбрать плитку",
+              (QStringList{"Отменить", "Повторить", "-", "Заполнить", "Отчет", "Комментарий", "-", "Выбрать плитку",
                            "Выбрать узор", "Ориентация кладки", "-", "Начальная точка",
                            "Отрезок", "Дуга", "Отметить границу участка",
                            "Список границ участка", "-", "Отметить плитку",
@@ -116,7 +116,7 @@ TEST(MainWindow, MenusAndToolBarInTheirOrder) {
     for (QAction* a : w.ToolBar->actions()) tools << (a->isSeparator() ? "-" : a->objectName());
     EXPECT_EQ(tools,
               (QStringList{"acNewProject", "acOpenProject", "acSaveProject", "acPrint",
-                           "acPrintReg", "-", "acLine", "acArc", "acSelectElement", "acPrStatus",
+                           "acPrintReg", "-", "acUndo", "acRedo", "-", "acLine", "acArc", "acSelectElement", "acPrStatus",
                            "acBorderList", "-", "acSelectTile", "acSelectCollage", "acOrientation",
                            "acStartPointSet", "-", "acFill1", "acFill", "acDelTiles", "-",
                            "acCheckParts", "-", "acPointer", "acFixSel", "acMultiplySelection",
