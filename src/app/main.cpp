@@ -3,6 +3,7 @@
 #include "app/HelpViewer.h"
 #include "app/MainForm.h"
 #include "library/TileDB.h"
+#include "model/ElementKinds.h"
 #include "sheet/EditorFactory.h"
 #include "sheet/WidgetUserInterface.h"
 
@@ -13,6 +14,7 @@
 
 int main(int argc, char* argv[]) {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
+    vk::RegisterElementKinds();
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vorkalo"));
