@@ -5,6 +5,7 @@
 // coordinates are local to the owning document.
 
 #include "geometry/Crossing.h"
+#include "geometry/PrimitiveKind.h"
 #include "ui/EditableElement.h"
 #include "ui/PropertyEditor.h"
 #include "geometry/Types.h"
@@ -23,13 +24,6 @@ namespace vk {
 class T_TnC_Ancestor;
 class TDrawingSheet;
 class TShapePath;
-
-enum TPrimitiveKind : std::int32_t {
-    pkSegment = 0,
-    pkTilePlacement = 1,
-    pkPoint = 2,
-    pkArc = 3,
-};
 
 // Grab flags: what a drag moves.
 enum TGrabFlag : std::uint32_t {
