@@ -187,6 +187,10 @@ TElementDescription TShapeDescriptionReader::element(const QJsonValue& value) {
         if (!(e.Radius > 0.0f) || sweep == 0.0) {
             fail(QStringLiteral("дуга без радиуса или без угла"));
         }
+        // Where it ends, for the outline's chain.
+        const double end =
+            std::atan2(double(e.Start.Y) - e.Centre.Y, double(e.Start.X) - e.Centre.X) + sweep * std::numbers::pi / 180.0;
+        e.Finish = {float(e.Centre.X + e.Radius * std::cos(end)), float(e.Centre.Y + e.Radius * std::sin(end))};
     } else {
         fail(QStringLiteral("ожидается \"segment\" или \"arc\""));
     }
@@ -246,7 +250,7 @@ void TShapeDescriptionReader::checkClosedChain(const std::vector<TElementDescrip
     }
     for (std::size_t i = 0; i < solid.size(); ++i) {
         const TElementDescription& next = *solid[(i + 1) % solid.size()];
-        if (!solid[i]->FinishGiven || !joins(solid[i]->Finish, next.Start)) {
+        if (!joins(solid[i]->Finish, next.Start)) {
             fail(QStringLiteral("контур разорван после элемента %1").arg(i + 1));
         }
     }

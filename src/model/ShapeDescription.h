@@ -46,7 +46,9 @@ class TGraphicPrimitive;
 struct TElementDescription {
     PrimitiveKind Kind = PrimitiveKind::Line;
     TPointF Start;
-    // A segment's end; for an arc given by three points, where it must end.
+    // Where the element ends. Given for a segment and for an arc through
+    // three points (which must end there); worked out for an arc by centre,
+    // start and sweep.
     TPointF Finish;
     bool FinishGiven = false;
     // Arcs only.

@@ -100,6 +100,21 @@ TEST(ShapeDescription, ArcThroughThreePointsIsTheArcOfItsCentreStartAndSweep) {
     }
 }
 
+TEST(ShapeDescription, ALibraryOutlineClosedByAnArcInEitherSpellingIsOneChain) {
+    for (const char* arc : {R"({"arc": [[100, 0], [0, 100], [-100, 0]]})",
+                            R"({"arc": {"centre": [0, 0], "start": [100, 0], "sweep": 180}})"}) {
+        SCOPED_TRACE(arc);
+        const QByteArray json = QByteArray(R"({"name": "Полукруг", "thickness": 60, "outline": [)") + arc +
+                                R"(, {"segment": [[-100, 0], [100, 0]]}]})";
+        TShapeDescriptionReader reader(TDescriptionRules::LibraryEntry);
+        try {
+            EXPECT_EQ(reader.Tile(Json(json.constData())).Outline.size(), 2u);
+        } catch (const TDescriptionError& e) {
+            ADD_FAILURE() << e.Why.toStdString();
+        }
+    }
+}
+
 TEST(ShapeDescription, ALibraryEntryMustBeCompleteWhereASceneMayLeaveThingsOut) {
     // No name, no thickness, an open outline, a part without halves and a
     // pattern without hand points: a scene takes it, a library entry does not.
