@@ -264,7 +264,8 @@ public:
 };
 
 // Makes an element of a stored kind code; nullptr for codes that name no
-// kind. Tile placements are made by the factory the model installs.
+// kind. Tile placements are made by the factory the model installs at
+// start-up (RegisterElementKinds); until then they are not made.
 using TPlacementFactory = std::unique_ptr<TGraphicPrimitive> (*)(T_TnC_Ancestor* owner);
 void SetPlacementFactory(TPlacementFactory factory);
 [[nodiscard]] std::unique_ptr<TGraphicPrimitive> CreatePrimitive(std::int32_t kind,
