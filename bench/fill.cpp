@@ -14,6 +14,7 @@
 
 #include "ui/DrawingSheet.h"
 #include "ui/SheetPalette.h"
+#include "model/ElementKinds.h"
 #include "model/Project.h"
 #include "scene/Scene.h"
 
@@ -267,6 +268,7 @@ int measureMemory() {
 } // namespace
 
 int main(int argc, char** argv) {
+    vk::RegisterElementKinds();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }

@@ -8,6 +8,7 @@
 
 #include "app/MainForm.h"
 #include "ui/UserInterface.h"
+#include "model/ElementKinds.h"
 #include "model/Project.h"
 #include "scene/Scene.h"
 #include "sheet/PlanSheet.h"
@@ -113,4 +114,7 @@ BENCHMARK(BM_MainWindowFillPlaza)->Unit(benchmark::kMillisecond)->Iterations(3)-
 
 } // namespace
 
-int main(int argc, char** argv) { return vk::bench::RunWidgetBenchmarks(argc, argv); }
+int main(int argc, char** argv) {
+    vk::RegisterElementKinds();
+    return vk::bench::RunWidgetBenchmarks(argc, argv);
+}

@@ -6,6 +6,7 @@
 #include "library/StarterLibrary.h"
 #include "library/TileDB.h"
 #include "ui/UserInterface.h"
+#include "model/ElementKinds.h"
 #include "model/Project.h"
 #include "scene/Scene.h"
 
@@ -102,6 +103,7 @@ BENCHMARK(BM_OpenProject)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime
 } // namespace
 
 int main(int argc, char** argv) {
+    vk::RegisterElementKinds();
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -6,6 +6,7 @@
 
 #include "ui/UserInterface.h"
 #include "model/Collage.h"
+#include "model/ElementKinds.h"
 #include "model/Parts.h"
 #include "model/Project.h"
 #include "scene/Scene.h"

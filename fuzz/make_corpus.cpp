@@ -11,6 +11,7 @@
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    vk::RegisterElementKinds();
     if (argc != 2) {
         std::fprintf(stderr, "usage: fuzz_make_corpus FOLDER\n");
         return 2;

@@ -15,6 +15,7 @@ vk::fuzz::TFuzzLibrary* library = nullptr;
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    vk::RegisterElementKinds();
     static vk::fuzz::TSilentUi silent;
     vk::setUserInterface(&silent);
     static vk::fuzz::TFuzzLibrary fake;

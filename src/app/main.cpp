@@ -4,6 +4,7 @@
 #include "app/MainForm.h"
 #include "app/QtTranslations.h"
 #include "library/TileDB.h"
+#include "model/ElementKinds.h"
 #include "sheet/EditorFactory.h"
 #include "sheet/WidgetUserInterface.h"
 
@@ -14,6 +15,7 @@
 
 int main(int argc, char* argv[]) {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
+    vk::RegisterElementKinds();
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vorkalo"));

@@ -14,6 +14,7 @@
 #include "library/TileDB.h"
 #include "model/Collage.h"
 #include "model/Config.h"
+#include "model/ElementKinds.h"
 #include "model/FillLimits.h"
 #include "model/Parts.h"
 #include "model/Project.h"
@@ -378,6 +379,7 @@ int fill(const QStringList& args, QTextStream& out, QTextStream& err) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vorkalo-cli"));
+    vk::RegisterElementKinds();
     QTextStream out(stdout);
     QTextStream err(stderr);
 

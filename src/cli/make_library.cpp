@@ -8,6 +8,7 @@
 #include "library/LibrarySchema.h"
 #include "library/StarterLibrary.h"
 #include "library/TileDB.h"
+#include "model/ElementKinds.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -42,6 +43,7 @@ bool HoldsLibrary(const QString& folder) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vorkalo-make-library"));
+    vk::RegisterElementKinds();
     QTextStream out(stdout);
     QTextStream err(stderr);
     std::srand(static_cast<unsigned>(QDateTime::currentMSecsSinceEpoch()));

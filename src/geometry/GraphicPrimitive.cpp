@@ -2,6 +2,7 @@
 
 #include "ui/DrawingSheet.h"
 #include "geometry/Matrix.h"
+#include "geometry/RecordBytes.h"
 #include "geometry/NumberFormat.h"
 #include "ui/PropertyEditor.h"
 #include "geometry/ShapeDocument.h"
@@ -14,7 +15,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <cstring>
 
 static_assert(std::endian::native == std::endian::little,
               "data blocks are kept in memory in their stored (little-endian) layout");
@@ -167,15 +167,9 @@ std::vector<std::unique_ptr<TGraphicPrimitive>> TGraphicPrimitive::SplitAt(
     return {};
 }
 
-FlaggedPoint TGraphicPrimitive::fp(int offset) const {
-    FlaggedPoint p;
-    std::memcpy(&p, m_data.data() + offset, sizeof p);
-    return p;
-}
+FlaggedPoint TGraphicPrimitive::fp(int offset) const { return getFlaggedPoint(m_data.data() + offset); }
 
-void TGraphicPrimitive::setFp(int offset, const FlaggedPoint& p) {
-    std::memcpy(m_data.data() + offset, &p, sizeof p);
-}
+void TGraphicPrimitive::setFp(int offset, const FlaggedPoint& p) { putFlaggedPoint(m_data.data() + offset, p); }
 
 void TGraphicPrimitive::setFp(int offset, TPointF local) { setFp(offset, FlaggedPoint{local.X, local.Y, 1}); }
 
@@ -200,15 +194,9 @@ void TGraphicPrimitive::openEditor(TEditorKind kind, QWidget* parent, const QStr
     }
 }
 
-float TGraphicPrimitive::f32(int offset) const {
-    float v = 0;
-    std::memcpy(&v, m_data.data() + offset, sizeof v);
-    return v;
-}
+float TGraphicPrimitive::f32(int offset) const { return getSingle(m_data.data() + offset); }
 
-void TGraphicPrimitive::setF32(int offset, float value) {
-    std::memcpy(m_data.data() + offset, &value, sizeof value);
-}
+void TGraphicPrimitive::setF32(int offset, float value) { putSingle(m_data.data() + offset, value); }
 
 void TGraphicPrimitive::markModified() {
     if (m_owner != nullptr) {

@@ -5,6 +5,7 @@
 // coordinates are local to the owning document.
 
 #include "geometry/Crossing.h"
+#include "geometry/PrimitiveKind.h"
 #include "ui/EditableElement.h"
 #include "ui/PropertyEditor.h"
 #include "geometry/Types.h"
@@ -23,13 +24,6 @@ namespace vk {
 class T_TnC_Ancestor;
 class TDrawingSheet;
 class TShapePath;
-
-enum TPrimitiveKind : std::int32_t {
-    pkSegment = 0,
-    pkTilePlacement = 1,
-    pkPoint = 2,
-    pkArc = 3,
-};
 
 // Grab flags: what a drag moves.
 enum TGrabFlag : std::uint32_t {
@@ -277,7 +271,8 @@ public:
 };
 
 // Makes an element of a stored kind code; nullptr for codes that name no
-// kind. Tile placements are made by the factory the model installs.
+// kind. Tile placements are made by the factory the model installs at
+// start-up (RegisterElementKinds); until then they are not made.
 using TPlacementFactory = std::unique_ptr<TGraphicPrimitive> (*)(T_TnC_Ancestor* owner);
 void SetPlacementFactory(TPlacementFactory factory);
 [[nodiscard]] std::unique_ptr<TGraphicPrimitive> CreatePrimitive(std::int32_t kind,

@@ -22,12 +22,18 @@ inline constexpr double kMaxAngleDegrees = 1e6;
 }
 
 // What the user is told; `what` names the element or the field.
+[[nodiscard]] inline QString CoordinateRangeRule() {
+    return QStringLiteral("координаты и длины должны быть не больше 1 000 000 000 мм по модулю");
+}
 [[nodiscard]] inline QString CoordinateRangeProblem(const QString& what) {
-    return QStringLiteral("%1: координаты и длины должны быть не больше 1 000 000 000 мм по модулю").arg(what);
+    return QStringLiteral("%1: %2").arg(what, CoordinateRangeRule());
 }
 
+[[nodiscard]] inline QString AngleRangeRule() {
+    return QStringLiteral("углы должны быть не больше 1 000 000 градусов по модулю");
+}
 [[nodiscard]] inline QString AngleRangeProblem(const QString& what) {
-    return QStringLiteral("%1: углы должны быть не больше 1 000 000 градусов по модулю").arg(what);
+    return QStringLiteral("%1: %2").arg(what, AngleRangeRule());
 }
 
 } // namespace vk

@@ -1,6 +1,7 @@
 #include "geometry/PrimitiveRecord.h"
 
-#include <bit>
+#include "geometry/RecordBytes.h"
+
 #include <type_traits>
 #include <utility>
 
@@ -8,30 +9,28 @@ namespace vk {
 
 namespace {
 
-constexpr int kInt32Size = 4;
-
-// Appends little-endian values; the host's byte order never shows.
+// Appends fields in their stored form; the host's byte order never shows.
 class ByteWriter {
 public:
     explicit ByteWriter(qsizetype reserve) { FBytes.reserve(reserve); }
 
-    void u32(std::uint32_t value) {
-        for (int shift = 0; shift < 32; shift += 8)
-            FBytes.append(static_cast<char>((value >> shift) & 0xFFu));
-    }
-    void i32(std::int32_t value) { u32(static_cast<std::uint32_t>(value)); }
-    // The bit pattern, so that NaN payloads and negative zero survive.
-    void single(float value) { u32(std::bit_cast<std::uint32_t>(value)); }
+    void i32(std::int32_t value) { put<kInt32Size>([value](std::uint8_t* out) { putInt32(out, value); }); }
+    void single(float value) { put<4>([value](std::uint8_t* out) { putSingle(out, value); }); }
     void byte(std::uint8_t value) { FBytes.append(static_cast<char>(value)); }
     void point(const FlaggedPoint& p) {
-        single(p.X);
-        single(p.Y);
-        byte(p.IsSet);
+        put<kFlaggedPointSize>([&p](std::uint8_t* out) { putFlaggedPoint(out, p); });
     }
 
     [[nodiscard]] QByteArray take() { return std::move(FBytes); }
 
 private:
+    template <int Size, class Put>
+    void put(Put write) {
+        std::uint8_t field[Size];
+        write(field);
+        FBytes.append(reinterpret_cast<const char*>(field), Size);
+    }
+
     QByteArray FBytes;
 };
 
@@ -44,29 +43,14 @@ public:
     [[nodiscard]] bool ok() const { return FOk; }
     [[nodiscard]] qsizetype remaining() const { return FBytes.size() - FPos; }
 
-    std::uint32_t u32() {
-        if (!need(kInt32Size))
-            return 0;
-        std::uint32_t value = 0;
-        for (int i = 0; i < kInt32Size; ++i)
-            value |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(FBytes[FPos + i])) << (8 * i);
-        FPos += kInt32Size;
-        return value;
-    }
-    std::int32_t i32() { return static_cast<std::int32_t>(u32()); }
-    float single() { return std::bit_cast<float>(u32()); }
+    std::int32_t i32() { return take<kInt32Size>(std::int32_t{0}, &getInt32); }
+    float single() { return take<4>(0.0f, &getSingle); }
     std::uint8_t byte() {
         if (!need(1))
             return 0;
         return static_cast<std::uint8_t>(FBytes[FPos++]);
     }
-    FlaggedPoint point() {
-        FlaggedPoint p;
-        p.X = single();
-        p.Y = single();
-        p.IsSet = byte();
-        return p;
-    }
+    FlaggedPoint point() { return take<kFlaggedPointSize>(FlaggedPoint{}, &getFlaggedPoint); }
     QByteArrayView rest() {
         const QByteArrayView tail = FBytes.sliced(FPos);
         FPos = FBytes.size();
@@ -74,6 +58,15 @@ public:
     }
 
 private:
+    template <int Size, class T>
+    T take(T none, T (*get)(const std::uint8_t*)) {
+        if (!need(Size))
+            return none;
+        const T value = get(reinterpret_cast<const std::uint8_t*>(FBytes.data() + FPos));
+        FPos += Size;
+        return value;
+    }
+
     bool need(qsizetype n) {
         if (remaining() < n)
             FOk = false;
@@ -143,16 +136,6 @@ int headerSize(LineStyleField field) {
 }
 
 } // namespace
-
-std::optional<PrimitiveKind> primitiveKindFromCode(std::int32_t code) {
-    switch (code) {
-    case 0: return PrimitiveKind::Line;
-    case 1: return PrimitiveKind::TilePlacement;
-    case 2: return PrimitiveKind::Point;
-    case 3: return PrimitiveKind::Arc;
-    default: return std::nullopt;
-    }
-}
 
 int primitiveDataSize(PrimitiveKind kind) {
     switch (kind) {

@@ -10,6 +10,8 @@
 // The codec moves bits, never values: a record read and written again is the
 // same bytes, including IsSet bytes and flag bytes that are 0.
 
+#include "geometry/PrimitiveKind.h"
+#include "geometry/RecordBytes.h"
 #include "geometry/Types.h"
 
 #include <QByteArray>
@@ -22,17 +24,6 @@
 #include <variant>
 
 namespace vk {
-
-// Kind codes as stored. Any other code names no element.
-enum class PrimitiveKind : std::int32_t {
-    Line = 0,          // TLinePrimitive
-    TilePlacement = 1, // TTilePlacementPrimitive
-    Point = 2,         // TPointPrimitive
-    Arc = 3,           // TArcPrimitive
-};
-
-// nullopt for a code that names no element kind.
-[[nodiscard]] std::optional<PrimitiveKind> primitiveKindFromCode(std::int32_t code);
 
 // Data blocks exactly as stored (and as the elements hold them in memory).
 #pragma pack(push, 1)
@@ -75,8 +66,6 @@ static_assert(sizeof(ArcData) == 27 && offsetof(ArcData, Start) == 9 && offsetof
 
 // The data block of any kind; the alternative says the kind.
 using PrimitiveData = std::variant<LineData, TilePlacementData, PointData, ArcData>;
-
-inline constexpr int kFlaggedPointSize = 9;
 
 // GetDataSize of a kind: 18, 23, 9, 27.
 [[nodiscard]] int primitiveDataSize(PrimitiveKind kind);

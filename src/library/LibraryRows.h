@@ -3,6 +3,7 @@
 // data blocks travel as the raw bytes the element keeps; base points as the
 // FlaggedPoint they are stored from (9 bytes, little-endian).
 
+#include "geometry/PrimitiveKind.h"
 #include "geometry/Types.h"
 
 #include <QByteArray>
@@ -28,7 +29,7 @@ struct TTileRow {
 // An element of a tile outline, of a cut or of a half; TileID names the owner.
 struct TPrimitiveRow {
     qint32 TileID = kNoLibraryId;
-    qint32 PrimKind = 0;
+    qint32 PrimKind = pkSegment;
     qint32 PrimVersion = 0;
     QByteArray PrimGraphicInfo;
     qint32 LineStyle = 0;
@@ -47,7 +48,7 @@ struct TCollageRow {
 // A tile placement of a pattern.
 struct TCollageTileRow {
     qint32 CollageID = kNoLibraryId;
-    qint32 TilePlacementKind = 1;
+    qint32 TilePlacementKind = pkTilePlacement;
     qint32 TilePlacementVersion = 0;
     QByteArray TilePlacementInfo;
     friend bool operator==(const TCollageTileRow&, const TCollageTileRow&) = default;
@@ -57,7 +58,7 @@ struct TCollageTileRow {
 struct TNextCollageTileRow {
     qint32 CollageID = kNoLibraryId;
     QByteArray CollageHandPoint;
-    qint32 HandPointKind = 2;
+    qint32 HandPointKind = pkPoint;
     qint32 HandPointVersion = 0;
     friend bool operator==(const TNextCollageTileRow&, const TNextCollageTileRow&) = default;
 };

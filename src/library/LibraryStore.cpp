@@ -1,5 +1,7 @@
 #include "library/LibraryStore.h"
 
+#include "geometry/PrimitiveRecord.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,7 +15,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <set>
 
 namespace vk {
@@ -352,24 +353,13 @@ QDateTime StampFrom(const QVariant& value) {
     return QDateTime::fromString(value.toString(), Qt::ISODateWithMs);
 }
 
-QVariant PointValue(const FlaggedPoint& point) {
-    QByteArray bytes(9, '\0');
-    qToLittleEndian(point.X, bytes.data());
-    qToLittleEndian(point.Y, bytes.data() + 4);
-    bytes[8] = static_cast<char>(point.IsSet);
-    return bytes;
-}
+QVariant PointValue(const FlaggedPoint& point) { return encodeFlaggedPoint(point); }
 
 // A shorter value leaves the rest zero: an empty one is (0, 0), not set.
 FlaggedPoint PointFrom(const QVariant& value) {
-    const QByteArray stored = value.toByteArray();
-    char bytes[9] = {};
-    std::memcpy(bytes, stored.constData(), static_cast<std::size_t>(std::min<qsizetype>(stored.size(), 9)));
-    FlaggedPoint point;
-    point.X = qFromLittleEndian<float>(bytes);
-    point.Y = qFromLittleEndian<float>(bytes + 4);
-    point.IsSet = static_cast<std::uint8_t>(bytes[8]);
-    return point;
+    QByteArray bytes = value.toByteArray().left(kFlaggedPointSize);
+    bytes.append(QByteArray(kFlaggedPointSize - bytes.size(), '\0'));
+    return *decodeFlaggedPoint(bytes);
 }
 
 qint32 IntFrom(const QVariant& value) { return static_cast<qint32>(value.toLongLong()); }

@@ -5,6 +5,7 @@
 #include "library/TileDB.h"
 #include "model/Collage.h"
 #include "model/Parts.h"
+#include "model/ShapeDescription.h"
 #include "model/Tile.h"
 
 #include <QJsonArray>
@@ -13,7 +14,6 @@
 #include <QJsonParseError>
 
 #include <cmath>
-#include <numbers>
 
 namespace vk {
 
@@ -22,10 +22,8 @@ TStarterError::TStarterError(const QString& text)
 
 namespace {
 
-// How far described ends may lie apart and still join.
+// How far a described end may lie from where the stored element ends.
 constexpr double kJoinTolerance = 0.01;
-
-// --- reading -------------------------------------------------------------------
 
 // Where in the description a value is, for the error texts.
 class TPlace {
@@ -42,258 +40,47 @@ private:
     QString m_where;
 };
 
-QJsonValue Field(const QJsonObject& object, const char* name, const TPlace& place) {
-    const QJsonValue value = object.value(QLatin1String(name));
-    if (value.isUndefined()) {
-        place.Fail(QStringLiteral("нет поля \"%1\"").arg(QLatin1String(name)));
+// A step of the description in the words of the error texts.
+QString Word(const TDescriptionStep& step) {
+    using What = TDescriptionStep::What;
+    const auto named = [&step](const char* word) {
+        return step.Name.isEmpty() ? QStringLiteral("%1 %2").arg(QString::fromUtf8(word)).arg(step.Number)
+                                   : QStringLiteral("%1 \"%2\"").arg(QString::fromUtf8(word), step.Name);
+    };
+    switch (step.Item) {
+    case What::Tile: return named("плитка");
+    case What::Outline: return QStringLiteral("контур");
+    case What::Part: return named("разделение");
+    case What::Cuts: return QStringLiteral("линия разреза");
+    case What::Half: return named("половинка");
+    case What::Pattern: return named("узор");
+    case What::Placement: return QStringLiteral("укладка %1").arg(step.Number);
+    case What::Hand: return QStringLiteral("точка повтора %1").arg(step.Number);
+    case What::Element: return QStringLiteral("элемент %1").arg(step.Number);
+    case What::Border: return QStringLiteral("граница");
+    case What::Field: return QStringLiteral("\"%1\"").arg(step.Name);
     }
-    return value;
+    return {};
 }
 
-QString Text(const QJsonObject& object, const char* name, const TPlace& place) {
-    const QJsonValue value = Field(object, name, place);
-    if (!value.isString() || value.toString().trimmed().isEmpty()) {
-        place.Fail(QStringLiteral("поле \"%1\" должно быть непустой строкой").arg(QLatin1String(name)));
+[[noreturn]] void Fail(const TDescriptionError& error) {
+    TPlace place{QString()};
+    for (const TDescriptionStep& step : error.Place) {
+        place = place.In(Word(step));
     }
-    return value.toString();
-}
-
-double Number(const QJsonValue& value, const TPlace& place, const QString& what) {
-    if (!value.isDouble() || !std::isfinite(value.toDouble())) {
-        place.Fail(QStringLiteral("%1 должно быть числом").arg(what));
-    }
-    return value.toDouble();
-}
-
-QJsonArray Array(const QJsonValue& value, const TPlace& place, const QString& what) {
-    if (!value.isArray()) {
-        place.Fail(QStringLiteral("%1 должно быть списком").arg(what));
-    }
-    return value.toArray();
-}
-
-QJsonArray OptionalArray(const QJsonObject& object, const char* name, const TPlace& place) {
-    const QJsonValue value = object.value(QLatin1String(name));
-    if (value.isUndefined()) {
-        return {};
-    }
-    return Array(value, place, QStringLiteral("поле \"%1\"").arg(QLatin1String(name)));
-}
-
-QJsonObject Object(const QJsonValue& value, const TPlace& place) {
-    if (!value.isObject()) {
-        place.Fail(QStringLiteral("ожидался объект"));
-    }
-    return value.toObject();
-}
-
-TPointF Point(const QJsonValue& value, const TPlace& place, const QString& what) {
-    const QJsonArray xy = Array(value, place, what);
-    if (xy.size() != 2) {
-        place.Fail(QStringLiteral("%1 должна быть парой чисел [x, y]").arg(what));
-    }
-    return {float(Number(xy[0], place, what)), float(Number(xy[1], place, what))};
-}
-
-std::vector<TPointF> Points(const QJsonValue& value, qsizetype count, const TPlace& place, const QString& what) {
-    const QJsonArray array = Array(value, place, what);
-    if (array.size() != count) {
-        place.Fail(QStringLiteral("%1: нужно точек: %2").arg(what).arg(count));
-    }
-    std::vector<TPointF> points;
-    for (const QJsonValue& p : array) {
-        points.push_back(Point(p, place, what));
-    }
-    return points;
-}
-
-bool Flag(const QJsonObject& object, const char* name, const TPlace& place) {
-    const QJsonValue value = object.value(QLatin1String(name));
-    if (value.isUndefined()) {
-        return false;
-    }
-    if (!value.isBool()) {
-        place.Fail(QStringLiteral("поле \"%1\" должно быть true или false").arg(QLatin1String(name)));
-    }
-    return value.toBool();
-}
-
-TStarterElement ReadElement(const QJsonValue& value, const TPlace& place) {
-    const QJsonObject object = Object(value, place);
-    TStarterElement element;
-    element.Dashed = Flag(object, "dashed", place);
-    if (object.contains(QLatin1String("line"))) {
-        const std::vector<TPointF> p = Points(object.value(QLatin1String("line")), 2, place, QStringLiteral("отрезок"));
-        element.Shape = TStarterElement::Kind::Line;
-        element.From = p[0];
-        element.To = p[1];
-    } else if (object.contains(QLatin1String("arc"))) {
-        const std::vector<TPointF> p = Points(object.value(QLatin1String("arc")), 3, place, QStringLiteral("дуга"));
-        element.Shape = TStarterElement::Kind::Arc;
-        element.From = p[0];
-        element.Through = p[1];
-        element.To = p[2];
-        const double cross = (double(p[1].X) - p[0].X) * (double(p[2].Y) - p[0].Y) -
-                             (double(p[1].Y) - p[0].Y) * (double(p[2].X) - p[0].X);
-        if (std::fabs(cross) < 1e-6) {
-            place.Fail(QStringLiteral("три точки дуги лежат на одной прямой"));
-        }
-    } else {
-        place.Fail(QStringLiteral("элемент должен быть \"line\" или \"arc\""));
-    }
-    if (std::hypot(double(element.From.X) - element.To.X, double(element.From.Y) - element.To.Y) < kJoinTolerance) {
-        place.Fail(QStringLiteral("начало и конец элемента совпадают"));
-    }
-    return element;
-}
-
-std::vector<TStarterElement> ReadElements(const QJsonArray& array, const TPlace& place) {
-    std::vector<TStarterElement> elements;
-    for (qsizetype i = 0; i < array.size(); ++i) {
-        elements.push_back(ReadElement(array[i], place.In(QStringLiteral("элемент %1").arg(i + 1))));
-    }
-    return elements;
+    place.Fail(error.Why);
 }
 
 bool Joins(TPointF a, TPointF b) { return std::hypot(double(a.X) - b.X, double(a.Y) - b.Y) < kJoinTolerance; }
 
-TStarterTile ReadTile(const QJsonObject& object, const TPlace& at) {
-    TStarterTile tile;
-    tile.Name = Text(object, "name", at);
-    const TPlace place = at.In(QStringLiteral("плитка \"%1\"").arg(tile.Name));
-    tile.Thickness = float(Number(Field(object, "thickness", place), place, QStringLiteral("толщина")));
-    if (object.contains(QLatin1String("comment"))) {
-        tile.Comment = Text(object, "comment", place);
-    }
-    const TPlace outlinePlace = place.In(QStringLiteral("контур"));
-    tile.Outline = ReadElements(Array(Field(object, "outline", place), place, QStringLiteral("контур")), outlinePlace);
-    // One closed chain, in order: what a drawn outline is.
-    std::vector<const TStarterElement*> solid;
-    for (const TStarterElement& e : tile.Outline) {
-        if (!e.Dashed) {
-            solid.push_back(&e);
-        }
-    }
-    if (solid.size() < 2) {
-        outlinePlace.Fail(QStringLiteral("нужно хотя бы два сплошных элемента"));
-    }
-    for (std::size_t i = 0; i < solid.size(); ++i) {
-        const TStarterElement& next = *solid[(i + 1) % solid.size()];
-        if (!Joins(solid[i]->To, next.From)) {
-            outlinePlace.Fail(QStringLiteral("контур разорван после элемента %1").arg(i + 1));
-        }
-    }
-
-    const QJsonArray parts = OptionalArray(object, "parts", place);
-    for (const QJsonValue& value : parts) {
-        const QJsonObject partObject = Object(value, place);
-        TStarterPart part;
-        part.Name = Text(partObject, "name", place);
-        const TPlace partPlace = place.In(QStringLiteral("разделение \"%1\"").arg(part.Name));
-        part.Interchangeable = Flag(partObject, "interchangeable", partPlace);
-        part.Cuts = ReadElements(Array(Field(partObject, "cuts", partPlace), partPlace, QStringLiteral("линии разреза")),
-                                 partPlace.In(QStringLiteral("линия разреза")));
-        for (const QJsonValue& halfValue : Array(Field(partObject, "halves", partPlace), partPlace,
-                                                 QStringLiteral("половинки"))) {
-            const QJsonObject halfObject = Object(halfValue, partPlace);
-            TStarterHalf half;
-            half.Name = Text(halfObject, "name", partPlace);
-            const TPlace halfPlace = partPlace.In(QStringLiteral("половинка \"%1\"").arg(half.Name));
-            const std::vector<TPointF> corners =
-                Points(Field(halfObject, "rect", halfPlace), 2, halfPlace, QStringLiteral("прямоугольник"));
-            half.Corner1 = corners[0];
-            half.Corner2 = corners[1];
-            part.Halves.push_back(half);
-        }
-        tile.Parts.push_back(std::move(part));
-    }
-
-    const QJsonArray patterns = OptionalArray(object, "patterns", place);
-    for (const QJsonValue& value : patterns) {
-        const QJsonObject patternObject = Object(value, place);
-        TStarterPattern pattern;
-        pattern.Name = Text(patternObject, "name", place);
-        const TPlace patternPlace = place.In(QStringLiteral("узор \"%1\"").arg(pattern.Name));
-        const QJsonArray placements =
-            Array(Field(patternObject, "placements", patternPlace), patternPlace, QStringLiteral("укладка"));
-        if (placements.isEmpty()) {
-            patternPlace.Fail(QStringLiteral("в узоре нет ни одной плитки"));
-        }
-        for (const QJsonValue& placementValue : placements) {
-            const QJsonObject p = Object(placementValue, patternPlace);
-            TStarterPlacement placement;
-            placement.TilePoint = Point(Field(p, "tile", patternPlace), patternPlace, QStringLiteral("точка плитки"));
-            placement.PatternPoint = Point(Field(p, "at", patternPlace), patternPlace, QStringLiteral("точка узора"));
-            if (p.contains(QLatin1String("rotation"))) {
-                placement.Rotation = float(Number(p.value(QLatin1String("rotation")), patternPlace, QStringLiteral("поворот")));
-            }
-            pattern.Placements.push_back(placement);
-        }
-        const QJsonArray hands = Array(Field(patternObject, "hands", patternPlace), patternPlace,
-                                       QStringLiteral("точки повтора"));
-        for (const QJsonValue& hand : hands) {
-            pattern.HandPoints.push_back(Point(hand, patternPlace, QStringLiteral("точка повтора")));
-        }
-        // The repeats must span the plane, or the pattern fills a strip.
-        bool spans = false;
-        for (std::size_t i = 0; i < pattern.HandPoints.size(); ++i) {
-            for (std::size_t j = i + 1; j < pattern.HandPoints.size(); ++j) {
-                const TPointF a = pattern.HandPoints[i];
-                const TPointF b = pattern.HandPoints[j];
-                spans = spans || std::fabs(double(a.X) * b.Y - double(a.Y) * b.X) > 1.0;
-            }
-        }
-        if (!spans) {
-            patternPlace.Fail(QStringLiteral("точки повтора должны задавать два разных направления"));
-        }
-        tile.Patterns.push_back(std::move(pattern));
-    }
-    return tile;
-}
-
 // --- writing -------------------------------------------------------------------
 
-double Degrees(double radians) { return radians * 180.0 / std::numbers::pi; }
-
 void AddElement(T_TnC_Ancestor& document, const TStarterElement& e, const TPlace& place) {
-    std::unique_ptr<TGraphicPrimitive> element;
-    if (e.Shape == TStarterElement::Kind::Line) {
-        auto line = std::make_unique<TLinePrimitive>(&document);
-        line->SetStart({e.From.X, e.From.Y, 1});
-        line->SetFinish({e.To.X, e.To.Y, 1});
-        element = std::move(line);
-    } else {
-        // The circle through the three points, and the sweep from the first to
-        // the last that passes the middle one.
-        const double ax = e.From.X, ay = e.From.Y, bx = e.Through.X, by = e.Through.Y;
-        const double cx = e.To.X, cy = e.To.Y;
-        const double d = 2.0 * (ax * (by - cy) + bx * (cy - ay) + cx * (ay - by));
-        if (std::fabs(d) < 1e-9) {
-            place.Fail(QStringLiteral("три точки дуги лежат на одной прямой"));
-        }
-        const double a2 = ax * ax + ay * ay, b2 = bx * bx + by * by, c2 = cx * cx + cy * cy;
-        const double ux = (a2 * (by - cy) + b2 * (cy - ay) + c2 * (ay - by)) / d;
-        const double uy = (a2 * (cx - bx) + b2 * (ax - cx) + c2 * (bx - ax)) / d;
-        const double start = Degrees(std::atan2(ay - uy, ax - ux));
-        const auto turn = [start](double x, double y) {
-            return std::fmod(Degrees(std::atan2(y, x)) - start + 720.0, 360.0);
-        };
-        double sweep = turn(cx - ux, cy - uy);
-        if (turn(bx - ux, by - uy) > sweep) {
-            sweep -= 360.0;
-        }
-        auto arc = std::make_unique<TArcPrimitive>(&document);
-        arc->SetCentre({float(ux), float(uy), 1});
-        arc->SetStart({e.From.X, e.From.Y, 1});
-        arc->SetSweep(float(sweep));
-        arc->SetRadius(float(std::hypot(ax - ux, ay - uy)));
-        element = std::move(arc);
-    }
-    element->LineStyle = e.Dashed ? 2 : 0;
+    std::unique_ptr<TGraphicPrimitive> element = MakeDescribedElement(e, &document);
     // The stored arc ends where its centre, radius and sweep say.
     const TPointF end = element->GetEndPoint();
     const TPointF base = document.BasePoint.point();
-    if (!Joins({end.X - base.X, end.Y - base.Y}, e.To)) {
+    if (e.FinishGiven && !Joins({end.X - base.X, end.Y - base.Y}, e.Finish)) {
         place.Fail(QStringLiteral("дуга не приходит в свою конечную точку"));
     }
     document.Elements().Add(std::move(element));
@@ -344,11 +131,22 @@ TStarterDescription ReadStarterDescription(const QByteArray& json) {
         top.In(QStringLiteral("начало")).Fail(QStringLiteral("ожидался объект с полем \"tiles\""));
     }
     const TPlace root(QStringLiteral("начало"));
+    const QJsonValue tiles = document.object().value(QLatin1String("tiles"));
+    if (tiles.isUndefined()) {
+        root.Fail(QStringLiteral("нет поля \"tiles\""));
+    }
+    if (!tiles.isArray()) {
+        root.Fail(QStringLiteral("поле \"tiles\" должно быть списком"));
+    }
     TStarterDescription description;
-    const QJsonArray tiles = Array(Field(document.object(), "tiles", root), root, QStringLiteral("поле \"tiles\""));
-    for (qsizetype i = 0; i < tiles.size(); ++i) {
-        const TPlace place(QStringLiteral("плитка %1").arg(i + 1));
-        description.Tiles.push_back(ReadTile(Object(tiles[i], place), place));
+    TShapeDescriptionReader reader(TDescriptionRules::LibraryEntry);
+    const QJsonArray list = tiles.toArray();
+    try {
+        for (qsizetype i = 0; i < list.size(); ++i) {
+            description.Tiles.push_back(reader.Tile(list[i], int(i + 1)));
+        }
+    } catch (const TDescriptionError& e) {
+        Fail(e);
     }
     return description;
 }

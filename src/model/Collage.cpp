@@ -12,20 +12,6 @@
 namespace vk {
 
 namespace {
-std::unique_ptr<TGraphicPrimitive> makePlacement(T_TnC_Ancestor* owner) {
-    return std::make_unique<TTilePlacementPrimitive>(owner);
-}
-
-// Placements come from stored kind codes too: the geometry's factory learns
-// to make them as soon as any pattern exists.
-void registerPlacements() {
-    static const bool done = [] {
-        SetPlacementFactory(&makePlacement);
-        return true;
-    }();
-    (void)done;
-}
-
 QString f2(double v) { return formatF(v); }
 } // namespace
 
@@ -34,7 +20,6 @@ QString f2(double v) { return formatF(v); }
 TTilePlacementPrimitive::TTilePlacementPrimitive(T_TnC_Ancestor* owner, std::int32_t kind)
     : TGraphicPrimitive(kind, owner), m_tile(std::make_unique<TTile>()) {
     allocateData();
-    registerPlacements();
 }
 
 TTilePlacementPrimitive::~TTilePlacementPrimitive() {
@@ -140,7 +125,6 @@ void TTilePlacementPrimitive::AddToPath(TShapePath& path) const {
 
 TCollage::TCollage(TTile* tile, TNameChange onNameChange)
     : T_TnC_Ancestor(std::move(onNameChange)), Tile(tile), m_handPoints(this) {
-    registerPlacements();
     SetName(QStringLiteral("Безымянный"));
 }
 

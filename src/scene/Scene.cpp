@@ -1,12 +1,11 @@
 #include "scene/Scene.h"
 
 #include "geometry/GraphicPrimitive.h"
-#include "geometry/Limits.h"
-#include "geometry/VectorMath.h"
 #include "model/Collage.h"
 #include "model/Parts.h"
 #include "model/Project.h"
 #include "model/Report.h"
+#include "model/ShapeDescription.h"
 #include "model/Tile.h"
 #include "model/TileLibrary.h"
 
@@ -29,96 +28,39 @@ struct TSceneProblem {
 
 constexpr std::uint8_t kSolid = 1u << 0;
 
-QString quoted(const QString& key) { return QStringLiteral("\"%1\"").arg(key); }
-
-double number(const QJsonValue& value, const QString& where) {
-    if (!value.isDouble() || !std::isfinite(value.toDouble())) {
-        throw TSceneProblem{QStringLiteral("%1: ожидается число").arg(where)};
+// A step of the scene in the words of its problem texts.
+QString word(const TDescriptionStep& step, bool last) {
+    using What = TDescriptionStep::What;
+    switch (step.Item) {
+    case What::Tile: return last ? QStringLiteral("Плитка") : QString();
+    case What::Outline: return QStringLiteral("Контур плитки");
+    case What::Part: return QStringLiteral("Разрез %1").arg(step.Number);
+    case What::Cuts: return {};
+    case What::Half: return QStringLiteral("половинка %1").arg(step.Number);
+    case What::Pattern: return QStringLiteral("Узор");
+    case What::Placement: return QStringLiteral("плитка %1").arg(step.Number);
+    case What::Hand: return QStringLiteral("точка повтора %1").arg(step.Number);
+    case What::Element: return QStringLiteral("элемент %1").arg(step.Number);
+    case What::Border: return QStringLiteral("Граница участка");
+    case What::Field: return QStringLiteral("\"%1\"").arg(step.Name);
     }
-    return value.toDouble();
+    return {};
 }
 
-// Millimetres: a coordinate or a length.
-double length(const QJsonValue& value, const QString& where) {
-    const double v = number(value, where);
-    if (!IsCoordinateInRange(v)) {
-        throw TSceneProblem{CoordinateRangeProblem(where)};
-    }
-    return v;
-}
-
-double angle(const QJsonValue& value, const QString& where) {
-    const double v = number(value, where);
-    if (!IsAngleInRange(v)) {
-        throw TSceneProblem{AngleRangeProblem(where)};
-    }
-    return v;
-}
-
-TPointF point(const QJsonValue& value, const QString& where) {
-    const QJsonArray a = value.toArray();
-    if (!value.isArray() || a.size() != 2) {
-        throw TSceneProblem{QStringLiteral("%1: ожидается точка [x, y]").arg(where)};
-    }
-    return {float(length(a[0], where)), float(length(a[1], where))};
-}
-
-QJsonArray array(const QJsonObject& object, const QString& key, const QString& where, bool required) {
-    const QJsonValue value = object.value(key);
-    if (value.isUndefined() && !required) {
-        return {};
-    }
-    if (!value.isArray()) {
-        throw TSceneProblem{QStringLiteral("%1: нет списка %2").arg(where, quoted(key))};
-    }
-    return value.toArray();
-}
-
-std::unique_ptr<TGraphicPrimitive> element(const QJsonValue& value, T_TnC_Ancestor* owner, const QString& where) {
-    const QJsonObject object = value.toObject();
-    std::unique_ptr<TGraphicPrimitive> made;
-    if (object.contains(QStringLiteral("segment"))) {
-        const QJsonArray ends = object.value(QStringLiteral("segment")).toArray();
-        if (ends.size() != 2) {
-            throw TSceneProblem{QStringLiteral("%1: отрезок задается двумя точками").arg(where)};
+TSceneProblem problem(const TDescriptionError& error) {
+    QStringList words;
+    for (std::size_t i = 0; i < error.Place.size(); ++i) {
+        const QString w = word(error.Place[i], i + 1 == error.Place.size());
+        if (!w.isEmpty()) {
+            words << w;
         }
-        const TPointF a = point(ends[0], where);
-        const TPointF b = point(ends[1], where);
-        auto segment = std::make_unique<TLinePrimitive>(owner);
-        segment->SetStart({a.X, a.Y, 1});
-        segment->SetFinish({b.X, b.Y, 1});
-        made = std::move(segment);
-    } else if (object.contains(QStringLiteral("arc"))) {
-        const QJsonObject a = object.value(QStringLiteral("arc")).toObject();
-        const TPointF centre = point(a.value(QStringLiteral("centre")), where);
-        const TPointF start = point(a.value(QStringLiteral("start")), where);
-        const double sweep = angle(a.value(QStringLiteral("sweep")), where);
-        const float radius = Distance(centre, start);
-        if (!(radius > 0.0f) || sweep == 0.0) {
-            throw TSceneProblem{QStringLiteral("%1: дуга без радиуса или без угла").arg(where)};
-        }
-        auto arc = std::make_unique<TArcPrimitive>(owner);
-        arc->SetCentre({centre.X, centre.Y, 1});
-        arc->SetStart({start.X, start.Y, 1});
-        arc->SetSweep(float(sweep));
-        arc->SetRadius(radius);
-        made = std::move(arc);
-    } else {
-        throw TSceneProblem{QStringLiteral("%1: ожидается \"segment\" или \"arc\"").arg(where)};
     }
-    if (object.contains(QStringLiteral("style"))) {
-        const double style = number(object.value(QStringLiteral("style")), where);
-        if (style < 0 || style > 255 || style != std::floor(style)) {
-            throw TSceneProblem{QStringLiteral("%1: стиль линии - целое число от 0 до 255").arg(where)};
-        }
-        made->LineStyle = int(style);
-    }
-    return made;
+    return TSceneProblem{QStringLiteral("%1: %2").arg(words.join(QStringLiteral(", ")), error.Why)};
 }
 
-void elements(const QJsonArray& list, T_TnC_Ancestor& owner, TElementList& into, const QString& where) {
-    for (int i = 0; i < list.size(); ++i) {
-        into.Add(element(list[i], &owner, QStringLiteral("%1, элемент %2").arg(where).arg(i + 1)));
+void addElements(const std::vector<TElementDescription>& described, T_TnC_Ancestor& owner, TElementList& into) {
+    for (const TElementDescription& e : described) {
+        into.Add(MakeDescribedElement(e, &owner));
     }
 }
 
@@ -156,42 +98,36 @@ void loadTile(const QJsonObject& scene, TProject& project) {
         }
         return;
     }
+    TShapeDescriptionReader reader(TDescriptionRules::Scene);
+    const TTileDescription described = reader.Tile(value);
     auto tile = std::make_unique<TTile>();
-    tile->SetName(object.value(QStringLiteral("name")).toString(tile->Name()));
-    if (object.contains(QStringLiteral("thickness"))) {
-        tile->SetThickness(float(length(object.value(QStringLiteral("thickness")), QStringLiteral("\"thickness\""))));
+    if (!described.Name.isNull()) {
+        tile->SetName(described.Name);
     }
-    elements(array(object, QStringLiteral("outline"), QStringLiteral("Плитка"), true), *tile, tile->Elements(),
-             QStringLiteral("Контур плитки"));
+    if (described.ThicknessGiven) {
+        tile->SetThickness(described.Thickness);
+    }
+    tile->Comment = described.Comment;
+    addElements(described.Outline, *tile, tile->Elements());
     if (tile->Elements().CountOfStyles(kSolid) == 0) {
         throw TSceneProblem{QStringLiteral("У плитки \"%1\" нет контура (\"outline\")").arg(tile->Name())};
     }
     // Parts and halves share one number space with each other.
     std::int32_t nextId = 1;
     auto parts = std::make_unique<TPartList>();
-    const QJsonArray partList = array(object, QStringLiteral("parts"), QStringLiteral("Плитка"), false);
-    for (int p = 0; p < partList.size(); ++p) {
-        const QString where = QStringLiteral("Разрез %1").arg(p + 1);
-        const QJsonObject partObject = partList[p].toObject();
+    for (const TPartDescription& describedPart : described.Parts) {
         TPart* part = parts->Add(std::make_unique<TPart>(tile.get()));
         part->ID = nextId++;
-        if (partObject.contains(QStringLiteral("name"))) {
-            part->SetName(partObject.value(QStringLiteral("name")).toString());
+        if (!describedPart.Name.isNull()) {
+            part->SetName(describedPart.Name);
         }
-        part->Equals = partObject.value(QStringLiteral("equals")).toBool(false);
-        elements(array(partObject, QStringLiteral("cuts"), where, false), *part, part->Elements(), where);
-        const QJsonArray halves = array(partObject, QStringLiteral("halves"), where, false);
-        for (int h = 0; h < halves.size(); ++h) {
-            const QJsonObject halfObject = halves[h].toObject();
-            const QString halfWhere = QStringLiteral("%1, половинка %2").arg(where).arg(h + 1);
-            const QJsonArray rect = halfObject.value(QStringLiteral("rect")).toArray();
-            if (rect.size() != 2) {
-                throw TSceneProblem{QStringLiteral("%1: нет прямоугольника \"rect\"").arg(halfWhere)};
-            }
-            TContourAncestor* half = part->AddContourFromRect(point(rect[0], halfWhere), point(rect[1], halfWhere));
+        part->Equals = describedPart.Interchangeable;
+        addElements(describedPart.Cuts, *part, part->Elements());
+        for (const THalfDescription& describedHalf : describedPart.Halves) {
+            TContourAncestor* half = part->AddContourFromRect(describedHalf.Corner1, describedHalf.Corner2);
             half->ID = nextId++;
-            if (halfObject.contains(QStringLiteral("name"))) {
-                half->SetName(halfObject.value(QStringLiteral("name")).toString());
+            if (!describedHalf.Name.isNull()) {
+                half->SetName(describedHalf.Name);
             }
         }
     }
@@ -218,30 +154,22 @@ void loadPattern(const QJsonObject& scene, TProject& project) {
         }
         return;
     }
+    TShapeDescriptionReader reader(TDescriptionRules::Scene);
+    const TPatternDescription described = reader.Pattern(value);
     TTile* tile = project.Tile();
     auto pattern = std::make_unique<TCollage>(tile);
-    pattern->SetName(object.value(QStringLiteral("name")).toString(pattern->Name()));
-    const QJsonArray placements = array(object, QStringLiteral("placements"), QStringLiteral("Узор"), true);
-    if (placements.isEmpty()) {
-        throw TSceneProblem{QStringLiteral("В узоре нет ни одной плитки (\"placements\")")};
+    if (!described.Name.isNull()) {
+        pattern->SetName(described.Name);
     }
-    for (int i = 0; i < placements.size(); ++i) {
-        const QString where = QStringLiteral("Узор, плитка %1").arg(i + 1);
-        const QJsonObject p = placements[i].toObject();
+    for (const TPlacementDescription& p : described.Placements) {
         auto placement = std::make_unique<TTilePlacementPrimitive>(pattern.get());
-        const TPointF tp = point(p.value(QStringLiteral("tilePoint")), where);
-        const TPointF pp = point(p.value(QStringLiteral("patternPoint")), where);
-        placement->SetTilePoint({tp.X, tp.Y, 1});
-        placement->SetPatternPoint({pp.X, pp.Y, 1});
-        placement->SetRotation(p.contains(QStringLiteral("rotation"))
-                                   ? float(angle(p.value(QStringLiteral("rotation")), where))
-                                   : 0.0f);
+        placement->SetTilePoint({p.TilePoint.X, p.TilePoint.Y, 1});
+        placement->SetPatternPoint({p.PatternPoint.X, p.PatternPoint.Y, 1});
+        placement->SetRotation(p.Rotation);
         placement->PlaceTile(*tile, pattern->BasePoint.point());
         pattern->Elements().Add(std::move(placement));
     }
-    const QJsonArray hands = array(object, QStringLiteral("handPoints"), QStringLiteral("Узор"), false);
-    for (int i = 0; i < hands.size(); ++i) {
-        const TPointF h = point(hands[i], QStringLiteral("Узор, точка повтора %1").arg(i + 1));
+    for (const TPointF h : described.HandPoints) {
         auto hand = std::make_unique<TPointPrimitive>(pattern.get());
         hand->SetPoint({h.X, h.Y, 1});
         pattern->HandPoints().Add(std::move(hand));
@@ -271,16 +199,21 @@ QString LoadScene(const QJsonObject& scene, TProject& project) {
         }
         loadTile(scene, project);
         loadPattern(scene, project);
-        elements(scene.value(QStringLiteral("border")).toArray(), project, project.Elements(),
-                 QStringLiteral("Граница участка"));
+        TShapeDescriptionReader reader(TDescriptionRules::Scene);
+        addElements(reader.Elements(scene.value(QStringLiteral("border")), {TDescriptionStep::What::Border, 0, {}}),
+                    project, project.Elements());
         if (!scene.contains(QStringLiteral("start"))) {
             throw TSceneProblem{QStringLiteral("В сцене нет начальной точки (\"start\")")};
         }
-        const TPointF start = point(scene.value(QStringLiteral("start")), QStringLiteral("\"start\""));
+        const TPointF start =
+            reader.Point(scene.value(QStringLiteral("start")), {TDescriptionStep::What::Field, 0, QStringLiteral("start")});
         project.SetStartPoint(start.X, start.Y);
         if (scene.contains(QStringLiteral("orientation"))) {
-            project.SetOrientation(float(angle(scene.value(QStringLiteral("orientation")), QStringLiteral("\"orientation\""))));
+            project.SetOrientation(float(reader.Angle(scene.value(QStringLiteral("orientation")),
+                                                      {TDescriptionStep::What::Field, 0, QStringLiteral("orientation")})));
         }
+    } catch (const TDescriptionError& error) {
+        return problem(error).Text;
     } catch (const TSceneProblem& problem) {
         return problem.Text;
     }

@@ -4,18 +4,15 @@
 // element lists in their owner's local coordinates). The command-line tool
 // fills scenes; tests and benchmarks describe their sites with them.
 //
-// { "tile":    { "name": "...", "thickness": 60,
-//                "outline": [ {"segment": [[x,y],[x,y]]},
-//                             {"arc": {"centre": [x,y], "start": [x,y], "sweep": deg}}, ... ],
-//                "parts": [ { "name": "...", "equals": true, "cuts": [ elements ],
-//                             "halves": [ {"name": "...", "rect": [[x1,y1],[x2,y2]]} ] } ] },
-//   "pattern": { "name": "...", "handPoints": [ [x,y], ... ],
-//                "placements": [ {"tilePoint": [x,y], "patternPoint": [x,y], "rotation": deg} ] },
-//   "border":  [ elements ],
+// { "tile":        tile,
+//   "pattern":     pattern,
+//   "border":      [ elements ],
 //   "start": [x,y], "orientation": deg }
 //
-// Any element may carry "style": 2 (a cut line). "tile": {"library": "name"}
-// and "pattern": {"library": "name"} take them from the tile library.
+// Tiles, patterns and elements are written in the dialect of
+// model/ShapeDescription.h, the one the starter library is described in.
+// "tile": {"library": "name"} and "pattern": {"library": "name"} take them
+// from the tile library.
 
 #include <QByteArray>
 #include <QJsonObject>

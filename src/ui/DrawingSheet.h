@@ -2,7 +2,7 @@
 // What a document or an element may ask of the sheet it is shown on. The
 // widget that implements it lives above the core; the core sees only this.
 
-#include "geometry/Types.h"
+#include "base/Types.h"
 
 #include <QSizeF>
 #include <QString>

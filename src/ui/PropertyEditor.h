@@ -4,7 +4,7 @@
 // editor inside a parent it does not know the type of, and reads the values
 // back through a handle.
 
-#include "geometry/Types.h"
+#include "base/Types.h"
 
 #include <QString>
 #include <memory>

@@ -1,17 +1,6 @@
-#include <QCoreApplication>
-#include <QSettings>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
+// The main of the geometry suite, which links nothing above the geometry.
+#include "support/TestMain.h"
 
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    // Never touch the user's own settings.
-    QStandardPaths::setTestModeEnabled(true);
-    // Settings written by one run must not leak into the next.
-    QTemporaryDir settingsDir;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
-    QCoreApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}
+#include <QCoreApplication>
+
+int main(int argc, char** argv) { return vk::test::RunAllTests<QCoreApplication>(argc, argv); }
