@@ -47,8 +47,11 @@ void TJvFloatEdit3::focusOutEvent(QFocusEvent* event) {
 void TJvFloatEdit3::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         QLineEdit::keyPressEvent(event);
-        event->accept();
         raiseValueChanged();
+        // The value is taken; the key goes on to the window, so that a dialog
+        // with a default button is confirmed. (The element editor has none on
+        // purpose: there Enter only takes the value.)
+        event->ignore();
         return;
     }
     QLineEdit::keyPressEvent(event);

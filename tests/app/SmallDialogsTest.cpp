@@ -7,6 +7,7 @@
 #include "app/LittleDialog.h"
 #include "model/Project.h"
 #include "sheet/EditorFactory.h"
+#include "sheet/FloatEdit.h"
 #include "sheet/PointEditor.h"
 #include "sheet/PointRealEditor.h"
 #include "support/ScriptedUi.h"
@@ -248,6 +249,37 @@ TEST(LittleDialog, FixedWindowGrowsToHoldTheEditorPutIntoItsPanel) {
     EXPECT_EQ(element.editor->parentWidget(), dialog.Panel1);
     dialog.hide();
     element.ReleaseEditor();
+}
+
+// Enter in a number field of the start-point dialog took the number but did
+// not confirm the dialog, whose fields were all filled.
+TEST(LittleDialog, EnterInANumberFieldConfirmsTheStartPointDialog) {
+    vk::InstallWidgetEditorFactory();
+    vk::TProject project;
+    project.SetStartPoint(10, 20);
+    onNextDialog<vk::TfrmLittleDialog>([&](vk::TfrmLittleDialog* d) {
+        const QList<vk::TJvFloatEdit3*> fields = d->findChildren<vk::TJvFloatEdit3*>();
+        if (fields.size() < 2) {
+            ADD_FAILURE() << "the start point has no number fields";
+            d->reject();
+            return;
+        }
+        fields[0]->setFocus();
+        fields[0]->selectAll();
+        QTest::keyClicks(fields[0], QStringLiteral("1,5"));
+        QTest::keyClick(fields[0], Qt::Key_Return);
+        // A dialog that stayed open would hold the test.
+        QTimer::singleShot(0, d, [d] {
+            if (d->isVisible()) {
+                ADD_FAILURE() << "Enter did not confirm the dialog";
+                d->reject();
+            }
+        });
+    });
+    EXPECT_TRUE(vk::TfrmLittleDialog::EditElement(nullptr, project.StartPointElement(), 1, QStringLiteral("мм"),
+                                                  QStringLiteral("Начальная точка")));
+    EXPECT_FLOAT_EQ(project.StartPoint().X, 1.5f);
+    EXPECT_FLOAT_EQ(project.StartPoint().Y, 20.0f);
 }
 
 TEST(LittleDialog, OkAppliesTheEditorAndCancelReleasesIt) {
