@@ -14,6 +14,7 @@
 #include "model/LaidTiles.h"
 #include "model/SiteRegion.h"
 
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -63,6 +64,63 @@ void drawJoints(QPainter& g, const std::vector<const TTileContainer*>& tiles, bo
     }
 }
 
+// Whether a tile lies inside the site by a few pixels on the device, so that
+// a clip to the site would not change its pixels: the squares of the site's
+// mask its bounds meet are wholly covered.
+class TInsideTest {
+public:
+    // `layer` none: no tile counts as inside, unless `everything` does.
+    TInsideTest(const TTilesLayer* layer, const QTransform& view, double margin, bool everything)
+        : m_layer(layer), m_view(view), m_margin(margin), m_everything(everything) {}
+
+    bool operator()(const TTileContainer& tile) const {
+        if (m_layer == nullptr || m_layer->AllInside) {
+            return m_everything || m_layer != nullptr;
+        }
+        // The tiles of one shape differ by where they lie: their bounds on
+        // the device are the shape's, moved.
+        const TLaidShape* shape = &tile.Shape();
+        if (shape != m_shape) {
+            m_shape = shape;
+            m_shapeRect = m_view.mapRect(shape->Bounds());
+        }
+        const double x = tile.BasePointKey().X;
+        const double y = tile.BasePointKey().Y;
+        return covered(m_shapeRect.translated(m_view.m11() * x + m_view.m21() * y, m_view.m12() * x + m_view.m22() * y));
+    }
+
+private:
+    [[nodiscard]] bool covered(const QRectF& d) const {
+        // Off the device a clip changes nothing.
+        constexpr double perCell = 1.0 / TTilesLayer::kCell;
+        const double left = d.left() - m_margin;
+        const double top = d.top() - m_margin;
+        const double right = d.right() + m_margin;
+        const double bottom = d.bottom() + m_margin;
+        if (right < 0.0 || bottom < 0.0) {
+            return true;
+        }
+        const int x0 = left <= 0.0 ? 0 : int(left * perCell);
+        const int y0 = top <= 0.0 ? 0 : int(top * perCell);
+        const int x1 = std::min(m_layer->CellsX - 1, int(right * perCell));
+        const int y1 = std::min(m_layer->CellsY - 1, int(bottom * perCell));
+        if (x0 > x1 || y0 > y1) {
+            return true;
+        }
+        const std::vector<int>& sums = m_layer->OutsideSums;
+        const std::size_t w = std::size_t(m_layer->CellsX) + 1;
+        const auto at = [&](int cx, int cy) { return sums[std::size_t(cy) * w + std::size_t(cx)]; };
+        return at(x1 + 1, y1 + 1) - at(x0, y1 + 1) - at(x1 + 1, y0) + at(x0, y0) == 0;
+    }
+
+    const TTilesLayer* m_layer;
+    QTransform m_view;
+    double m_margin;
+    bool m_everything;
+    mutable const TLaidShape* m_shape = nullptr;
+    mutable QRectF m_shapeRect;
+};
+
 } // namespace
 
 TTilesPainter::TTilesPainter(const TTileList& tiles) : m_tiles(tiles) {}
@@ -88,9 +146,23 @@ void TTilesPainter::Draw(QPainter& graphics, TDrawingSheet& sheet, const QPen& p
     if (size.isEmpty()) {
         return;
     }
+    const bool antialiasing = graphics.testRenderHint(QPainter::Antialiasing);
+    // On a raster device the tiles well inside the site are drawn without
+    // the clip, as the kept picture draws them; a clip of the caller's own
+    // must stay on for every tile.
+    const QPaintEngine* engine = graphics.paintEngine();
+    const bool raster = engine != nullptr && engine->type() == QPaintEngine::Raster;
+    const TTilesLayer* inside = nullptr;
+    if (raster && !graphics.hasClipping()) {
+        if (!m_layer) {
+            m_layer = std::make_unique<TTilesLayer>();
+        }
+        (void)siteMask(site, size, graphics.worldTransform(), antialiasing);
+        inside = m_layer.get();
+    }
     graphics.save();
-    graphics.setClipPath(site.ClipPath(), Qt::IntersectClip);
-    drawTiles(graphics, sheet, pen, texture, size, graphics.testRenderHint(QPainter::Antialiasing), false);
+    drawTiles(graphics, sheet, pen, texture, size, antialiasing, false, site,
+              inside != nullptr ? TClip::NearOutline : TClip::Everything, inside);
     graphics.restore();
 }
 
@@ -116,14 +188,19 @@ void TTilesPainter::Paint(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
             layer.Image = QImage(size, QImage::Format_ARGB32_Premultiplied);
         }
         layer.Image.fill(Qt::transparent);
+        const QImage& mask = siteMask(site, size, graphics.worldTransform(), antialiasing);
         QPainter g(&layer.Image);
         g.setTransform(graphics.worldTransform());
-        drawTiles(g, sheet, pen, texture, size, antialiasing, true);
-        // Clipping every tile to the site is costly; masking the finished
-        // picture with the site once gives the same picture.
-        g.resetTransform();
-        g.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-        g.drawImage(0, 0, siteMask(site, size, graphics.worldTransform(), antialiasing));
+        // Where tiles are a few pixels across, most lie near the outline and
+        // clipping them costs more than masking the finished picture once.
+        const bool masked = tinyTiles(graphics.worldTransform());
+        drawTiles(g, sheet, pen, texture, size, antialiasing, true, site,
+                  masked ? TClip::Masked : TClip::NearOutline, &layer);
+        if (masked) {
+            g.resetTransform();
+            g.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+            g.drawImage(0, 0, mask);
+        }
         g.end();
         layer.Transform = graphics.worldTransform();
         layer.TilesVersion = m_tiles.Version();
@@ -139,25 +216,24 @@ void TTilesPainter::Paint(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
     graphics.restore();
 }
 
+std::pair<double, double> TTilesPainter::tilePixels(const QTransform& t) const {
+    const TColorController& groups = m_tiles.ColorGroups();
+    if (groups.Count() == 0 || groups.Items(0).GroupTiles.empty()) {
+        return {0.0, 0.0};
+    }
+    const QRectF b = groups.Items(0).Tile(0).Bounds();
+    const double k = std::hypot(t.m11(), t.m12());
+    return {std::max(b.width(), b.height()) * k, std::min(b.width(), b.height()) * k};
+}
+
+bool TTilesPainter::tinyTiles(const QTransform& t) const {
+    const double largest = tilePixels(t).first;
+    return largest > 0.0 && largest < 12.0;
+}
+
 void TTilesPainter::drawTiles(QPainter& g, TDrawingSheet& sheet, const QPen& pen, const QBrush* texture, QSize size,
-                              bool antialiasing, bool asPattern) {
-    // The largest and smallest side of the first laid tile's bounds, in
-    // device pixels (none laid: 0, 0).
-    const auto tilePixels = [this](const QTransform& t) -> std::pair<double, double> {
-        const TColorController& groups = m_tiles.ColorGroups();
-        if (groups.Count() == 0 || groups.Items(0).GroupTiles.empty()) {
-            return {0.0, 0.0};
-        }
-        const QRectF b = groups.Items(0).Tile(0).Bounds();
-        const double k = std::hypot(t.m11(), t.m12());
-        return {std::max(b.width(), b.height()) * k, std::min(b.width(), b.height()) * k};
-    };
-    // Tiles only a few pixels across gain nothing from smoothing but cost
-    // twice as much with it.
-    const auto tinyTiles = [&](const QTransform& t) {
-        const double largest = tilePixels(t).first;
-        return largest > 0.0 && largest < 12.0;
-    };
+                              bool antialiasing, bool asPattern, const TSiteRegion& site, TClip clipping,
+                              const TTilesLayer* inside) {
     // Joints of tiles a few pixels apart, each a pixel wide, paint the site
     // black: thinned in proportion to the tile (as the pattern's repeat
     // does), and smoothed so that a fraction of a pixel shows as a shade.
@@ -174,9 +250,43 @@ void TTilesPainter::drawTiles(QPainter& g, TDrawingSheet& sheet, const QPen& pen
         return joint;
     };
     const QTransform view = g.worldTransform();
+    // Clipping every tile to the site is costly: only the tiles near its
+    // outline are (a joint may be a pixel wide and smoothed over another).
+    // The clip is set anew for each run of tiles near the outline: a clip
+    // that is only switched off still slows every other shape down. The pen,
+    // brush and smoothing carry over from one run to the next.
+    bool clipped = false;
+    const auto clip = [&](bool on) {
+        if (on == clipped) {
+            return;
+        }
+        const QPen keptPen = g.pen();
+        const QBrush keptBrush = g.brush();
+        const bool keptSmooth = g.testRenderHint(QPainter::Antialiasing);
+        if (on) {
+            g.save();
+            // The clip is smoothed as the device is, whatever the shape drawn.
+            g.setRenderHint(QPainter::Antialiasing, antialiasing);
+            g.setClipPath(site.ClipPath(), Qt::IntersectClip);
+        } else {
+            g.restore();
+        }
+        g.setPen(keptPen);
+        g.setBrush(keptBrush);
+        g.setRenderHint(QPainter::Antialiasing, keptSmooth);
+        clipped = on;
+    };
+    const double penPixels = pen.isCosmetic() ? pen.widthF() : pen.widthF() * std::hypot(view.m11(), view.m12());
+    const TInsideTest isInside(clipping == TClip::NearOutline ? inside : nullptr, view, 1.5 + penPixels / 2.0,
+                               clipping == TClip::Masked);
+    clip(clipping == TClip::Everything);
+    // Shapes that cover the view: clipped unless the site covers it.
+    const bool allInside =
+        clipping == TClip::Masked || (clipping == TClip::NearOutline && inside != nullptr && inside->AllInside);
     const bool smooth = antialiasing && !tinyTiles(view);
     g.setRenderHint(QPainter::Antialiasing, smooth);
     std::vector<const TTileContainer*> straight;
+    std::vector<const TTileContainer*> straightNear;
     std::vector<const TTileContainer*> others;
     std::vector<const TTileContainer*> withCutLines;
     const QRectF visible = view.inverted().mapRect(QRectF(QPointF(0, 0), QSizeF(size)));
@@ -186,6 +296,9 @@ void TTilesPainter::drawTiles(QPainter& g, TDrawingSheet& sheet, const QPen& pen
     }
     QPolygonF moved;
     fillBrush.setColor(QColor::fromRgba(DefaultTileColor));
+    if (asPattern && !texture && m_lattice) {
+        clip(!allInside);
+    }
     const bool asLattice = asPattern && !texture && paintLattice(g, pen, fillBrush);
     const TColorController& groups = m_tiles.ColorGroups();
     for (int i = 0; i < groups.Count(); ++i) {
@@ -202,6 +315,7 @@ void TTilesPainter::drawTiles(QPainter& g, TDrawingSheet& sheet, const QPen& pen
         // their joints in batches: a call per tile costs more than the
         // tile's pixels.
         straight.clear();
+        straightNear.clear();
         g.setPen(Qt::NoPen);
         g.setRenderHint(QPainter::Antialiasing, false);
         // The tiles of a finished fill cover the site but for slivers
@@ -210,6 +324,7 @@ void TTilesPainter::drawTiles(QPainter& g, TDrawingSheet& sheet, const QPen& pen
         const bool finished = m_lattice && group.Color == DefaultTileColor && !texture;
         const bool covered = !smooth && finished;
         if (covered) {
+            clip(!allInside);
             g.fillRect(visible, brush);
         }
         for (const std::uint32_t index : group.GroupTiles) {
@@ -223,8 +338,16 @@ void TTilesPainter::drawTiles(QPainter& g, TDrawingSheet& sheet, const QPen& pen
                 others.push_back(tile);
                 continue;
             }
+            if (tile->Shape().HasCutLines()) {
+                withCutLines.push_back(tile);
+            }
+            if (!isInside(*tile)) {
+                straightNear.push_back(tile); // filled below, clipped
+                continue;
+            }
             straight.push_back(tile);
             if (!covered) {
+                clip(false);
                 const QPointF base(tile->BasePointKey().X, tile->BasePointKey().Y);
                 moved.resize(simple.size());
                 for (int k = 0; k < simple.size(); ++k) {
@@ -232,23 +355,48 @@ void TTilesPainter::drawTiles(QPainter& g, TDrawingSheet& sheet, const QPen& pen
                 }
                 g.drawPolygon(moved);
             }
-            if (tile->Shape().HasCutLines()) {
-                withCutLines.push_back(tile);
+        }
+        // Straight tiles abut without overlapping: the order of their fills
+        // does not matter.
+        for (const TTileContainer* tile : straightNear) {
+            if (!covered) {
+                clip(true);
+                const QPolygonF& simple = tile->Shape().SimplePolygon();
+                const QPointF base(tile->BasePointKey().X, tile->BasePointKey().Y);
+                moved.resize(simple.size());
+                for (int k = 0; k < simple.size(); ++k) {
+                    moved[k] = simple[k] + base;
+                }
+                g.drawPolygon(moved);
             }
         }
         const std::optional<QPen> thin = thinJoint(view, pen, finished);
         const QPen& jointPen = thin ? *thin : pen;
         g.setRenderHint(QPainter::Antialiasing, smooth || thin);
         g.setPen(jointPen);
+        clip(false);
         drawJoints(g, straight, finished);
-        // Cut lines are elements of the tile: drawn as they are.
-        for (const TTileContainer* tile : withCutLines) {
-            DrawOutline(g, sheet, *tile, jointPen);
+        clip(true);
+        drawJoints(g, straightNear, finished);
+        // Cut lines are elements of the tile: drawn as they are. The tiles
+        // well inside go first, then those near the outline, each run with
+        // its clip.
+        const auto insideFirst = [&](std::vector<const TTileContainer*>& tiles) {
+            return std::stable_partition(tiles.begin(), tiles.end(),
+                                         [&](const TTileContainer* tile) { return isInside(*tile); });
+        };
+        const auto firstNearCut = insideFirst(withCutLines);
+        for (auto it = withCutLines.begin(); it != withCutLines.end(); ++it) {
+            clip(it >= firstNearCut);
+            DrawOutline(g, sheet, **it, jointPen);
         }
         withCutLines.clear();
         // The other tiles one by one: the outline filled, then the
         // elements drawn.
-        for (const TTileContainer* tile : others) {
+        const auto firstNear = insideFirst(others);
+        for (auto it = others.begin(); it != others.end(); ++it) {
+            const TTileContainer* tile = *it;
+            clip(it >= firstNear);
             const TLaidShape& shape = tile->Shape();
             const QPointF base(tile->BasePointKey().X, tile->BasePointKey().Y);
             g.save();
@@ -259,6 +407,7 @@ void TTilesPainter::drawTiles(QPainter& g, TDrawingSheet& sheet, const QPen& pen
         }
         others.clear();
     }
+    clip(false);
 }
 
 const QImage& TTilesPainter::siteMask(const TSiteRegion& site, QSize size, const QTransform& transform, bool antialiasing) {
@@ -271,6 +420,31 @@ const QImage& TTilesPainter::siteMask(const TSiteRegion& site, QSize size, const
         m.setRenderHint(QPainter::Antialiasing, antialiasing);
         m.setTransform(transform);
         m.fillPath(site.ClipPath(), Qt::black);
+        m.end();
+        layer.CellsX = (size.width() + TTilesLayer::kCell - 1) / TTilesLayer::kCell;
+        layer.CellsY = (size.height() + TTilesLayer::kCell - 1) / TTilesLayer::kCell;
+        const std::size_t w = std::size_t(layer.CellsX) + 1;
+        std::vector<char> outside(std::size_t(layer.CellsX) * std::size_t(layer.CellsY), 0);
+        for (int y = 0; y < size.height(); ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(layer.Mask.constScanLine(y));
+            char* row = outside.data() + std::size_t(y / TTilesLayer::kCell) * std::size_t(layer.CellsX);
+            for (int x = 0; x < size.width(); ++x) {
+                if (qAlpha(line[x]) != 255) {
+                    row[x / TTilesLayer::kCell] = 1;
+                }
+            }
+        }
+        layer.OutsideSums.assign(w * (std::size_t(layer.CellsY) + 1), 0);
+        for (int cy = 0; cy < layer.CellsY; ++cy) {
+            for (int cx = 0; cx < layer.CellsX; ++cx) {
+                layer.OutsideSums[std::size_t(cy + 1) * w + std::size_t(cx + 1)] =
+                    outside[std::size_t(cy) * std::size_t(layer.CellsX) + std::size_t(cx)] +
+                    layer.OutsideSums[std::size_t(cy) * w + std::size_t(cx + 1)] +
+                    layer.OutsideSums[std::size_t(cy + 1) * w + std::size_t(cx)] -
+                    layer.OutsideSums[std::size_t(cy) * w + std::size_t(cx)];
+            }
+        }
+        layer.AllInside = layer.OutsideSums.back() == 0;
         layer.MaskTransform = transform;
         layer.MaskVersion = m_version;
         layer.MaskAntialiasing = antialiasing;

@@ -5,9 +5,12 @@
 //
 // Draw puts them on any device as vector outlines, clipped by the site's
 // path. Paint, for the screen, draws the same outlines into a picture of the
-// device, masks it with the site, and keeps it until the tiles, the view,
-// the pen, the site or the texture change; where a tile is a few pixels
-// across it paints a finished fill as one repeat of its pattern instead.
+// device and keeps it until the tiles, the view, the pen, the site or the
+// texture change. On a raster device only the tiles near the site's outline
+// are clipped (the others are drawn as they are, to the same pixels), so
+// the picture and a vector drawing on an image are the same. Where a tile
+// is a few pixels across, the picture is masked with the site once instead,
+// and a finished fill is painted as one repeat of its pattern.
 
 #include "model/TilesLayer.h"
 
@@ -18,6 +21,7 @@
 #include <QTransform>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 class QPainter;
 
@@ -57,8 +61,19 @@ private:
     // The groups in the painter's world transform over a device of `size`;
     // `asPattern` lets a finished fill of tiny tiles be painted as the
     // repeat of its pattern (a picture, so only into the kept one).
+    // How the drawing keeps to the site: not at all (the caller masks the
+    // picture), clipping the tiles near its outline (`inside` tells which lie
+    // well inside), or clipping everything.
+    enum class TClip { Masked, NearOutline, Everything };
     void drawTiles(QPainter& g, TDrawingSheet& sheet, const QPen& pen, const QBrush* texture, QSize size,
-                   bool antialiasing, bool asPattern);
+                   bool antialiasing, bool asPattern, const TSiteRegion& site, TClip clipping,
+                   const TTilesLayer* inside);
+    // The largest and smallest side of the first laid tile's bounds, in
+    // device pixels (none laid: 0, 0).
+    [[nodiscard]] std::pair<double, double> tilePixels(const QTransform& t) const;
+    // Tiles only a few pixels across gain nothing from smoothing but cost
+    // twice as much with it.
+    [[nodiscard]] bool tinyTiles(const QTransform& t) const;
     // Paints the site with one repeat of the pattern; false when the laid
     // tiles are not a finished fill on a lattice or are not small enough.
     bool paintLattice(QPainter& g, const QPen& pen, const QBrush& brush);
