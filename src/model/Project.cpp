@@ -7,75 +7,30 @@
 #include "model/FillLimits.h"
 #include "model/Parts.h"
 #include "model/Tile.h"
-#include "model/TileLibrary.h"
 #include "model/TilesLayer.h"
 
-#include <QPainter>
 #include <algorithm>
-#include <atomic>
 
 namespace vk {
 
 namespace {
 
-// Run identifiers are unique in the process, so that a step posted for one
-// project never matches a run of the next one.
-std::uint64_t nextRunId() {
-    static std::atomic<std::uint64_t> counter{0};
-    return ++counter;
-}
-
 float tileLinkTolerance() { return float(GlobalConfig().TileLinkTolerance); }
 
 } // namespace
 
-// --- headless helpers ----------------------------------------------------------------
-
-THeadlessScale::THeadlessScale() {
-    const int units = GlobalConfig().DisplayUnits;
-    m_unitFactor = (units == 1 || units == 10 || units == 100) ? units : 100;
-}
-
-namespace {
-std::optional<std::int32_t> byName(const std::vector<TLibraryEntry>& entries, const QString& name) {
-    for (const TLibraryEntry& entry : entries) {
-        if (QString::compare(entry.Name, name, Qt::CaseInsensitive) == 0) {
-            return entry.ID;
-        }
-    }
-    return std::nullopt;
-}
-} // namespace
-
-std::optional<std::int32_t> TPickByName::PickTile(const TPickRequest&) {
-    TTileLibrary* library = TileDB();
-    return library != nullptr ? byName(library->ListTiles(), m_tile) : std::nullopt;
-}
-
-std::optional<std::int32_t> TPickByName::PickPattern(const TPickRequest&, std::int32_t tileId, const TTile&) {
-    TTileLibrary* library = TileDB();
-    return library != nullptr ? byName(library->ListPatterns(tileId), m_pattern) : std::nullopt;
-}
-
-bool TStepQueue::DeliverOne(TProject& project) {
-    if (m_steps.empty()) {
-        return false;
-    }
-    const std::uint64_t run = m_steps.front();
-    m_steps.pop_front();
-    project.HandleLayStep(run);
-    return true;
-}
-
-int TStepQueue::RunUntilIdle(TProject& project) {
-    int delivered = 0;
-    while (DeliverOne(project)) {
-        ++delivered;
-    }
-    return delivered;
-}
-
 // --- project -------------------------------------------------------------------------
+
+class TProject::TLayWork final : public TFillRunner::TWork {
+public:
+    explicit TLayWork(TProject& project) : m_project(project) {}
+    int Step() override { return m_project.layNext(); }
+    [[nodiscard]] int Done() const override { return m_project.m_laidTiles.Count(); }
+    void Finish(bool cancelled) override { m_project.finishRun(cancelled); }
+
+private:
+    TProject& m_project;
+};
 
 TProject::TProject(TStepSink* mainWindow, TNameChange onNameChange, TDrawingSheet* sheet, TSheetScale* scale)
     : T_TnC_Ancestor(std::move(onNameChange)),
@@ -83,7 +38,10 @@ TProject::TProject(TStepSink* mainWindow, TNameChange onNameChange, TDrawingShee
       m_sheet(sheet),
       m_scale(scale),
       m_laidTiles(this),
-      m_startPoint(std::make_unique<TPointPrimitive>(this)) {
+      m_startPoint(std::make_unique<TPointPrimitive>(this)),
+      m_layWork(std::make_unique<TLayWork>(*this)),
+      m_runner(mainWindow),
+      m_painter(m_laidTiles) {
     if (m_scale == nullptr) {
         m_ownScale = std::make_unique<THeadlessScale>();
         m_scale = m_ownScale.get();
@@ -226,7 +184,7 @@ bool TProject::ClearLaidTiles() {
 }
 
 void TProject::clearLaidTiles() {
-    m_lattice.reset();
+    m_painter.SetLattice(nullptr);
     m_markedTiles.clear();
     m_rememberedTiles.clear();
     m_laidTiles.ClearAll();
@@ -237,7 +195,7 @@ void TProject::clearLaidTiles() {
 void TProject::SetTexture(std::unique_ptr<QBrush> brush) {
     m_texture = std::move(brush);
     m_textureBytes.clear();
-    ++m_textureVersion;
+    m_painter.Invalidate();
     SetModified(true);
     if (!m_sitePath) {
         ui().warning(QStringLiteral("Чтобы показалась выбранная текстура,\r\nнужно нарисовать участок и "
@@ -255,7 +213,7 @@ void TProject::BuildSiteRegion() {
     Modified = wasModified;
     m_siteRegion = TSiteRegion::FromPath(path);
     m_sitePath = std::make_unique<TShapePath>(std::move(path));
-    ++m_textureVersion; // the clip of the tiles' picture changed
+    m_painter.Invalidate(); // the clip of the tiles' picture changed
 }
 
 bool TProject::PlaceTile(const TLaidShape& shape, TPointF offset, TPointF origin, float orientation) {
@@ -381,9 +339,7 @@ void TProject::PrepareFill() {
     BuildSiteRegion();
     prepareShapes();
     m_walk.Clear();
-    m_stepPosted = false;
-    m_run = nextRunId();
-    m_pendingSteps = 1;
+    m_runner.Begin(*m_layWork);
 }
 
 QPointF TProject::startOrigin() const {
@@ -414,18 +370,7 @@ bool TProject::Fill() {
                                site.bottom() - m_copyBounds.top() + kMargin));
     }
     m_walk.Start(startOrigin(), hands, reach);
-    layNext();
-    if (m_mainWindow == nullptr) {
-        // No window to hand steps back: the whole run happens here.
-        while (IsRunning()) {
-            layNext();
-        }
-        return true;
-    }
-    if (IsRunning()) {
-        postStepIfNeeded();
-        m_mainWindow->FillProgress(m_laidTiles.Count(), m_pendingSteps);
-    }
+    m_runner.Run();
     return true;
 }
 
@@ -440,13 +385,13 @@ bool TProject::LayOnePattern() {
     }
     m_scale->SetScale(m_savedScale);
     m_walk.Clear();
-    m_pendingSteps = 0;
+    m_runner.Stop();
     return true;
 }
 
-void TProject::layNext() {
-    if (!IsRunning() || m_walk.Empty()) {
-        return;
+int TProject::layNext() {
+    if (m_walk.Empty()) {
+        return 0;
     }
     const QPointF origin = m_walk.Next();
     bool laidAny = false;
@@ -459,76 +404,31 @@ void TProject::layNext() {
     if (laidAny) {
         m_walk.Spread();
     }
-    m_pendingSteps = m_walk.Queued();
-    if (m_pendingSteps == 0) {
-        finishRun(false);
-    }
+    return m_walk.Queued();
 }
 
-void TProject::postStepIfNeeded() {
-    if (!m_walk.Empty() && !m_stepPosted && m_mainWindow != nullptr) {
-        m_stepPosted = true;
-        m_mainWindow->PostLayStep(m_run);
-    }
-}
+void TProject::HandleLayStep(std::uint64_t run) { m_runner.HandleStep(run); }
 
-void TProject::HandleLayStep(std::uint64_t run) {
-    if (run != m_run || !IsRunning()) {
-        return;
-    }
-    m_stepPosted = false;
-    const auto start = std::chrono::steady_clock::now();
-    // The clock is read every few copies: a copy takes microseconds.
-    const int between = m_stepBudget.count() > 0 ? 8 : 1;
-    for (int handled = 1; !m_walk.Empty() && IsRunning(); ++handled) {
-        layNext();
-        if (handled % between == 0 && std::chrono::steady_clock::now() - start >= m_stepBudget) {
-            break;
-        }
-    }
-    if (IsRunning() && run == m_run) {
-        if (m_mainWindow != nullptr) {
-            m_mainWindow->FillProgress(m_laidTiles.Count(), m_pendingSteps);
-        }
-        postStepIfNeeded();
-    }
-}
-
-bool TProject::CancelFill() {
-    if (!IsRunning()) {
-        return false;
-    }
-    finishRun(true);
-    return true;
-}
+bool TProject::CancelFill() { return m_runner.Cancel(); }
 
 void TProject::finishRun(bool cancelled) {
     // The project may have been saved while the run went on (the save
     // writes the tiles laid so far): what was laid since is unsaved.
     SetModified(true);
     if (!cancelled && m_walk.OnLattice()) {
-        m_lattice = std::make_unique<TLaidLattice>();
-        m_lattice->Valid = true;
-        m_lattice->Origin = m_walk.StartPoint();
-        m_lattice->B0 = m_walk.Basis(0);
-        m_lattice->B1 = m_walk.Basis(1);
+        auto lattice = std::make_unique<TLaidLattice>();
+        lattice->Valid = true;
+        lattice->Origin = m_walk.StartPoint();
+        lattice->B0 = m_walk.Basis(0);
+        lattice->B1 = m_walk.Basis(1);
         for (const TFillShape& fill : m_fillShapes) {
-            m_lattice->Shapes.emplace_back(fill.Shape, fill.Offset);
+            lattice->Shapes.emplace_back(fill.Shape, fill.Offset);
         }
+        m_painter.SetLattice(std::move(lattice));
     }
     m_scale->SetScale(m_savedScale);
     m_walk.Clear();
     m_laidTiles.ShrinkToFit();
-    m_pendingSteps = 0;
-    m_stepPosted = false;
-    // Steps still queued in the window belong to no run any more.
-    m_run = nextRunId();
-    if (m_mainWindow != nullptr) {
-        m_mainWindow->FillProgress(m_laidTiles.Count(), 0);
-        if (!cancelled) {
-            m_mainWindow->PostFillDone();
-        }
-    }
 }
 
 // --- report --------------------------------------------------------------------------

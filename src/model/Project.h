@@ -3,22 +3,26 @@
 // chosen tile and pattern, the orientation and start point of the laying,
 // and the laid tiles with their colours, marks and counted halves.
 //
-// A fill runs cooperatively on the window's thread. Fill lays the copy of
-// the pattern at the start point at once and queues its neighbours; the
-// window is then asked (TStepSink::PostLayStep) to hand a step back, and
-// each step lays queued copies, breadth first, for at most a few
-// milliseconds before it returns to the event loop. The tiles laid, their
-// order and the counts are those of one copy per step. A run is pending
-// while PendingSteps is not 0; it ends by itself or by CancelFill, and
-// commands that would mix two runs are refused while one is pending.
+// A fill runs cooperatively on the window's thread (TFillRunner). Fill lays
+// the copy of the pattern at the start point at once and queues its
+// neighbours; each step the window hands back lays queued copies, breadth
+// first, for at most a few milliseconds. The tiles laid, their order and the
+// counts are those of one copy per step. A run is pending while PendingSteps
+// is not 0; it ends by itself or by CancelFill, and commands that would mix
+// two runs are refused while one is pending.
+//
+// The project file's codec is TProjectFile, the drawing of the laid tiles
+// TTilesPainter; the project keeps the data they work on.
 
 #include "geometry/ShapeDocument.h"
 #include "model/FillHost.h"
 #include "model/FillLimits.h"
+#include "model/FillRunner.h"
 #include "model/LaidTiles.h"
 #include "model/OriginWalk.h"
 #include "model/Report.h"
 #include "model/SiteRegion.h"
+#include "model/TilesPainter.h"
 
 #include <QBrush>
 #include <chrono>
@@ -32,8 +36,7 @@ class TCollage;
 class TPartList;
 class TTile;
 class TTilePlacementPrimitive;
-class TTilesLayer;
-struct TLaidLattice;
+class TProjectFile;
 class TStorage;
 
 class TProject : public T_TnC_Ancestor {
@@ -125,13 +128,13 @@ public:
     // run was pending.
     bool CancelFill();
     // Origins queued and not yet handled.
-    [[nodiscard]] int PendingSteps() const { return m_pendingSteps; }
-    [[nodiscard]] bool IsRunning() const { return m_pendingSteps > 0; }
+    [[nodiscard]] int PendingSteps() const { return m_runner.Pending(); }
+    [[nodiscard]] bool IsRunning() const { return m_runner.IsRunning(); }
     // The identifier of the latest run (unique in the process).
-    [[nodiscard]] std::uint64_t RunId() const { return m_run; }
+    [[nodiscard]] std::uint64_t RunId() const { return m_runner.RunId(); }
     // How long one step may lay copies before it yields; zero lays one copy
     // per step.
-    void SetStepBudget(std::chrono::microseconds budget) { m_stepBudget = budget; }
+    void SetStepBudget(std::chrono::microseconds budget) { m_runner.SetStepBudget(budget); }
     // Decide tiles through the site's cells (the default) or against the
     // whole site every time; the results are the same.
     void SetUseCells(bool useCells) { m_useCells = useCells; }
@@ -188,16 +191,28 @@ public:
     [[nodiscard]] static std::optional<QString> AskFileToOpen();
 
     // --- drawing and report -----------------------------------------------------------
+    // The laid tiles (unless a run is pending), marks, border, print
+    // rectangle, start point and base point. On a raster device the laid
+    // tiles come from their kept picture (PaintTiles), on any other (a
+    // printer, a PDF or SVG writer) as vector outlines (DrawTiles).
     void Draw(QPainter& graphics, TDrawingSheet& sheet, bool showBasePoint, const QPen* pen) override;
+    // The same, every part as vector outlines, whatever the device.
+    void DrawVector(QPainter& graphics, TDrawingSheet& sheet, bool showBasePoint, const QPen* pen);
     // The laid tiles, clipped to the site: each colour group's outlines
     // filled with its colour (or the texture), then outlined with `pen`.
     // Kept as a picture of the device until the tiles, the view or the
     // texture change; `useCache` false draws afresh (the same picture).
     void PaintTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& pen, bool useCache = true);
+    // The same as vector outlines clipped by the site's path, on any device.
+    void DrawTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& pen);
     // "Отчет": the report as data, laid out for its dialog.
     [[nodiscard]] TReport Report();
 
 private:
+    friend class TProjectFile;
+    // The fill's work for the runner: one copy of the pattern per unit.
+    class TLayWork;
+
     struct TFillShape {
         const TLaidShape* Shape = nullptr;
         QPointF Offset;       // base point of the tile = origin + Offset
@@ -206,18 +221,19 @@ private:
     };
 
     void clearLaidTiles();
+    // What the project file restores as it was stored.
+    void forgetTile();
+    void restoreStartPoint(const FlaggedPoint& point);
+    void restoreTexture(const QByteArray& bytes);
     [[nodiscard]] bool isQuick(const TLaidShape& shape) const;
     bool placeTile(const TLaidShape& shape, QPointF offset, QPointF origin, float orientation, bool quick);
     void prepareShapes();
     [[nodiscard]] QPointF startOrigin() const;
-    // Lays the next queued copy: one step of the walk.
-    void layNext();
+    // Lays the next queued copy: one step of the walk. The copies still queued.
+    int layNext();
     void finishRun(bool cancelled);
-    void postStepIfNeeded();
     bool loadFrom(const TStorage* root, const QString& openError, const QString& fileName);
-    void readProject(const TStorage& root, const QString& fileName, int& skippedKinds);
-    void readBorder(const TStorage& borders, int& skippedKinds);
-    void readTiles(const TStorage& tiles);
+    void draw(QPainter& graphics, TDrawingSheet& sheet, bool showBasePoint, const QPen* pen, bool vectorTiles);
 
     TStepSink* m_mainWindow;
     TDrawingSheet* m_sheet;
@@ -230,7 +246,6 @@ private:
     float m_orientation = 0.0f;
     std::unique_ptr<TSiteRegion> m_siteRegion;
     std::unique_ptr<TShapePath> m_sitePath;
-    int m_pendingSteps = 0;
     std::unique_ptr<QBrush> m_texture;
     QByteArray m_textureBytes;
     std::unique_ptr<TTile> m_tile;
@@ -242,24 +257,17 @@ private:
     std::vector<TTileContainer*> m_rememberedTiles;
 
     // The running fill.
-    std::uint64_t m_run = 0;
+    std::unique_ptr<TLayWork> m_layWork;
+    TFillRunner m_runner;
     TOriginWalk m_walk;
     // Where the tiles of one copy lie around its origin (world millimetres).
     QRectF m_copyBounds;
-    bool m_stepPosted = false;
-    std::chrono::microseconds m_stepBudget{15000};
     bool m_useCells = true;
     bool m_straightEdges = true;
     double m_tolerance = 0.0;
     std::vector<TFillShape> m_fillShapes;
-    std::uint64_t m_textureVersion = 0;
-    std::unique_ptr<TTilesLayer> m_layer;
-    std::unique_ptr<TLaidLattice> m_lattice;
+    TTilesPainter m_painter;
     double m_tilesToAskAbove = kTilesToAskAbove;
-    // Paints the site with one repeat of the pattern; false when the laid
-    // tiles are not a finished fill on a lattice or are not small enough.
-    bool paintLattice(QPainter& g, const QPen& pen, const QBrush& brush);
-    [[nodiscard]] const QImage& siteMask(QSize size, const QTransform& transform, bool antialiasing);
 };
 
 } // namespace vk

@@ -8,6 +8,8 @@
 //   Borders/Border0000001...                   Version, Kind, LineStyle, PrimitiveInfo
 //   Tiles/Tile0000001...                       BasePoint, Orientation, Color, PartID, ContourID
 
+#include "model/ProjectFile.h"
+
 #include "model/Project.h"
 
 #include "ui/DrawingSheet.h"
@@ -213,14 +215,7 @@ bool TProject::loadFrom(const TStorage* root, const QString& openError, const QS
         CancelFill();
     }
     int skipped = 0;
-    QString error = root == nullptr ? openError : QString();
-    if (root != nullptr) {
-        try {
-            readProject(*root, fileName, skipped);
-        } catch (const TReadError& e) {
-            error = e.Text;
-        }
-    }
+    const QString error = root == nullptr ? openError : TProjectFile::Read(*root, *this, fileName, skipped);
     if (skipped > 0) {
         ui().warning(QStringLiteral("В файле проекта пропущены элементы участка неизвестного вида: %1.\r\n"
                                     "Участок может быть нарисован не полностью.")
@@ -237,21 +232,52 @@ bool TProject::loadFrom(const TStorage* root, const QString& openError, const QS
     return true;
 }
 
-void TProject::readProject(const TStorage& root, const QString& fileName, int& skippedKinds) {
+void TProject::forgetTile() {
+    m_workPattern.reset();
+    m_pattern.reset();
+    m_tile.reset();
+    m_tileParts.reset();
+}
+
+void TProject::restoreStartPoint(const FlaggedPoint& point) {
+    m_startPoint = std::make_unique<TPointPrimitive>(this);
+    static_cast<TPointPrimitive&>(*m_startPoint).SetPoint(point);
+}
+
+void TProject::restoreTexture(const QByteArray& bytes) {
+    // Any trouble with the texture only leaves the project without one.
+    m_texture.reset();
+    m_textureBytes.clear();
+    const QImage image = bytes.isEmpty() ? QImage() : QImage::fromData(bytes);
+    if (!image.isNull()) {
+        m_texture = std::make_unique<QBrush>(image);
+        m_textureBytes = bytes;
+    }
+    m_painter.Invalidate();
+}
+
+QString TProjectFile::Read(const TStorage& root, TProject& project, const QString& fileName, int& skippedKinds) {
+    try {
+        readProject(root, project, fileName, skippedKinds);
+    } catch (const TReadError& e) {
+        return e.Text;
+    }
+    return QString();
+}
+
+void TProjectFile::readProject(const TStorage& root, TProject& project, const QString& fileName,
+                               int& skippedKinds) {
     // A project read twice starts from nothing.
-    m_markedTiles.clear();
-    m_rememberedTiles.clear();
-    m_laidTiles.ClearAll();
-    m_walk.Clear();
-    SetCurrent(nullptr);
-    Elements().Clear();
-    SelectCorner1 = SelectCorner2 = PrintCorner1 = PrintCorner2 = FlaggedPoint{};
-    SelectionOffsets.clear();
+    project.clearLaidTiles();
+    project.SetCurrent(nullptr);
+    project.Elements().Clear();
+    project.SelectCorner1 = project.SelectCorner2 = project.PrintCorner1 = project.PrintCorner2 = FlaggedPoint{};
+    project.SelectionOffsets.clear();
 
     (void)readInt32(root, QStringLiteral("Version"));
     const QFileInfo info(fileName);
-    SetName(fileName.isEmpty() ? QStringLiteral("Безымянный") : info.completeBaseName());
-    FileName = fileName;
+    project.SetName(fileName.isEmpty() ? QStringLiteral("Безымянный") : info.completeBaseName());
+    project.FileName = fileName;
     const float orientation = readSingle(root, QStringLiteral("Orientation"));
 
     // -1 is what a project with no tile or pattern chosen stores: none then.
@@ -266,55 +292,44 @@ void TProject::readProject(const TStorage& root, const QString& fileName, int& s
         tile->SetModified(false);
         auto parts = std::make_unique<TPartList>();
         parts->LoadForTile(tileId);
-        UseTile(std::move(tile), std::move(parts));
+        project.UseTile(std::move(tile), std::move(parts));
         if (patternId != -1) {
-            auto pattern = std::make_unique<TCollage>(m_tile.get());
+            auto pattern = std::make_unique<TCollage>(project.Tile());
             pattern->LoadById(patternId);
             pattern->ID = patternId;
             pattern->SetModified(false);
-            UsePattern(std::move(pattern));
+            project.UsePattern(std::move(pattern));
         }
     } else {
-        m_workPattern.reset();
-        m_pattern.reset();
-        m_tile.reset();
-        m_tileParts.reset();
+        project.forgetTile();
     }
-    SetOrientation(orientation);
+    project.SetOrientation(orientation);
 
-    BasePoint = readPoint(root, QStringLiteral("BasePoint"));
-    m_startPoint = std::make_unique<TPointPrimitive>(this);
-    static_cast<TPointPrimitive&>(*m_startPoint).SetPoint(readPoint(root, QStringLiteral("StartPoint")));
+    project.BasePoint = readPoint(root, QStringLiteral("BasePoint"));
+    project.restoreStartPoint(readPoint(root, QStringLiteral("StartPoint")));
 
     QByteArray bytes;
     const TStorage::TRead comment = root.ReadStream(QStringLiteral("Comment"), bytes);
     if (comment == TStorage::TRead::Failed) {
         throw TReadError{readErrorText()};
     }
-    Comment = comment == TStorage::TRead::Ok ? decodeComment(bytes) : QString();
+    project.Comment = comment == TStorage::TRead::Ok ? decodeComment(bytes) : QString();
 
-    // Any trouble with the texture only leaves the project without one.
-    m_texture.reset();
-    m_textureBytes.clear();
-    if (root.ReadStream(QStringLiteral("Texture"), bytes) == TStorage::TRead::Ok) {
-        const QImage image = QImage::fromData(bytes);
-        if (!image.isNull()) {
-            m_texture = std::make_unique<QBrush>(image);
-            m_textureBytes = bytes;
-        }
+    if (root.ReadStream(QStringLiteral("Texture"), bytes) != TStorage::TRead::Ok) {
+        bytes.clear();
     }
-    ++m_textureVersion;
+    project.restoreTexture(bytes);
 
     if (const std::unique_ptr<TStorage> borders = root.Storage(QStringLiteral("Borders"))) {
-        readBorder(*borders, skippedKinds);
+        readBorder(*borders, project, skippedKinds);
     }
     if (const std::unique_ptr<TStorage> tiles = root.Storage(QStringLiteral("Tiles"))) {
-        readTiles(*tiles);
-        m_laidTiles.ShrinkToFit();
+        readTiles(*tiles, project);
+        project.LaidTiles().ShrinkToFit();
     }
 }
 
-void TProject::readBorder(const TStorage& borders, int& skippedKinds) {
+void TProjectFile::readBorder(const TStorage& borders, TProject& project, int& skippedKinds) {
     const int count = borders.ChildCount();
     if (count < 0) {
         throw TReadError{readErrorText()};
@@ -342,14 +357,14 @@ void TProject::readBorder(const TStorage& borders, int& skippedKinds) {
             continue;
         }
         record.Data = readBlock(*element, QStringLiteral("PrimitiveInfo"), primitiveDataSize(*kind));
-        if (std::unique_ptr<TGraphicPrimitive> made = ElementFromRecord(record, this, TBlockFit::PadOrCut)) {
-            Elements().Add(std::move(made));
+        if (std::unique_ptr<TGraphicPrimitive> made = ElementFromRecord(record, &project, TBlockFit::PadOrCut)) {
+            project.Elements().Add(std::move(made));
         }
     }
-    BuildSiteRegion();
+    project.BuildSiteRegion();
 }
 
-void TProject::readTiles(const TStorage& tiles) {
+void TProjectFile::readTiles(const TStorage& tiles, TProject& project) {
     const int count = tiles.ChildCount();
     if (count < 0) {
         throw TReadError{readErrorText()};
@@ -358,6 +373,7 @@ void TProject::readTiles(const TStorage& tiles) {
     // Tiles of one orientation share one shape: the library's tile turned.
     std::unordered_map<std::uint32_t, const TLaidShape*> shapes;
     const TTile emptyTile;
+    TTileList& laidTiles = project.LaidTiles();
     const QString prefix = QStringLiteral("Tile");
     for (int i = 0; i < count; ++i) {
         const QString name = tiles.ChildName(i);
@@ -381,19 +397,19 @@ void TProject::readTiles(const TStorage& tiles) {
         auto found = shapes.find(key);
         if (found == shapes.end()) {
             TTile turned;
-            turned.Assign(m_tile ? static_cast<const TTile&>(*m_tile) : emptyTile);
+            turned.Assign(project.Tile() != nullptr ? static_cast<const TTile&>(*project.Tile()) : emptyTile);
             turned.Rotate({0.0f, 0.0f}, orientation);
-            found = shapes.emplace(key, m_laidTiles.AddShape(std::make_unique<TLaidShape>(turned, nullptr, tolerance)))
+            found = shapes.emplace(key, laidTiles.AddShape(std::make_unique<TLaidShape>(turned, nullptr, tolerance)))
                         .first;
         }
-        TTileContainer& tile = m_laidTiles.AddTile(found->second, base.point());
+        TTileContainer& tile = laidTiles.AddTile(found->second, base.point());
         tile.Orientation = orientation;
         tile.PartID = partId;
         tile.ContourID = contourId;
-        m_laidTiles.SetColor(tile, color);
+        laidTiles.SetColor(tile, color);
         if (partId != -1) {
-            const TPartList* parts = m_tileParts.get();
-            AddHalf(m_laidTiles.Group(tile)->Counters, partId, contourId, 1,
+            const TPartList* parts = project.TileParts();
+            AddHalf(laidTiles.Group(tile)->Counters, partId, contourId, 1,
                     parts != nullptr ? parts->ContourName(partId, contourId) : QString(),
                     parts != nullptr ? parts->PartName(partId) : QString(),
                     parts != nullptr && parts->PartEquals(partId));
@@ -403,34 +419,38 @@ void TProject::readTiles(const TStorage& tiles) {
 
 // --- writing ---------------------------------------------------------------------------
 
-bool TProject::SaveToFile(const QString& fileName) {
+QString TProjectFile::Write(const TProject& project, const QString& fileName, bool& commentLost) {
+    const TTile* const projectTile = project.Tile();
+    const TCollage* const pattern = project.Pattern();
+    const QBrush* const texture = project.TextureBrush();
+    const TElementList& border = project.Elements();
+    const TTileList& laidTiles = project.LaidTiles();
     TCompoundWriter w(fileName);
     w.WriteStream(QStringLiteral("Version"), encodeInt32(1));
-    w.WriteStream(QStringLiteral("Orientation"), encodeSingle(m_orientation));
-    w.WriteStream(QStringLiteral("TileID"), encodeInt32(m_tile ? m_tile->ID : -1));
-    w.WriteStream(QStringLiteral("CollageID"), encodeInt32(m_tile && m_pattern ? m_pattern->ID : -1));
-    w.WriteStream(QStringLiteral("BasePoint"), encodeFlaggedPoint(BasePoint));
-    w.WriteStream(QStringLiteral("StartPoint"), encodeFlaggedPoint(StartPoint()));
-    bool commentLost = false;
-    w.WriteStream(QStringLiteral("Comment"), toCp1251(Comment, commentLost));
-    if (m_texture) {
-        QByteArray image = m_textureBytes;
+    w.WriteStream(QStringLiteral("Orientation"), encodeSingle(project.Orientation()));
+    w.WriteStream(QStringLiteral("TileID"), encodeInt32(projectTile != nullptr ? projectTile->ID : -1));
+    w.WriteStream(QStringLiteral("CollageID"),
+                  encodeInt32(projectTile != nullptr && pattern != nullptr ? pattern->ID : -1));
+    w.WriteStream(QStringLiteral("BasePoint"), encodeFlaggedPoint(project.BasePoint));
+    w.WriteStream(QStringLiteral("StartPoint"), encodeFlaggedPoint(project.StartPoint()));
+    commentLost = false;
+    w.WriteStream(QStringLiteral("Comment"), toCp1251(project.Comment, commentLost));
+    if (texture != nullptr) {
+        QByteArray image = project.TextureBytes();
         if (image.isEmpty()) {
             QBuffer buffer(&image);
             buffer.open(QIODevice::WriteOnly);
-            if (!m_texture->textureImage().save(&buffer, "PNG")) {
-                ui().error(QStringLiteral("Не удалось сохранить проект в файл \"%1\":\r\n%2")
-                               .arg(fileName, QStringLiteral("текстуру не удается записать")));
-                return false;
+            if (!texture->textureImage().save(&buffer, "PNG")) {
+                return QStringLiteral("текстуру не удается записать");
             }
         }
         w.WriteStream(QStringLiteral("Texture"), image);
     }
 
     w.BeginStorage(QStringLiteral("Borders"));
-    const int borderWidth = numberWidth(Elements().Count());
-    for (int i = 0; i < Elements().Count(); ++i) {
-        const PrimitiveRecord record = RecordOf(*Elements().Items(i));
+    const int borderWidth = numberWidth(border.Count());
+    for (int i = 0; i < border.Count(); ++i) {
+        const PrimitiveRecord record = RecordOf(*border.Items(i));
         w.BeginStorage(numbered(QStringLiteral("Border"), i + 1, borderWidth));
         w.WriteStream(QStringLiteral("Version"), encodeInt32(record.Version));
         w.WriteStream(QStringLiteral("Kind"), encodeInt32(record.Kind));
@@ -441,22 +461,28 @@ bool TProject::SaveToFile(const QString& fileName) {
     w.EndStorage();
 
     w.BeginStorage(QStringLiteral("Tiles"));
-    const int tileWidth = numberWidth(m_laidTiles.Count());
-    for (int i = 0; i < m_laidTiles.Count(); ++i) {
-        const TTileContainer& tile = m_laidTiles.Items(i);
+    const int tileWidth = numberWidth(laidTiles.Count());
+    for (int i = 0; i < laidTiles.Count(); ++i) {
+        const TTileContainer& tile = laidTiles.Items(i);
         const TPointF base = tile.BasePointKey();
         w.BeginStorage(numbered(QStringLiteral("Tile"), i + 1, tileWidth));
         w.WriteStream(QStringLiteral("BasePoint"), encodeFlaggedPoint(FlaggedPoint{base.X, base.Y, 1}));
         w.WriteStream(QStringLiteral("Orientation"), encodeSingle(tile.Orientation));
-        w.WriteStream(QStringLiteral("Color"), encodeInt32(std::int32_t(m_laidTiles.Color(tile))));
+        w.WriteStream(QStringLiteral("Color"), encodeInt32(std::int32_t(laidTiles.Color(tile))));
         w.WriteStream(QStringLiteral("PartID"), encodeInt32(tile.PartID));
         w.WriteStream(QStringLiteral("ContourID"), encodeInt32(tile.ContourID));
         w.EndStorage();
     }
     w.EndStorage();
 
-    if (!w.Commit()) {
-        ui().error(QStringLiteral("Не удалось сохранить проект в файл \"%1\":\r\n%2").arg(fileName, w.Error()));
+    return w.Commit() ? QString() : w.Error();
+}
+
+bool TProject::SaveToFile(const QString& fileName) {
+    bool commentLost = false;
+    const QString error = TProjectFile::Write(*this, fileName, commentLost);
+    if (!error.isEmpty()) {
+        ui().error(QStringLiteral("Не удалось сохранить проект в файл \"%1\":\r\n%2").arg(fileName, error));
         return false;
     }
     FileName = fileName;

@@ -22,11 +22,19 @@ public:
     bool Antialiasing = false;
     bool Valid = false;
 
-    // The site as a mask of the device, kept while the view and the site stay.
+    // The site as a mask of the device, kept while the view and the site stay,
+    // and which squares of kCell x kCell pixels it covers wholly.
+    static constexpr int kCell = 8;
     QImage Mask;
     QTransform MaskTransform;
     std::uint64_t MaskVersion = 0;
     bool MaskAntialiasing = false;
+    // How many squares not wholly covered lie above and left of each corner
+    // of the grid ((CellsX + 1) x (CellsY + 1)), to count them in any block.
+    std::vector<int> OutsideSums;
+    int CellsX = 0;
+    int CellsY = 0;
+    bool AllInside = false;
 };
 
 // What a finished fill laid: the copies of the pattern at every lattice
