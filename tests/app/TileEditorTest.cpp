@@ -3,6 +3,7 @@
 // library and read back; every edit undone and redone.
 
 #include "app/EditComment.h"
+#include "app/MainForm.h"
 #include "app/TileEditor.h"
 #include "editors/SelectTile.h"
 #include "geometry/GraphicPrimitive.h"
@@ -489,4 +490,29 @@ TEST_F(TileEditor, EveryEditIsUndoneAndRedoneElementByElement) {
     }
     EXPECT_TRUE(tile()->Modified);
     EXPECT_EQ(editor->Action(QStringLiteral("acUndo"))->text(), QStringLiteral("Отменить: Удаление элемента"));
+}
+
+// "Редактор плиток" of the main window opens the editor modally and comes
+// back once it has closed.
+TEST(TileEditorFromMainWindow, OpensModallyAndReturnsWhenClosed) {
+    test::TScriptedUi ui;
+    TfrmMain main;
+    main.show();
+    bool seen = false;
+    QTimer::singleShot(0, [&seen] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* e = qobject_cast<TfrmTileEditor*>(w); e != nullptr && e->isVisible()) {
+                seen = true;
+                EXPECT_TRUE(e->isModal());
+                EXPECT_EQ(captions(e->mnuHelp->actions()).first(), QStringLiteral("Справка"));
+                e->Action(QStringLiteral("acExit"))->trigger();
+                return;
+            }
+        }
+        ADD_FAILURE() << "no tile editor";
+    });
+    main.UpdateActions();
+    main.Action(QStringLiteral("acTileEditor"))->trigger();
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(ui.messages.empty());
 }
