@@ -78,7 +78,8 @@ TfrmTileEditor::TfrmTileEditor(QWidget* parent, const QList<QAction*>& helpActio
     setObjectName(u"frmTileEditor"_s);
     setWindowTitle(u"Редактор плиток"_s);
     SetHelpContextOf(*this, HelpContext);
-    resize(900, 700);
+    // Wide enough for the whole tool bar with its information line.
+    resize(1280, 800);
 
     PlanSheet = new TPlanSheet(this);
     PlanSheet->setObjectName(u"PlanSheet"_s);

@@ -6,6 +6,7 @@
 #include "app/EditComment.h"
 #include "app/HelpViewer.h"
 #include "app/MainForm.h"
+#include "app/TileEditor.h"
 #include "model/Config.h"
 #include "sheet/PlanSheet.h"
 #include "editors/ElementListEditor.h"
@@ -16,6 +17,7 @@
 #include "sheet/PrimEditWindow.h"
 #include "sheet/SizeDialog.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -116,4 +118,41 @@ TEST(Screenshots, DialogsAndMainWindow) {
     main.ProjectPlanSheet->CenterOn(0, 0);
     QApplication::processEvents();
     keep(main, "main", false);
+}
+
+TEST(Screenshots, TileEditorWithArcs) {
+    vk::TfrmTileEditor editor;
+    editor.resize(1280, 800);
+    editor.show();
+    QApplication::processEvents();
+    editor.Action(QStringLiteral("acNewTile"))->trigger();
+    vk::TTile& tile = *editor.Tile();
+    tile.SetBasePoint(0, 0);
+    // 200 x 100 with a half circle bulging out of each short side.
+    auto add = [&tile](std::unique_ptr<vk::TGraphicPrimitive> e) { tile.Elements().Add(std::move(e)); };
+    auto line = [&tile](vk::TPointF a, vk::TPointF b) {
+        auto l = std::make_unique<vk::TLinePrimitive>(&tile);
+        l->SetStart({a.X, a.Y, 1});
+        l->SetFinish({b.X, b.Y, 1});
+        return l;
+    };
+    auto arc = [&tile](vk::TPointF centre, vk::TPointF start) {
+        auto a = std::make_unique<vk::TArcPrimitive>(&tile);
+        a->SetCentre({centre.X, centre.Y, 1});
+        a->SetStart({start.X, start.Y, 1});
+        a->SetRadius(50);
+        a->SetSweep(180);
+        return a;
+    };
+    add(line({-100, -50}, {100, -50}));
+    add(arc({100, 0}, {100, -50}));
+    add(line({100, 50}, {-100, 50}));
+    add(arc({-100, 0}, {-100, 50}));
+    editor.Action(QStringLiteral("acMinidisplay"))->setChecked(true);
+    editor.UpdateInfoLabel();
+    QApplication::processEvents();
+    editor.PlanSheet->CenterOn(0, 0);
+    editor.PlanSheet->InvalidateView();
+    QApplication::processEvents();
+    keep(editor, "tileeditor", false);
 }
