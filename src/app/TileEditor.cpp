@@ -9,8 +9,10 @@
 #include "commands/ElementEdit.h"
 #include "editors/ElementListEditor.h"
 #include "editors/SelectTile.h"
+#include "geometry/ElementList.h"
 #include "geometry/GraphicPrimitive.h"
 #include "geometry/NumberFormat.h"
+#include "geometry/ShapePath.h"
 #include "library/TileDB.h"
 #include "model/Config.h"
 #include "model/Tile.h"
@@ -25,6 +27,8 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QFileInfo>
+#include <QPainter>
 #include <QHBoxLayout>
 #include <QHash>
 #include <QLabel>
@@ -34,6 +38,7 @@
 #include <QSignalBlocker>
 #include <QToolBar>
 #include <QUndoStack>
+#include <algorithm>
 
 namespace vk {
 
@@ -131,9 +136,9 @@ void TfrmTileEditor::buildActions(const QList<QAction*>& helpActions) {
         {A::acOpenTile, "acOpenTile", u"Открыть"_s, u"Открыть плитку"_s, {u"Ctrl+O"_s}, E::Always},
         {A::acSaveTile, "acSaveTile", u"Сохранить"_s, u"Сохранить"_s, {u"Ctrl+S"_s}, E::Tile},
         {A::acDeleteTile, "acDeleteTile", u"Удалить"_s, {}, none, E::Tile},
-        // The picture export, the halves and the pattern editor arrive with
+        // The halves and the pattern editor arrive with
         // their own windows; until then they stay disabled.
-        {A::acExport, "acExport", u"Экспорт в bmp"_s, u"Экспорт в bmp"_s, none, E::Never},
+        {A::acExport, "acExport", u"Экспорт в bmp"_s, u"Экспорт в bmp"_s, none, E::Tile},
         {A::acCollageEditor, "acCollageEditor", u"Редактор узоров"_s, u"Редактор узоров"_s, none, E::Never},
         {A::acExit, "acExit", u"Выход"_s, {}, none, E::Always},
 
@@ -193,6 +198,7 @@ void TfrmTileEditor::connectActions() {
     on(A::acOpenTile, &TfrmTileEditor::acOpenTileExecute);
     on(A::acSaveTile, &TfrmTileEditor::acSaveTileExecute);
     on(A::acDeleteTile, &TfrmTileEditor::acDeleteTileExecute);
+    on(A::acExport, &TfrmTileEditor::acExportExecute);
     on(A::acExit, &QWidget::close);
     on(A::acUndo, [this] { stepHistory(true); });
     on(A::acRedo, [this] { stepHistory(false); });
@@ -500,6 +506,78 @@ void TfrmTileEditor::acDeleteTileExecute() {
     }
     replaceTile(nullptr);
     PlanSheet->InvalidateView();
+}
+
+QString ExportFileName(const QString& tileName) {
+    static const QString forbidden = u":\\/<>?*"_s;
+    QString name = tileName;
+    for (QChar& c : name) {
+        if (c.unicode() < 32 || forbidden.contains(c)) {
+            c = u'_';
+        }
+    }
+    return name;
+}
+
+QImage TileBitmap(const TTile& tile, TDrawingSheet& sheet) {
+    // The outline is chained on a copy: ordering the elements is no change
+    // of the tile.
+    TTile copy;
+    copy.Assign(tile);
+    const QRectF bounds = TElementList::BuildPath(float(GlobalConfig().TileLinkTolerance), copy, true).Bounds();
+    const double w = bounds.width();
+    const double h = bounds.height();
+    if (!(w > 0.0) || !(h > 0.0)) {
+        return {};
+    }
+    constexpr int Side = 64;
+    QImage image(Side, Side, QImage::Format_RGB888);
+    image.fill(Qt::white);
+    // The last pixel's centre is the far edge of the fit.
+    const double k = std::min((Side - 1) / w, (Side - 1) / h);
+    const double dx = h > w ? (h - w) / 2.0 : 0.0;
+    const double dy = h > w ? 0.0 : (w - h) / 2.0;
+    QPainter g(&image);
+    g.setRenderHint(QPainter::Antialiasing, true);
+    // (x, y) -> (x - left + dx, -y + bottom + h + dy), in pixels.
+    g.setTransform(QTransform(k, 0, 0, -k, k * (dx - bounds.left()), k * (bounds.top() + h + dy)));
+    copy.DrawOutline(g, sheet, &sheet.Palette().BlackPen);
+    return image;
+}
+
+void TfrmTileEditor::acExportExecute() {
+    if (!m_tile) {
+        return;
+    }
+    const QImage picture = TileBitmap(*m_tile, *PlanSheet);
+    if (picture.isNull()) {
+        ui().warning(u"Плитка не имеет площади"_s);
+        return;
+    }
+    QString folder = ProjectsFolder();
+    QString suggested = ExportFileName(m_tile->Name());
+    for (;;) {
+        const std::optional<QString> chosen =
+            ui().saveFileName(u"Экспорт в bmp"_s, folder, u"Точечный рисунок (*.bmp)|*.bmp"_s, suggested);
+        if (!chosen || chosen->isEmpty()) {
+            return;
+        }
+        QString path = *chosen;
+        if (QFileInfo(path).suffix().isEmpty()) {
+            path += u".bmp"_s;
+        }
+        if (QFileInfo::exists(path) &&
+            ui().confirm(u"Файл \"%1\" уже существует.\r\nЗаменить его?"_s.arg(QFileInfo(path).fileName()),
+                         TButtons::YesNo) != TAnswer::Yes) {
+            folder = QFileInfo(path).absolutePath();
+            suggested = QFileInfo(path).fileName();
+            continue;
+        }
+        if (!picture.save(path, "BMP")) {
+            ui().error(u"Не удалось записать файл \"%1\"."_s.arg(path));
+        }
+        return;
+    }
 }
 
 void TfrmTileEditor::UpdateInfoLabel() {

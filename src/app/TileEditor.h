@@ -7,6 +7,7 @@
 #include "ui/HelpContext.h"
 #include "window/ActionTable.h"
 
+#include <QImage>
 #include <QList>
 #include <QMainWindow>
 #include <memory>
@@ -18,6 +19,7 @@ class QToolBar;
 
 namespace vk {
 
+class TDrawingSheet;
 class TGraphicPrimitive;
 class TLinesBox;
 class TMouseTools;
@@ -62,6 +64,14 @@ enum class TTileAction {
     acSupport,
     acAbout,
 };
+
+// The name "Экспорт в bmp" offers for a tile: control characters and
+// : \ / < > ? * become "_", everything else (double quotes too) stays.
+[[nodiscard]] QString ExportFileName(const QString& tileName);
+// The tile's outline in black on white, 64 x 64 pixels, 24 bits, fitted and
+// centred along its shorter side, y upwards. A null image when the outline
+// has no width or no height.
+[[nodiscard]] QImage TileBitmap(const TTile& tile, TDrawingSheet& sheet);
 
 class TfrmTileEditor : public QMainWindow {
     Q_OBJECT
@@ -111,6 +121,7 @@ public:
     void acOpenTileExecute();
     void acSaveTileExecute();
     void acDeleteTileExecute();
+    void acExportExecute();
     void acThicknessExecute();
     void acEditCommentExecute();
     void acElementListExecute();

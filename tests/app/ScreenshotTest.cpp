@@ -155,4 +155,12 @@ TEST(Screenshots, TileEditorWithArcs) {
     editor.PlanSheet->InvalidateView();
     QApplication::processEvents();
     keep(editor, "tileeditor", false);
+
+    const QImage exported = vk::TileBitmap(tile, *editor.PlanSheet);
+    ASSERT_EQ(exported.size(), QSize(64, 64));
+    const QString folder = qEnvironmentVariable("VORKALO_SCREENSHOTS");
+    if (!folder.isEmpty()) {
+        exported.save(folder + "/tileexport.bmp", "BMP");
+        exported.scaled(256, 256).save(folder + "/tileexport-x4.png");
+    }
 }

@@ -8,6 +8,7 @@
 #include "editors/SelectTile.h"
 #include "geometry/GraphicPrimitive.h"
 #include "library/TileDB.h"
+#include "model/Config.h"
 #include "model/Tile.h"
 #include "sheet/LinesBox.h"
 #include "sheet/PlanSheet.h"
@@ -16,6 +17,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
@@ -490,6 +493,70 @@ TEST_F(TileEditor, EveryEditIsUndoneAndRedoneElementByElement) {
     }
     EXPECT_TRUE(tile()->Modified);
     EXPECT_EQ(editor->Action(QStringLiteral("acUndo"))->text(), QStringLiteral("Отменить: Удаление элемента"));
+}
+
+TEST(TileExport, FileNameReplacesWhatFileNamesCannotHold) {
+    const struct {
+        const char* name;
+        const char* tile;
+        const char* file;
+    } cases[] = {
+        {"plain", "Волна 200×100", "Волна 200×100"},
+        {"slash, colon and quote", "a/b:c\"d", "a_b_c\"d"},
+        {"every forbidden sign", "1\\2<3>4?5*6", "1_2_3_4_5_6"},
+        {"control characters", "x\ty\nz", "x_y_z"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ExportFileName(QString::fromUtf8(c.tile)), QString::fromUtf8(c.file)) << c.name;
+    }
+}
+
+// The picture, looked at pixel by pixel: the 400 x 300 outline fills the
+// width and sits in the middle of the height.
+TEST_F(TileEditor, ExportWritesTheOutlineAs64By64PictureOf24Bits) {
+    newTile();
+    drawOutline();
+    const QString file = dir.file("out");
+    ui.chooseFile(file);
+    run("acExport");
+    ASSERT_EQ(ui.fileDialogs.size(), 1u);
+    EXPECT_EQ(ui.fileDialogs[0].filter, QStringLiteral("Точечный рисунок (*.bmp)|*.bmp"));
+    EXPECT_EQ(ui.fileDialogs[0].name, QStringLiteral("Безымянная"));
+    EXPECT_EQ(ui.fileDialogs[0].folder, ProjectsFolder());
+    QFile bmp(file + ".bmp");
+    ASSERT_TRUE(bmp.open(QIODevice::ReadOnly));
+    const QByteArray header = bmp.read(30);
+    ASSERT_EQ(header.size(), 30);
+    EXPECT_EQ(header.left(2), QByteArray("BM"));
+    EXPECT_EQ(quint8(header[28]), 24) << "bits per pixel";
+    bmp.close();
+    const QImage picture(file + ".bmp");
+    ASSERT_EQ(picture.size(), QSize(64, 64));
+    const auto darkInRow = [&](int y) {
+        for (int x = 0; x < 64; ++x) if (qGray(picture.pixel(x, y)) < 128) return true;
+        return false;
+    };
+    const auto darkInColumn = [&](int x) {
+        for (int y = 0; y < 64; ++y) if (qGray(picture.pixel(x, y)) < 128) return true;
+        return false;
+    };
+    // Scale 63/400: 50 mm of margin above and below are 8 pixels.
+    for (int y : {0, 5, 58, 63}) EXPECT_FALSE(darkInRow(y)) << "row " << y;
+    EXPECT_TRUE(darkInRow(55)) << "the bottom edge";
+    EXPECT_TRUE(darkInRow(24)) << "the top edge beside the arc";
+    EXPECT_TRUE(darkInColumn(0));
+    EXPECT_TRUE(darkInColumn(63));
+    EXPECT_TRUE(darkInColumn(31)) << "the arc's left end";
+}
+
+TEST_F(TileEditor, ExportOfATileWithoutAreaWritesNothing) {
+    newTile();
+    segment({0, 0}, {400, 0});
+    run("acExport");
+    EXPECT_TRUE(ui.fileDialogs.empty());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].kind, TMessageKind::Warning);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("Плитка не имеет площади"));
 }
 
 // "Редактор плиток" of the main window opens the editor modally and comes
