@@ -5,6 +5,7 @@
 #include "app/ExternalLinks.h"
 #include "app/HelpViewer.h"
 #include "app/Icons.h"
+#include "app/PartsWindow.h"
 #include "commands/ElementCommands.h"
 #include "commands/ElementEdit.h"
 #include "editors/ElementListEditor.h"
@@ -15,6 +16,7 @@
 #include "geometry/ShapePath.h"
 #include "library/TileDB.h"
 #include "model/Config.h"
+#include "model/Parts.h"
 #include "model/Tile.h"
 #include "model/TileCommands.h"
 #include "model/TileLibrary.h"
@@ -39,6 +41,7 @@
 #include <QToolBar>
 #include <QUndoStack>
 #include <algorithm>
+#include <cmath>
 
 namespace vk {
 
@@ -136,18 +139,18 @@ void TfrmTileEditor::buildActions(const QList<QAction*>& helpActions) {
         {A::acOpenTile, "acOpenTile", u"Открыть"_s, u"Открыть плитку"_s, {u"Ctrl+O"_s}, E::Always},
         {A::acSaveTile, "acSaveTile", u"Сохранить"_s, u"Сохранить"_s, {u"Ctrl+S"_s}, E::Tile},
         {A::acDeleteTile, "acDeleteTile", u"Удалить"_s, {}, none, E::Tile},
-        // The halves and the pattern editor arrive with
-        // their own windows; until then they stay disabled.
+        // The pattern editor arrives with its own window; until then it
+        // stays disabled.
         {A::acExport, "acExport", u"Экспорт в bmp"_s, u"Экспорт в bmp"_s, none, E::Tile},
         {A::acCollageEditor, "acCollageEditor", u"Редактор узоров"_s, u"Редактор узоров"_s, none, E::Never},
         {A::acExit, "acExit", u"Выход"_s, {}, none, E::Always},
 
         {A::acUndo, "acUndo", u"Отменить"_s, {}, {u"Ctrl+Z"_s}, E::CanUndo},
         {A::acRedo, "acRedo", u"Повторить"_s, {}, {u"Ctrl+Shift+Z"_s, u"Ctrl+Y"_s}, E::CanRedo},
-        {A::acLine, "acLine", u"Отрезок"_s, u"Отрезок"_s, none, E::Tile, Check},
-        {A::acMenuLine, "acMenuLine", u"Отрезок"_s, {}, none, E::Tile, Check},
-        {A::acArc, "acArc", u"Дуга"_s, u"Дуга"_s, none, E::Tile, Check},
-        {A::acMenuArc, "acMenuArc", u"Дуга"_s, {}, none, E::Tile, Check},
+        {A::acLine, "acLine", u"Отрезок"_s, u"Отрезок"_s, none, E::DrawingTarget, Check},
+        {A::acMenuLine, "acMenuLine", u"Отрезок"_s, {}, none, E::DrawingTarget, Check},
+        {A::acArc, "acArc", u"Дуга"_s, u"Дуга"_s, none, E::DrawingTarget, Check},
+        {A::acMenuArc, "acMenuArc", u"Дуга"_s, {}, none, E::DrawingTarget, Check},
         {A::acSelectElement, "acSelectElement", u"Отметить графический элемент"_s,
          u"Отметить графический элемент. При большом увеличении удерживайте Ctrl"_s, none, E::TileWithElements,
          Check},
@@ -156,11 +159,11 @@ void TfrmTileEditor::buildActions(const QList<QAction*>& helpActions) {
         {A::acElementList, "acElementList", u"Список графических элементов"_s, u"Список графических элементов"_s,
          none, E::Tile},
         {A::acPartElements, "acPartElements", u"Список разделительных линий половинок"_s,
-         u"Список разделительных линий половинок"_s, none, E::Never},
-        {A::acParts, "acParts", u"Половинки"_s, u"Половинки"_s, none, E::Never, Check},
-        {A::acMenuParts, "acMenuParts", u"Половинки"_s, {}, none, E::Never, Check},
-        {A::acSelectRegion, "acSelectRegion", u"Очертить половинку"_s, u"Очертить половинку"_s, none, E::Never,
-         Check},
+         u"Список разделительных линий половинок"_s, none, E::DrawingTarget},
+        {A::acParts, "acParts", u"Половинки"_s, u"Половинки"_s, none, E::StoredTileWithElements, Check},
+        {A::acMenuParts, "acMenuParts", u"Половинки"_s, {}, none, E::TileWithElements, Check},
+        {A::acSelectRegion, "acSelectRegion", u"Очертить половинку"_s, u"Очертить половинку"_s, none,
+         E::HalvesWithPart, Check},
         {A::acThickness, "acThickness", u"Толщина плитки"_s, u"Толщина плитки"_s, none, E::Tile},
         {A::acEditComment, "acEditComment", u"Комментарий"_s, u"Комментарий"_s, none, E::Tile},
         {A::acEditTilePrimitive, "acEditTilePrimitive", u"Редактировать"_s, u"Редактировать"_s, none, E::Always},
@@ -203,6 +206,40 @@ void TfrmTileEditor::connectActions() {
     on(A::acUndo, [this] { stepHistory(true); });
     on(A::acRedo, [this] { stepHistory(false); });
     on(A::acElementList, &TfrmTileEditor::acElementListExecute);
+    on(A::acPartElements, [this] {
+        TPart* part = currentPart();
+        if (part == nullptr) {
+            return;
+        }
+        part->SetCurrent(nullptr);
+        TfrmElListEditor dialog(this, part->Elements(), *PlanSheet, *part, u"Список разделительных линий половинок"_s);
+        dialog.exec();
+        PlanSheet->ShowViewImage();
+    });
+    connect(Action(A::acParts), &QAction::triggered, this, [this](bool down) {
+        if (down) {
+            startHalves();
+        } else if (m_partsWindow != nullptr) {
+            endHalves();
+        }
+    });
+    connect(Action(A::acParts), &QAction::toggled, Action(A::acMenuParts), &QAction::setChecked);
+    // The menu form runs the button; for a tile never stored it only moves
+    // the check and the button.
+    connect(Action(A::acMenuParts), &QAction::triggered, this, [this](bool down) {
+        if (!m_tile) {
+            return;
+        }
+        QAction* parts = Action(TTileAction::acParts);
+        parts->setChecked(down);
+        if (IsEnabled(TEnable::StoredTileWithElements)) {
+            if (down && !m_parts) {
+                startHalves();
+            } else if (!down && m_parts) {
+                endHalves();
+            }
+        }
+    });
     on(A::acThickness, &TfrmTileEditor::acThicknessExecute);
     on(A::acEditComment, &TfrmTileEditor::acEditCommentExecute);
     on(A::acEditTilePrimitive, &TfrmTileEditor::acEditTilePrimitiveExecute);
@@ -310,7 +347,14 @@ void TfrmTileEditor::buildTools() {
                   .press = Handler(this, &TfrmTileEditor::ElementPick),
                   .move = Handler(this, &TfrmTileEditor::ElementDrag),
                   .prepare = [this](bool down) { return prepareSelection(down); }});
-    m_tools->Group({Action(A::acLine), Action(A::acArc), Action(A::acSelectElement)});
+    m_tools->Add({.action = Action(A::acSelectRegion),
+                  .help = H::OutliningHalf,
+                  .press = Handler(this, &TfrmTileEditor::RegionStart),
+                  .move = Handler(this, &TfrmTileEditor::RegionTrack),
+                  .release = Handler(this, &TfrmTileEditor::RegionEnd),
+                  .prepare = [this](bool down) { return prepareRegion(down); }});
+    // One tool has the sheet at a time.
+    m_tools->Group({Action(A::acLine), Action(A::acArc), Action(A::acSelectElement), Action(A::acSelectRegion)});
 }
 
 void TfrmTileEditor::bindSheet() {
@@ -328,6 +372,9 @@ void TfrmTileEditor::paintTile(QPainter& g) {
     if (m_tile) {
         m_tile->Draw(g, *PlanSheet, true, &PlanSheet->Palette().BlackRoundPen);
     }
+    if (TPart* part = currentPart()) {
+        part->Draw(g, *PlanSheet, false, &PlanSheet->Palette().BlueRoundPen);
+    }
 }
 
 QMenu* TfrmTileEditor::SheetPopupMenu() const { return m_tools->Popup(); }
@@ -342,10 +389,20 @@ bool TfrmTileEditor::IsEnabled(TEnable rule) const {
         return m_tile != nullptr;
     case TEnable::TileWithElements:
         return m_tile != nullptr && m_tile->Elements().Count() > 0;
-    case TEnable::CanUndo:
-        return m_tile != nullptr && m_tile->HasHistory() && m_tile->History().canUndo();
-    case TEnable::CanRedo:
-        return m_tile != nullptr && m_tile->HasHistory() && m_tile->History().canRedo();
+    case TEnable::StoredTileWithElements:
+        return IsEnabled(TEnable::TileWithElements) && m_tile->ID != -1;
+    case TEnable::DrawingTarget:
+        return m_parts ? currentPart() != nullptr : m_tile != nullptr;
+    case TEnable::HalvesWithPart:
+        return m_partsWindow != nullptr && currentPart() != nullptr;
+    case TEnable::CanUndo: {
+        const T_TnC_Ancestor* document = undoDocument();
+        return document != nullptr && document->HasHistory() && const_cast<T_TnC_Ancestor*>(document)->History().canUndo();
+    }
+    case TEnable::CanRedo: {
+        const T_TnC_Ancestor* document = undoDocument();
+        return document != nullptr && document->HasHistory() && const_cast<T_TnC_Ancestor*>(document)->History().canRedo();
+    }
     }
     return false;
 }
@@ -353,7 +410,8 @@ bool TfrmTileEditor::IsEnabled(TEnable rule) const {
 void TfrmTileEditor::UpdateActions() { m_actions.Update(); }
 
 void TfrmTileEditor::updateUndoActions() {
-    const QUndoStack* history = m_tile && m_tile->HasHistory() ? &m_tile->History() : nullptr;
+    T_TnC_Ancestor* document = undoDocument();
+    const QUndoStack* history = document && document->HasHistory() ? &document->History() : nullptr;
     const auto caption = [](const QString& verb, const QString& what) {
         return what.isEmpty() ? verb : u"%1: %2"_s.arg(verb, what);
     };
@@ -363,7 +421,8 @@ void TfrmTileEditor::updateUndoActions() {
 }
 
 void TfrmTileEditor::stepHistory(bool back) {
-    if (!m_tile) {
+    T_TnC_Ancestor* document = undoDocument();
+    if (document == nullptr) {
         return;
     }
     // The element being drawn may stand on what the step takes away.
@@ -371,8 +430,8 @@ void TfrmTileEditor::stepHistory(bool back) {
         m_newElement->ClearData();
         PlanSheet->ShowViewImage();
     }
-    m_tile->SetCurrent(nullptr);
-    QUndoStack& history = m_tile->History();
+    document->SetCurrent(nullptr);
+    QUndoStack& history = document->History();
     if (back) {
         history.undo();
     } else {
@@ -390,7 +449,16 @@ void TfrmTileEditor::showEvent(QShowEvent* event) {
 }
 
 void TfrmTileEditor::closeEvent(QCloseEvent* event) {
-    if (m_tile && !m_tile->SaveQuery(PlanSheet->GetView())) {
+    const bool goOn = !m_tile || m_tile->SaveQuery(PlanSheet->GetView());
+    // The parts are stored whatever the answer.
+    if (m_parts) {
+        if (goOn) {
+            endHalves();
+        } else {
+            m_parts->SaveForTile(m_tile->ID);
+        }
+    }
+    if (!goOn) {
         event->ignore();
         return;
     }
@@ -411,6 +479,10 @@ std::unique_ptr<TTile> TfrmTileEditor::makeTile() {
 }
 
 void TfrmTileEditor::replaceTile(std::unique_ptr<TTile> tile) {
+    // The parts go to the tile they were loaded for.
+    if (m_parts) {
+        endHalves();
+    }
     resetTools();
     if (m_tile) {
         m_tile->SetCurrent(nullptr);
@@ -631,11 +703,12 @@ void TfrmTileEditor::acElementListExecute() {
 }
 
 void TfrmTileEditor::acEditTilePrimitiveExecute() {
-    if (!m_tile || m_tile->Current() == nullptr) {
+    T_TnC_Ancestor* document = m_markTarget != nullptr ? m_markTarget : m_tile.get();
+    if (document == nullptr || document->Current() == nullptr) {
         return;
     }
-    TGraphicPrimitive& element = *m_tile->Current();
-    TElementEdit edit(*m_tile, m_tile->Elements(), element);
+    TGraphicPrimitive& element = *document->Current();
+    TElementEdit edit(*document, document->Elements(), element);
     if (TfrmPrimEdit::Edit(this, element, PlanSheet->UnitDivisor(), PlanSheet->GetUnitName())) {
         edit.Commit(u"Свойства элемента"_s);
         PlanSheet->InvalidateView();
@@ -643,16 +716,18 @@ void TfrmTileEditor::acEditTilePrimitiveExecute() {
 }
 
 void TfrmTileEditor::acDeleteTilePrimitiveExecute() {
-    if (!m_tile || m_tile->Current() == nullptr) {
+    T_TnC_Ancestor* document = m_markTarget != nullptr ? m_markTarget : m_tile.get();
+    if (document == nullptr || document->Current() == nullptr) {
         return;
     }
     if (ui().confirm(u"Удалить?"_s, TButtons::YesNo) != TAnswer::Yes) {
         return;
     }
-    const std::uint32_t handle = m_tile->Current()->Handle();
-    m_tile->SetCurrent(nullptr);
-    m_tile->History().push(
-        new TDeleteElementsCommand(*m_tile, m_tile->Elements(), {handle}, u"Удаление элемента"_s));
+    const std::uint32_t handle = document->Current()->Handle();
+    document->SetCurrent(nullptr);
+    document->History().push(
+        new TDeleteElementsCommand(*document, document->Elements(), {handle}, u"Удаление элемента"_s));
+    updateUndoActions();
     UpdateInfoLabel();
     PlanSheet->InvalidateView();
 }
@@ -661,28 +736,162 @@ void TfrmTileEditor::acDeleteTilePrimitiveExecute() {
 
 bool TfrmTileEditor::prepareDrawing(std::int32_t kind, bool down) {
     m_newElement.reset();
-    if (!down || !m_tile) {
+    m_drawTarget = nullptr;
+    if (!down || !IsEnabled(TEnable::DrawingTarget)) {
         return false;
     }
-    m_newElement = CreatePrimitive(kind, m_tile.get());
+    // In the halves mode the cut lines go into the current part.
+    m_drawTarget = m_parts ? static_cast<T_TnC_Ancestor*>(currentPart()) : m_tile.get();
+    m_newElement = CreatePrimitive(kind, m_drawTarget);
+    if (m_drawTarget != m_tile.get()) {
+        SetHelpContextOf(*this, THelpContext::CutLines);
+    }
     return true;
 }
 
 bool TfrmTileEditor::prepareSelection(bool down) {
     m_newElement.reset();
+    m_drawTarget = nullptr;
     if (down && m_tile) {
+        TPart* part = currentPart();
+        m_markTarget = part != nullptr ? static_cast<T_TnC_Ancestor*>(part) : m_tile.get();
         return true;
     }
-    if (m_tile) {
-        m_tile->SetCurrent(nullptr);
+    if (m_markTarget != nullptr) {
+        m_markTarget->SetCurrent(nullptr);
     }
+    m_markTarget = nullptr;
     PlanSheet->InvalidateView();
     return false;
+}
+
+bool TfrmTileEditor::prepareRegion(bool down) {
+    m_newElement.reset();
+    m_drawTarget = nullptr;
+    return down && IsEnabled(TEnable::HalvesWithPart);
+}
+
+TPart* TfrmTileEditor::currentPart() const { return m_parts ? m_parts->CurrentItem() : nullptr; }
+
+T_TnC_Ancestor* TfrmTileEditor::undoDocument() const {
+    if (m_parts) {
+        return currentPart();
+    }
+    return m_tile.get();
+}
+
+void TfrmTileEditor::startHalves() {
+    if (m_parts || !IsEnabled(TEnable::StoredTileWithElements)) {
+        return;
+    }
+    resetTools();
+    PlanSheet->ShowViewImage();
+    Action(TTileAction::acMenuParts)->setChecked(true);
+    m_parts = std::make_unique<TPartList>();
+    m_parts->LoadForTile(m_tile->ID);
+    m_parts->AttachToTile(m_tile.get());
+    m_partsWindow = new TfrmParts(this, *m_tile, *m_parts);
+    addDockWidget(Qt::RightDockWidgetArea, m_partsWindow);
+    connect(m_partsWindow, &TfrmParts::HalvesChanged, this, [this] {
+        // A tool bound to a part that is no longer current lets go of it.
+        if (m_drawTarget != nullptr && m_drawTarget != m_tile.get() && m_drawTarget != currentPart()) {
+            resetTools();
+        }
+        if (m_markTarget != nullptr && m_markTarget != m_tile.get() && m_markTarget != currentPart()) {
+            m_markTarget = nullptr;
+        }
+        PlanSheet->InvalidateView();
+        updateUndoActions();
+    });
+    connect(m_partsWindow, &TfrmParts::Closed, this, [this] {
+        if (m_parts) {
+            endHalves();
+        }
+    });
+    showPartElementList(true);
+    m_partsWindow->show();
+    updateUndoActions();
+}
+
+void TfrmTileEditor::endHalves() {
+    if (!m_parts) {
+        return;
+    }
+    using A = TTileAction;
+    resetTools();
+    if (m_tools->Active() == Action(A::acSelectRegion)) {
+        m_tools->Stop();
+    }
+    if (m_markTarget != nullptr && m_markTarget != m_tile.get()) {
+        m_markTarget = m_tools->Active() == Action(A::acSelectElement) ? m_tile.get() : nullptr;
+    }
+    m_parts->ItemIndex = -1;
+    if (m_tile) {
+        m_parts->SaveForTile(m_tile->ID);
+    }
+    if (m_partsWindow != nullptr) {
+        m_partsWindow->disconnect(this);
+        m_partsWindow->hide();
+        m_partsWindow->deleteLater();
+        m_partsWindow = nullptr;
+    }
+    m_parts.reset();
+    for (A id : {A::acParts, A::acMenuParts, A::acSelectRegion}) {
+        const QSignalBlocker quiet(Action(id));
+        Action(id)->setChecked(false);
+    }
+    SetHelpContextOf(*this, THelpContext::TileHalves);
+    showPartElementList(false);
+    PlanSheet->InvalidateView();
+    updateUndoActions();
+}
+
+void TfrmTileEditor::showPartElementList(bool parts) {
+    QAction* tileList = Action(TTileAction::acElementList);
+    QAction* partList = Action(TTileAction::acPartElements);
+    QAction* shown = parts ? tileList : partList;
+    QAction* wanted = parts ? partList : tileList;
+    for (QWidget* holder : {static_cast<QWidget*>(TileToolBar), static_cast<QWidget*>(mnuDrawing)}) {
+        if (holder->actions().contains(shown)) {
+            holder->insertAction(shown, wanted);
+            holder->removeAction(shown);
+        }
+    }
+}
+
+void TfrmTileEditor::RegionStart(float x, float y) { m_regionCorner = {x, y}; }
+
+void TfrmTileEditor::RegionTrack(const TShiftState& shift, float x, float y) {
+    if (!shift.left()) {
+        return;
+    }
+    PlanSheet->ShowViewImage();
+    if (QPainter* g = PlanSheet->ViewGraphics()) {
+        g->setPen(PlanSheet->Palette().DashPen);
+        g->setBrush(Qt::NoBrush);
+        g->drawRect(QRectF(QPointF(std::min(m_regionCorner.X, x), std::min(m_regionCorner.Y, y)),
+                           QSizeF(std::abs(x - m_regionCorner.X), std::abs(y - m_regionCorner.Y))));
+    }
+}
+
+void TfrmTileEditor::RegionEnd(float x, float y) {
+    TPart* part = currentPart();
+    if (part != nullptr) {
+        part->AddContourFromRect(m_regionCorner, {x, y});
+        if (m_partsWindow != nullptr) {
+            m_partsWindow->ContourAdded();
+        }
+    }
+    // One half per rectangle: the tool ends by itself.
+    m_tools->Finish();
+    SetHelpContextOf(*this, THelpContext::TileHalves);
+    PlanSheet->InvalidateView();
 }
 
 void TfrmTileEditor::resetTools() {
     using A = TTileAction;
     m_newElement.reset();
+    m_drawTarget = nullptr;
     for (A id : {A::acMenuLine, A::acLine, A::acMenuArc, A::acArc}) {
         const QSignalBlocker quiet(Action(id));
         Action(id)->setChecked(false);
@@ -695,7 +904,11 @@ void TfrmTileEditor::resetTools() {
 }
 
 void TfrmTileEditor::ElementClick(Qt::MouseButton button, float x, float y) {
-    if (!m_tile || !m_newElement) {
+    if (!m_tile || !m_newElement || m_drawTarget == nullptr) {
+        return;
+    }
+    if (m_drawTarget != m_tile.get()) {
+        cutLineClick(button, x, y);
         return;
     }
     if (button == Qt::RightButton) {
@@ -722,30 +935,56 @@ void TfrmTileEditor::ElementClick(Qt::MouseButton button, float x, float y) {
     }
 }
 
+void TfrmTileEditor::cutLineClick(Qt::MouseButton button, float x, float y) {
+    if (button == Qt::RightButton) {
+        m_newElement->ClearData();
+        PlanSheet->ShowViewImage();
+        return;
+    }
+    bool finished = false;
+    m_newElement->AddCreationPoint(*PlanSheet, finished, x, y);
+    if (finished) {
+        // Cut lines are solid whatever the line-style box shows.
+        const std::int32_t kind = m_newElement->GetKind();
+        m_newElement->LineStyle = 0;
+        T_TnC_Ancestor& part = *m_drawTarget;
+        // A part has its tile's base point from the start.
+        part.History().push(new TAddElementCommand(part, part.Elements(), std::move(m_newElement), part.BasePoint,
+                                                   u"Разделительная линия"_s));
+        m_newElement = CreatePrimitive(kind, &part);
+        updateUndoActions();
+        PlanSheet->InvalidateView();
+    }
+}
+
 void TfrmTileEditor::ElementTrack(float x, float y) {
     if (!m_tile || !m_newElement || !m_newElement->IsStarted()) {
         return;
     }
     PlanSheet->ShowViewImage();
-    m_newElement->DrawTracking(*PlanSheet, &PlanSheet->Palette().DashPen, x, y);
+    const QPen& pen =
+        m_drawTarget == m_tile.get() ? PlanSheet->Palette().DashPen : PlanSheet->Palette().BlueRoundPen;
+    m_newElement->DrawTracking(*PlanSheet, &pen, x, y);
 }
 
 void TfrmTileEditor::ElementPick(float x, float y) {
-    if (!m_tile) {
+    if (m_markTarget == nullptr) {
         return;
     }
-    m_tile->TrackPointer(*PlanSheet, {x, y}, PlanSheet->PickTolerance());
+    m_markTarget->TrackPointer(*PlanSheet, {x, y}, PlanSheet->PickTolerance());
     PlanSheet->InvalidateView();
 }
 
 void TfrmTileEditor::ElementDrag(const TShiftState& shift, float x, float y) {
-    if (!m_tile || !shift.left() || m_tile->Current() == nullptr) {
+    if (m_markTarget == nullptr || !shift.left() || m_markTarget->Current() == nullptr) {
         return;
     }
-    TGraphicPrimitive& element = *m_tile->Current();
-    TElementEdit edit(*m_tile, m_tile->Elements(), element);
+    T_TnC_Ancestor& document = *m_markTarget;
+    TGraphicPrimitive& element = *document.Current();
+    TElementEdit edit(document, document.Elements(), element);
     element.DragTo(*PlanSheet, x, y);
     edit.Commit(u"Перемещение"_s, ciDrag);
+    updateUndoActions();
     UpdateInfoLabel();
     PlanSheet->InvalidateView();
 }

@@ -4,6 +4,7 @@
 // deleted, its thickness and comment, stored into the tile library. Every
 // edit is a step of the tile's history.
 
+#include "geometry/Types.h"
 #include "ui/HelpContext.h"
 #include "window/ActionTable.h"
 
@@ -16,10 +17,15 @@ class QAction;
 class QLabel;
 class QMenu;
 class QToolBar;
+class QUndoStack;
 
 namespace vk {
 
 class TDrawingSheet;
+class TPart;
+class TPartList;
+class TfrmParts;
+class T_TnC_Ancestor;
 class TGraphicPrimitive;
 class TLinesBox;
 class TMouseTools;
@@ -92,6 +98,11 @@ public:
         Never,
         Tile,
         TileWithElements,
+        // A stored tile with elements: its parts are stored under its identifier.
+        StoredTileWithElements,
+        // Halves mode: a part is current; otherwise a tile is open.
+        DrawingTarget,
+        HalvesWithPart,
         CanUndo,
         CanRedo,
     };
@@ -106,6 +117,9 @@ public:
     [[nodiscard]] TGraphicPrimitive* NewElement() const { return m_newElement.get(); }
     [[nodiscard]] const QString& BaseCaption() const { return m_baseCaption; }
     [[nodiscard]] QMenu* SheetPopupMenu() const;
+    // While the halves mode is on: the tile's parts and their window.
+    [[nodiscard]] TPartList* HalvesParts() const { return m_parts.get(); }
+    [[nodiscard]] TfrmParts* PartsWindow() const { return m_partsWindow; }
 
     TPlanSheet* PlanSheet = nullptr;
     QToolBar* TileToolBar = nullptr;
@@ -135,6 +149,11 @@ public:
     void ElementTrack(float x, float y);
     void ElementPick(float x, float y);
     void ElementDrag(const TShiftState& shift, float x, float y);
+    void RegionStart(float x, float y);
+    // A click of the segment or arc tool while it draws into a part.
+    void cutLineClick(Qt::MouseButton button, float x, float y);
+    void RegionTrack(const TShiftState& shift, float x, float y);
+    void RegionEnd(float x, float y);
 
 Q_SIGNALS:
     // The window has closed (its close was not refused).
@@ -163,6 +182,19 @@ private:
     void resetTools();
     bool prepareDrawing(std::int32_t kind, bool down);
     bool prepareSelection(bool down);
+    bool prepareRegion(bool down);
+    // The halves mode on: the tile's parts loaded and shown in their window.
+    void startHalves();
+    // The halves mode off: the parts stored for the tile they were loaded
+    // for, the window and the list gone.
+    void endHalves();
+    void showPartElementList(bool parts);
+    [[nodiscard]] TPart* currentPart() const;
+    // Where the commands of the drawing and marking tools go.
+    [[nodiscard]] QUndoStack* historyOf(T_TnC_Ancestor* document) const;
+    // The history "Отменить" and "Повторить" walk: the current part's in the
+    // halves mode, otherwise the tile's.
+    [[nodiscard]] T_TnC_Ancestor* undoDocument() const;
 
     TActionSet<TTileAction, TEnable> m_actions{[this](TEnable rule) { return IsEnabled(rule); }};
     // The help commands shown in "Помощь": the main window's or the editor's own.
@@ -173,6 +205,13 @@ private:
 
     std::unique_ptr<TTile> m_tile;
     std::unique_ptr<TGraphicPrimitive> m_newElement;
+    // The document the drawing tool adds to and the marking tool works on:
+    // the tile, or the part current when the tool was switched on.
+    T_TnC_Ancestor* m_drawTarget = nullptr;
+    T_TnC_Ancestor* m_markTarget = nullptr;
+    std::unique_ptr<TPartList> m_parts;
+    TfrmParts* m_partsWindow = nullptr;
+    TPointF m_regionCorner;
 };
 
 } // namespace vk

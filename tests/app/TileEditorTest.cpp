@@ -4,11 +4,13 @@
 
 #include "app/EditComment.h"
 #include "app/MainForm.h"
+#include "app/PartsWindow.h"
 #include "app/TileEditor.h"
 #include "editors/SelectTile.h"
 #include "geometry/GraphicPrimitive.h"
 #include "library/TileDB.h"
 #include "model/Config.h"
+#include "model/Parts.h"
 #include "model/Tile.h"
 #include "sheet/LinesBox.h"
 #include "sheet/PlanSheet.h"
@@ -20,6 +22,8 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QListWidget>
+#include <QCheckBox>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
@@ -557,6 +561,155 @@ TEST_F(TileEditor, ExportOfATileWithoutAreaWritesNothing) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].kind, TMessageKind::Warning);
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("Плитка не имеет площади"));
+}
+
+// The halves mode as a user works it: a part with a cut line drawn past the
+// outline, two halves outlined, one renamed, the part interchangeable; the
+// library then holds them for the tile.
+TEST_F(TileEditor, HalvesOutlinedAcrossACutLinePastTheOutlineAreStoredForTheTile) {
+    newTile();
+    drawOutline();
+    EXPECT_FALSE(enabled("acParts")) << "a tile never stored has no parts";
+    EXPECT_TRUE(enabled("acMenuParts"));
+    ui.answer(TAnswer::Yes);
+    ui.type(QStringLiteral("Горбатая"));
+    run("acSaveTile");
+    const int tileId = tile()->ID;
+
+    run("acParts");
+    TfrmParts* parts = editor->PartsWindow();
+    ASSERT_NE(parts, nullptr);
+    EXPECT_TRUE(parts->isVisible());
+    EXPECT_EQ(parts->windowTitle(), QStringLiteral("Половинки"));
+    EXPECT_TRUE(editor->TileToolBar->actions().contains(editor->Action(QStringLiteral("acPartElements"))));
+    EXPECT_FALSE(editor->TileToolBar->actions().contains(editor->Action(QStringLiteral("acElementList"))));
+    EXPECT_FALSE(enabled("acLine")) << "no part is current";
+    EXPECT_FALSE(enabled("acSelectRegion"));
+
+    ui.type(QStringLiteral("Поперёк"));
+    parts->Action(QStringLiteral("acAddPart"))->trigger();
+    ASSERT_EQ(parts->lbParts->count(), 1);
+    TPart* part = editor->HalvesParts()->CurrentItem();
+    ASSERT_NE(part, nullptr);
+    ui.type(QStringLiteral("поперёк"));
+    parts->Action(QStringLiteral("acAddPart"))->trigger();
+    EXPECT_EQ(ui.messages.back().text, QStringLiteral("Набор половинок \"поперёк\" уже существует"));
+    EXPECT_EQ(parts->lbParts->count(), 1);
+
+    // A dashed row in the box does not make cut lines dashed.
+    editor->cbLineStyle->setCurrentIndex(1);
+    segment({200, -100}, {200, 400});
+    tool("acLine", false);
+    ASSERT_EQ(part->Elements().Count(), 1);
+    EXPECT_EQ(part->Elements().Items(0)->LineStyle, 0);
+    EXPECT_EQ(tile()->Elements().Count(), 5) << "the cut line is the part's, not the tile's";
+    EXPECT_TRUE(tile()->Modified);
+    run("acUndo");
+    EXPECT_EQ(part->Elements().Count(), 0);
+    run("acRedo");
+    ASSERT_EQ(part->Elements().Count(), 1);
+
+    const auto outline = [&](TPointF from, TPointF to) {
+        tool("acSelectRegion", true);
+        pointer(TPlanSheet::TMouseKind::Down, from.X, from.Y, Qt::LeftButton, Qt::LeftButton);
+        pointer(TPlanSheet::TMouseKind::Move, to.X, to.Y, Qt::NoButton, Qt::LeftButton);
+        pointer(TPlanSheet::TMouseKind::Up, to.X, to.Y, Qt::LeftButton, Qt::NoButton);
+    };
+    outline({-100, -100}, {300, 300});
+    EXPECT_FALSE(editor->Action(QStringLiteral("acSelectRegion"))->isChecked()) << "one half per rectangle";
+    outline({100, -100}, {500, 400});
+    ASSERT_EQ(parts->lbContours->count(), 2);
+    ASSERT_EQ(part->Contours.Count(), 2);
+    parts->SelectContour(1);
+    ui.type(QStringLiteral("Правая"));
+    parts->Action(QStringLiteral("acEditContour"))->trigger();
+    EXPECT_EQ(parts->lbContours->item(1)->text(), QStringLiteral("Правая"));
+    parts->cbEquals->click();
+    EXPECT_TRUE(part->Equals);
+
+    run("acParts"); // up: the mode ends and the parts are stored
+    EXPECT_EQ(editor->PartsWindow(), nullptr);
+    EXPECT_EQ(editor->HalvesParts(), nullptr);
+    EXPECT_TRUE(editor->TileToolBar->actions().contains(editor->Action(QStringLiteral("acElementList"))));
+
+    TTile stored;
+    ViewRecord view;
+    library->LoadTile(tileId, stored, view);
+    TPartList read;
+    library->LoadParts(tileId, read);
+    read.AttachToTile(&stored);
+    ASSERT_EQ(read.Count(), 1);
+    EXPECT_EQ(read.Items(0)->Name(), QStringLiteral("Поперёк"));
+    EXPECT_TRUE(read.Items(0)->Equals);
+    EXPECT_EQ(read.Items(0)->Elements().Count(), 1);
+    ASSERT_EQ(read.Items(0)->Contours.Count(), 2);
+    EXPECT_EQ(read.Items(0)->Contours.Items(0)->Name(), QStringLiteral("Безымянная"));
+    EXPECT_EQ(read.Items(0)->Contours.Items(1)->Name(), QStringLiteral("Правая"));
+    // The left half is the 200 x 200 square, the right one the rest with the arc.
+    const QRectF left = read.Items(0)->Contours.Items(0)->Path.Bounds();
+    const QRectF right = read.Items(0)->Contours.Items(1)->Path.Bounds();
+    EXPECT_NEAR(left.left(), 0.0, 1.0);
+    EXPECT_NEAR(left.right(), 200.0, 1.0);
+    EXPECT_NEAR(left.height(), 200.0, 1.0);
+    EXPECT_NEAR(right.left(), 200.0, 1.0);
+    EXPECT_NEAR(right.right(), 400.0, 1.0);
+    EXPECT_NEAR(right.height(), 300.0, 1.0);
+}
+
+TEST_F(TileEditor, DeletingTheLastHalfAndTheOnlyPartLeavesNothingCurrent) {
+    newTile();
+    drawOutline();
+    ui.answer(TAnswer::Yes);
+    ui.type(QStringLiteral("Квадратная"));
+    run("acSaveTile");
+    run("acParts");
+    TfrmParts* parts = editor->PartsWindow();
+    ASSERT_NE(parts, nullptr);
+    ui.type(QStringLiteral("Целиком"));
+    parts->Action(QStringLiteral("acAddPart"))->trigger();
+    tool("acSelectRegion", true);
+    pointer(TPlanSheet::TMouseKind::Down, -100, -100, Qt::LeftButton, Qt::LeftButton);
+    pointer(TPlanSheet::TMouseKind::Up, 500, 400, Qt::LeftButton, Qt::NoButton);
+    ASSERT_EQ(parts->lbContours->count(), 1);
+
+    parts->SelectContour(0);
+    parts->UpdateActions();
+    ASSERT_TRUE(parts->Action(QStringLiteral("acDelContour"))->isEnabled());
+    ui.answer(TAnswer::Yes);
+    parts->Action(QStringLiteral("acDelContour"))->trigger();
+    EXPECT_EQ(ui.messages.back().text, QStringLiteral("Удалить половинку \"Безымянная\"?"));
+    EXPECT_EQ(parts->lbContours->count(), 0);
+    EXPECT_EQ(editor->HalvesParts()->CurrentItem()->Contours.Count(), 0);
+    parts->UpdateActions();
+    EXPECT_FALSE(parts->Action(QStringLiteral("acDelContour"))->isEnabled());
+
+    ui.answer(TAnswer::Yes);
+    parts->Action(QStringLiteral("acDelPart"))->trigger();
+    EXPECT_EQ(ui.messages.back().text, QStringLiteral("Удалить набор половинок \"Целиком\"?"));
+    EXPECT_EQ(parts->lbParts->count(), 0);
+    EXPECT_EQ(editor->HalvesParts()->CurrentItem(), nullptr);
+    EXPECT_FALSE(enabled("acLine"));
+    EXPECT_FALSE(enabled("acSelectRegion"));
+}
+
+// The editor closed with the halves window open stores the parts first.
+TEST_F(TileEditor, ClosingInTheHalvesModeStoresTheParts) {
+    newTile();
+    drawOutline();
+    ui.answer(TAnswer::Yes);
+    ui.type(QStringLiteral("Закрываемая"));
+    run("acSaveTile");
+    const int tileId = tile()->ID;
+    run("acParts");
+    ui.type(QStringLiteral("Вдоль"));
+    editor->PartsWindow()->Action(QStringLiteral("acAddPart"))->trigger();
+    editor->close();
+    EXPECT_FALSE(editor->isVisible());
+    TPartList read;
+    library->LoadParts(tileId, read);
+    ASSERT_EQ(read.Count(), 1);
+    EXPECT_EQ(read.Items(0)->Name(), QStringLiteral("Вдоль"));
+    EXPECT_TRUE(ui.allAnswersUsed());
 }
 
 // "Редактор плиток" of the main window opens the editor modally and comes
