@@ -71,6 +71,7 @@ QIcon tileEditorIcon(const QString& name) {
     static const QHash<QString, QString> same{
         {u"acNewTile"_s, u"acNewProject"_s},       {u"acOpenTile"_s, u"acOpenProject"_s},
         {u"acSaveTile"_s, u"acSaveProject"_s},     {u"acElementList"_s, u"acBorderList"_s},
+        {u"acPartElements"_s, u"acBorderList"_s},
         {u"acScale"_s, u"acAskScale"_s},           {u"acParts"_s, u"acCheckParts"_s},
         {u"acSelectRegion"_s, u"acPrintReg"_s},    {u"acCollageEditor"_s, u"acSelectCollage"_s},
     };
@@ -353,6 +354,14 @@ void TfrmTileEditor::buildTools() {
                   .move = Handler(this, &TfrmTileEditor::RegionTrack),
                   .release = Handler(this, &TfrmTileEditor::RegionEnd),
                   .prepare = [this](bool down) { return prepareRegion(down); }});
+    // Cut lines have a help topic of their own; the tools have bound by now.
+    for (A id : {A::acLine, A::acArc, A::acMenuLine, A::acMenuArc}) {
+        connect(Action(id), &QAction::triggered, this, [this] {
+            if (m_drawTarget != nullptr && m_drawTarget != m_tile.get()) {
+                SetHelpContextOf(*this, H::CutLines);
+            }
+        });
+    }
     // One tool has the sheet at a time.
     m_tools->Group({Action(A::acLine), Action(A::acArc), Action(A::acSelectElement), Action(A::acSelectRegion)});
 }
@@ -743,9 +752,6 @@ bool TfrmTileEditor::prepareDrawing(std::int32_t kind, bool down) {
     // In the halves mode the cut lines go into the current part.
     m_drawTarget = m_parts ? static_cast<T_TnC_Ancestor*>(currentPart()) : m_tile.get();
     m_newElement = CreatePrimitive(kind, m_drawTarget);
-    if (m_drawTarget != m_tile.get()) {
-        SetHelpContextOf(*this, THelpContext::CutLines);
-    }
     return true;
 }
 
@@ -792,6 +798,8 @@ void TfrmTileEditor::startHalves() {
     m_parts->AttachToTile(m_tile.get());
     m_partsWindow = new TfrmParts(this, *m_tile, *m_parts);
     addDockWidget(Qt::RightDockWidgetArea, m_partsWindow);
+    // The sheet keeps most of the window.
+    resizeDocks({m_partsWindow}, {width() / 3}, Qt::Horizontal);
     connect(m_partsWindow, &TfrmParts::HalvesChanged, this, [this] {
         // A tool bound to a part that is no longer current lets go of it.
         if (m_drawTarget != nullptr && m_drawTarget != m_tile.get() && m_drawTarget != currentPart()) {

@@ -6,7 +6,12 @@
 #include "app/EditComment.h"
 #include "app/HelpViewer.h"
 #include "app/MainForm.h"
+#include "app/PartsWindow.h"
 #include "app/TileEditor.h"
+#include "library/TileDB.h"
+#include "model/Parts.h"
+#include "support/ScriptedUi.h"
+#include "support/TempDir.h"
 #include "model/Config.h"
 #include "sheet/PlanSheet.h"
 #include "editors/ElementListEditor.h"
@@ -163,4 +168,64 @@ TEST(Screenshots, TileEditorWithArcs) {
         exported.save(folder + "/tileexport.bmp", "BMP");
         exported.scaled(256, 256).save(folder + "/tileexport-x4.png");
     }
+}
+
+// The halves window docked in the editor, with two parts, the current one
+// with its cut line and a half outlined. The tile lives in a library of its
+// own, as the halves mode needs a stored tile.
+TEST(Screenshots, TileEditorHalvesWindow) {
+    vk::test::TScriptedUi ui;
+    vk::test::TTempDir dir;
+    vk::TTileDB library(dir.file("DB"));
+    vk::TfrmTileEditor editor;
+    editor.resize(1280, 800);
+    editor.show();
+    QApplication::processEvents();
+    editor.Action(QStringLiteral("acNewTile"))->trigger();
+    vk::TTile& tile = *editor.Tile();
+    tile.SetBasePoint(0, 0);
+    const auto line = [&tile](vk::TPointF a, vk::TPointF b) {
+        auto l = std::make_unique<vk::TLinePrimitive>(&tile);
+        l->SetStart({a.X, a.Y, 1});
+        l->SetFinish({b.X, b.Y, 1});
+        tile.Elements().Add(std::move(l));
+    };
+    line({-100, -50}, {100, -50});
+    auto arc = std::make_unique<vk::TArcPrimitive>(&tile);
+    arc->SetCentre({100, 0, 1});
+    arc->SetStart({100, -50, 1});
+    arc->SetRadius(50);
+    arc->SetSweep(180);
+    tile.Elements().Add(std::move(arc));
+    line({100, 50}, {-100, 50});
+    line({-100, 50}, {-100, -50});
+    ui.answer(vk::TAnswer::Yes);
+    ui.type(QStringLiteral("Полукруглая"));
+    editor.Action(QStringLiteral("acSaveTile"))->trigger();
+    ASSERT_NE(tile.ID, -1);
+    editor.UpdateActions();
+    editor.Action(QStringLiteral("acParts"))->trigger();
+    vk::TfrmParts* parts = editor.PartsWindow();
+    ASSERT_NE(parts, nullptr);
+    ui.type(QStringLiteral("Вдоль"));
+    parts->Action(QStringLiteral("acAddPart"))->trigger();
+    ui.type(QStringLiteral("Поперёк"));
+    parts->Action(QStringLiteral("acAddPart"))->trigger();
+    vk::TPart* part = editor.HalvesParts()->CurrentItem();
+    auto cut = std::make_unique<vk::TLinePrimitive>(part);
+    cut->SetStart({0, -120, 1});
+    cut->SetFinish({0, 120, 1});
+    part->Elements().Add(std::move(cut));
+    part->AddContourFromRect({-150, -150}, {20, 150});
+    parts->ContourAdded();
+    part->AddContourFromRect({-20, -150}, {200, 150});
+    parts->ContourAdded();
+    parts->SelectContour(1);
+    QApplication::processEvents();
+    editor.PlanSheet->CenterOn(0, 0);
+    editor.PlanSheet->InvalidateView();
+    QApplication::processEvents();
+    keep(editor, "tileeditor-halves", false);
+    // The parts are stored when the editor goes; the tile is no longer asked about.
+    ui.answer(vk::TAnswer::No);
 }

@@ -598,6 +598,8 @@ TEST_F(TileEditor, HalvesOutlinedAcrossACutLinePastTheOutlineAreStoredForTheTile
 
     // A dashed row in the box does not make cut lines dashed.
     editor->cbLineStyle->setCurrentIndex(1);
+    tool("acLine", true);
+    EXPECT_EQ(editor->property("helpContext").toInt(), 53) << "drawing cut lines";
     segment({200, -100}, {200, 400});
     tool("acLine", false);
     ASSERT_EQ(part->Elements().Count(), 1);
@@ -615,6 +617,8 @@ TEST_F(TileEditor, HalvesOutlinedAcrossACutLinePastTheOutlineAreStoredForTheTile
         pointer(TPlanSheet::TMouseKind::Move, to.X, to.Y, Qt::NoButton, Qt::LeftButton);
         pointer(TPlanSheet::TMouseKind::Up, to.X, to.Y, Qt::LeftButton, Qt::NoButton);
     };
+    tool("acSelectRegion", true);
+    EXPECT_EQ(editor->property("helpContext").toInt(), 54) << "outlining a half";
     outline({-100, -100}, {300, 300});
     EXPECT_FALSE(editor->Action(QStringLiteral("acSelectRegion"))->isChecked()) << "one half per rectangle";
     outline({100, -100}, {500, 400});
