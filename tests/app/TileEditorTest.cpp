@@ -716,6 +716,33 @@ TEST_F(TileEditor, ClosingInTheHalvesModeStoresTheParts) {
     EXPECT_TRUE(ui.allAnswersUsed());
 }
 
+// "Новая" in the halves mode: the parts go to the tile they were loaded
+// for, and the mode ends with that tile.
+TEST_F(TileEditor, NewTileInTheHalvesModeStoresThePartsForTheOldTile) {
+    newTile();
+    drawOutline();
+    ui.answer(TAnswer::Yes);
+    ui.type(QStringLiteral("Старая"));
+    run("acSaveTile");
+    const int oldId = tile()->ID;
+    run("acParts");
+    ui.type(QStringLiteral("Наискось"));
+    editor->PartsWindow()->Action(QStringLiteral("acAddPart"))->trigger();
+    segment({0, 0}, {400, 200});
+    tool("acLine", false);
+    ui.answer(TAnswer::No); // the cut line made the tile modified
+    run("acNewTile");
+    EXPECT_EQ(editor->PartsWindow(), nullptr);
+    EXPECT_FALSE(editor->Action(QStringLiteral("acParts"))->isChecked());
+    EXPECT_EQ(tile()->ID, -1);
+    TPartList read;
+    library->LoadParts(oldId, read);
+    ASSERT_EQ(read.Count(), 1);
+    EXPECT_EQ(read.Items(0)->Name(), QStringLiteral("Наискось"));
+    EXPECT_EQ(read.Items(0)->Elements().Count(), 1);
+    EXPECT_TRUE(ui.allAnswersUsed());
+}
+
 // "Редактор плиток" of the main window opens the editor modally and comes
 // back once it has closed.
 TEST(TileEditorFromMainWindow, OpensModallyAndReturnsWhenClosed) {
