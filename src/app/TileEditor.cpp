@@ -36,7 +36,6 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QSignalBlocker>
 #include <QToolBar>
 #include <QUndoStack>
@@ -405,12 +404,12 @@ bool TfrmTileEditor::IsEnabled(TEnable rule) const {
     case TEnable::HalvesWithPart:
         return m_partsWindow != nullptr && currentPart() != nullptr;
     case TEnable::CanUndo: {
-        const T_TnC_Ancestor* document = undoDocument();
-        return document != nullptr && document->HasHistory() && const_cast<T_TnC_Ancestor*>(document)->History().canUndo();
+        T_TnC_Ancestor* document = undoDocument();
+        return document != nullptr && document->HasHistory() && document->History().canUndo();
     }
     case TEnable::CanRedo: {
-        const T_TnC_Ancestor* document = undoDocument();
-        return document != nullptr && document->HasHistory() && const_cast<T_TnC_Ancestor*>(document)->History().canRedo();
+        T_TnC_Ancestor* document = undoDocument();
+        return document != nullptr && document->HasHistory() && document->History().canRedo();
     }
     }
     return false;
