@@ -116,6 +116,10 @@ TfrmTileEditor::~TfrmTileEditor() {
     PlanSheet->OnPSMiniPaint = nullptr;
     m_tools->Stop();
     m_newElement.reset();
+    // The halves window refers to the parts, and they to the tile.
+    delete m_partsWindow;
+    m_partsWindow = nullptr;
+    m_parts.reset();
     m_tile.reset();
 }
 
