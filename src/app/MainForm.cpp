@@ -8,6 +8,7 @@
 #include "app/Icons.h"
 #include "app/LittleDialog.h"
 #include "app/ReportDialog.h"
+#include "app/TileEditor.h"
 #include "commands/ElementCommands.h"
 #include "commands/ElementEdit.h"
 #include "editors/ElementListEditor.h"
@@ -192,10 +193,9 @@ void TfrmMain::connectActions() {
         if (m_project) m_project->SaveAs();
     });
     on(A::acExit, &QWidget::close);
-    on(A::acTileEditor, [] {
-        // The tile editor has not arrived yet: say so instead of doing nothing.
-        ui().information(u"Редактор плиток пока недоступен. Плитки и узоры можно "
-                         u"выбрать из библиотеки: «Участок» → «Выбрать плитку»."_s);
+    on(A::acTileEditor, [this] {
+        TfrmTileEditor::Execute(this, {Action(A::acHelp), Action(A::acOnLine), Action(A::acSupport),
+                                       Action(A::acAbout)});
     });
     on(A::acSelectTile, [this] {
         if (m_project && m_project->SelectTile()) ProjectPlanSheet->InvalidateView();

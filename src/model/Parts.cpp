@@ -2,11 +2,16 @@
 
 #include "ui/DrawingSheet.h"
 #include "ui/SheetPalette.h"
+#include "geometry/ElementList.h"
+#include "geometry/ShapePath.h"
 #include "model/Config.h"
 #include "model/Tile.h"
 #include "model/TileLibrary.h"
 
 #include <QPainter>
+#include <QPainterPathStroker>
+#include <cmath>
+#include <numbers>
 
 namespace vk {
 
@@ -139,6 +144,50 @@ void TPart::Draw(QPainter& graphics, TDrawingSheet& sheet, bool, const QPen*) {
     }
 }
 
+namespace {
+// How far from the outline the middle of a piece may lie and still be on it.
+constexpr double kRimMillimetres = 1.0;
+
+QPointF middleOf(const TPathPiece& piece) {
+    if (piece.kind == TPathPiece::Kind::Line) {
+        return {(double(piece.A.X) + piece.B.X) / 2.0, (double(piece.A.Y) + piece.B.Y) / 2.0};
+    }
+    const double angle = (double(piece.StartAngle) + piece.Sweep / 2.0) * std::numbers::pi / 180.0;
+    return {piece.Centre.X + piece.Radius * std::cos(angle), piece.Centre.Y + piece.Radius * std::sin(angle)};
+}
+} // namespace
+
+void TPart::dropPiecesOutsideTile(TElementList& pieces, int tol) const {
+    // A cut line drawn past the outline divides the tile where it crosses
+    // it; what runs beyond the outline is no edge of any half. A piece is
+    // judged by its middle: the outline's own pieces have theirs on the
+    // outline, within the rim.
+    if (Tile == nullptr) {
+        return;
+    }
+    TTile copy;
+    copy.Assign(*Tile);
+    const QPainterPath outline = TElementList::BuildPath(float(tol), copy, true).ToPainterPath();
+    if (outline.isEmpty()) {
+        return;
+    }
+    QPainterPathStroker stroker;
+    stroker.setWidth(2.0 * kRimMillimetres);
+    const QPainterPath rim = stroker.createStroke(outline);
+    for (int i = pieces.Count() - 1; i >= 0; --i) {
+        TGraphicPrimitive* piece = pieces.Items(i);
+        TShapePath alone;
+        piece->AddToPath(alone);
+        if (alone.Figures().empty() || alone.Figures().front().empty()) {
+            continue;
+        }
+        const QPointF middle = middleOf(alone.Figures().front().front());
+        if (!outline.contains(middle) && !rim.contains(middle)) {
+            (void)pieces.Take(piece);
+        }
+    }
+}
+
 TContourAncestor* TPart::AddContourFromRect(TPointF corner1, TPointF corner2) {
     const int tol = GlobalConfig().TileLinkTolerance;
     TElementList pieces(Tile);
@@ -152,6 +201,7 @@ TContourAncestor* TPart::AddContourFromRect(TPointF corner1, TPointF corner2) {
     }
     pieces.DeleteCutLines(false);
     pieces.SplitAtIntersections(tol);
+    dropPiecesOutsideTile(pieces, tol);
     pieces.SortIntoChain(float(tol));
 
     const double left = std::min(corner1.X, corner2.X);

@@ -67,6 +67,10 @@ public:
     // A new half from the pieces of the tile (cut by this part's lines) that
     // lie inside the rectangle spanned by the two corners (world).
     TContourAncestor* AddContourFromRect(TPointF corner1, TPointF corner2);
+
+private:
+    // Removes the pieces that lie outside the tile.
+    void dropPiecesOutsideTile(TElementList& pieces, int tol) const;
 };
 
 class TPartList {

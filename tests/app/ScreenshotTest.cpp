@@ -6,6 +6,12 @@
 #include "app/EditComment.h"
 #include "app/HelpViewer.h"
 #include "app/MainForm.h"
+#include "app/PartsWindow.h"
+#include "app/TileEditor.h"
+#include "library/TileDB.h"
+#include "model/Parts.h"
+#include "support/ScriptedUi.h"
+#include "support/TempDir.h"
 #include "model/Config.h"
 #include "sheet/PlanSheet.h"
 #include "editors/ElementListEditor.h"
@@ -16,6 +22,7 @@
 #include "sheet/PrimEditWindow.h"
 #include "sheet/SizeDialog.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -116,4 +123,109 @@ TEST(Screenshots, DialogsAndMainWindow) {
     main.ProjectPlanSheet->CenterOn(0, 0);
     QApplication::processEvents();
     keep(main, "main", false);
+}
+
+TEST(Screenshots, TileEditorWithArcs) {
+    vk::TfrmTileEditor editor;
+    editor.resize(1280, 800);
+    editor.show();
+    QApplication::processEvents();
+    editor.Action(QStringLiteral("acNewTile"))->trigger();
+    vk::TTile& tile = *editor.Tile();
+    tile.SetBasePoint(0, 0);
+    // 200 x 100 with a half circle bulging out of each short side.
+    auto add = [&tile](std::unique_ptr<vk::TGraphicPrimitive> e) { tile.Elements().Add(std::move(e)); };
+    auto line = [&tile](vk::TPointF a, vk::TPointF b) {
+        auto l = std::make_unique<vk::TLinePrimitive>(&tile);
+        l->SetStart({a.X, a.Y, 1});
+        l->SetFinish({b.X, b.Y, 1});
+        return l;
+    };
+    auto arc = [&tile](vk::TPointF centre, vk::TPointF start) {
+        auto a = std::make_unique<vk::TArcPrimitive>(&tile);
+        a->SetCentre({centre.X, centre.Y, 1});
+        a->SetStart({start.X, start.Y, 1});
+        a->SetRadius(50);
+        a->SetSweep(180);
+        return a;
+    };
+    add(line({-100, -50}, {100, -50}));
+    add(arc({100, 0}, {100, -50}));
+    add(line({100, 50}, {-100, 50}));
+    add(arc({-100, 0}, {-100, 50}));
+    editor.Action(QStringLiteral("acMinidisplay"))->setChecked(true);
+    editor.UpdateInfoLabel();
+    QApplication::processEvents();
+    editor.PlanSheet->CenterOn(0, 0);
+    editor.PlanSheet->InvalidateView();
+    QApplication::processEvents();
+    keep(editor, "tileeditor", false);
+
+    const QImage exported = vk::TileBitmap(tile, *editor.PlanSheet);
+    ASSERT_EQ(exported.size(), QSize(64, 64));
+    const QString folder = qEnvironmentVariable("VORKALO_SCREENSHOTS");
+    if (!folder.isEmpty()) {
+        exported.save(folder + "/tileexport.bmp", "BMP");
+        exported.scaled(256, 256).save(folder + "/tileexport-x4.png");
+    }
+}
+
+// The halves window docked in the editor, with two parts, the current one
+// with its cut line and a half outlined. The tile lives in a library of its
+// own, as the halves mode needs a stored tile.
+TEST(Screenshots, TileEditorHalvesWindow) {
+    vk::test::TScriptedUi ui;
+    vk::test::TTempDir dir;
+    vk::TTileDB library(dir.file("DB"));
+    vk::TfrmTileEditor editor;
+    editor.resize(1280, 800);
+    editor.show();
+    QApplication::processEvents();
+    editor.Action(QStringLiteral("acNewTile"))->trigger();
+    vk::TTile& tile = *editor.Tile();
+    tile.SetBasePoint(0, 0);
+    const auto line = [&tile](vk::TPointF a, vk::TPointF b) {
+        auto l = std::make_unique<vk::TLinePrimitive>(&tile);
+        l->SetStart({a.X, a.Y, 1});
+        l->SetFinish({b.X, b.Y, 1});
+        tile.Elements().Add(std::move(l));
+    };
+    line({-100, -50}, {100, -50});
+    auto arc = std::make_unique<vk::TArcPrimitive>(&tile);
+    arc->SetCentre({100, 0, 1});
+    arc->SetStart({100, -50, 1});
+    arc->SetRadius(50);
+    arc->SetSweep(180);
+    tile.Elements().Add(std::move(arc));
+    line({100, 50}, {-100, 50});
+    line({-100, 50}, {-100, -50});
+    ui.answer(vk::TAnswer::Yes);
+    ui.type(QStringLiteral("Полукруглая"));
+    editor.Action(QStringLiteral("acSaveTile"))->trigger();
+    ASSERT_NE(tile.ID, -1);
+    editor.UpdateActions();
+    editor.Action(QStringLiteral("acParts"))->trigger();
+    vk::TfrmParts* parts = editor.PartsWindow();
+    ASSERT_NE(parts, nullptr);
+    ui.type(QStringLiteral("Вдоль"));
+    parts->Action(QStringLiteral("acAddPart"))->trigger();
+    ui.type(QStringLiteral("Поперёк"));
+    parts->Action(QStringLiteral("acAddPart"))->trigger();
+    vk::TPart* part = editor.HalvesParts()->CurrentItem();
+    auto cut = std::make_unique<vk::TLinePrimitive>(part);
+    cut->SetStart({0, -120, 1});
+    cut->SetFinish({0, 120, 1});
+    part->Elements().Add(std::move(cut));
+    part->AddContourFromRect({-150, -150}, {20, 150});
+    parts->ContourAdded();
+    part->AddContourFromRect({-20, -150}, {200, 150});
+    parts->ContourAdded();
+    parts->SelectContour(1);
+    QApplication::processEvents();
+    editor.PlanSheet->CenterOn(0, 0);
+    editor.PlanSheet->InvalidateView();
+    QApplication::processEvents();
+    keep(editor, "tileeditor-halves", false);
+    // The parts are stored when the editor goes; the tile is no longer asked about.
+    ui.answer(vk::TAnswer::No);
 }

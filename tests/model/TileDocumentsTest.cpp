@@ -197,6 +197,39 @@ TEST(Parts, HalfFromARectangleTakesThePiecesInside) {
     EXPECT_EQ(part.Contours.Count(), 2);
 }
 
+// A user draws the cut past the outline and the rectangle wide of the tile:
+// the half is still the piece of tile the user sees, without the overhang.
+TEST(Parts, HalfOutlinedWideOfTheTileLeavesOutTheCutLinesOverhang) {
+    TTile tile;
+    makePaver(tile);
+    tile.SetBasePoint(0, 0);
+    TPart part(&tile);
+    addSegment(part, {100, -150}, {100, 250});
+    const struct {
+        const char* name;
+        TPointF corner1, corner2;
+        double left, right;
+    } cases[] = {
+        {"left, rectangle holding the overhang", {-300, -300}, {150, 300}, 0, 100},
+        {"right, rectangle holding the overhang", {50, -300}, {400, 300}, 100, 200},
+        {"left, tight rectangle", {-1, -1}, {101, 101}, 0, 100},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TContourAncestor* half = part.AddContourFromRect(c.corner1, c.corner2);
+        EXPECT_EQ(half->Elements().Count(), 4) << "three sides and the cut";
+        const QRectF b = half->Path.Bounds();
+        EXPECT_NEAR(b.left(), c.left, 1e-3);
+        EXPECT_NEAR(b.right(), c.right, 1e-3);
+        EXPECT_NEAR(b.top(), 0, 1e-3);
+        EXPECT_NEAR(b.bottom(), 100, 1e-3);
+        EXPECT_NEAR(half->Area(10), 0.01, 1e-6);
+        for (int i = 0; i < half->Elements().Count(); ++i) {
+            EXPECT_EQ(half->Elements().Items(i)->LineStyle, 0);
+        }
+    }
+}
+
 TEST(Placement, PutsTheTileWhereThePatternSays) {
     TTile tile;
     makePaver(tile);
