@@ -1,6 +1,7 @@
 #include "geometry/GraphicPrimitive.h"
 
 #include "ui/DrawingSheet.h"
+#include "ui/HelpContext.h"
 #include "geometry/Matrix.h"
 #include "geometry/RecordBytes.h"
 #include "geometry/NumberFormat.h"
@@ -287,7 +288,7 @@ void TLinePrimitive::CreateEditor(QWidget* parent, int d, const QString& unitNam
     v.Start = shown(GetStartPoint(), d);
     v.Finish = shown(GetEndPoint(), d);
     v.StyleRow = LineStyleToRow(LineStyle);
-    openEditor(TEditorKind::Line, parent, unitName, 49, v);
+    openEditor(TEditorKind::Line, parent, unitName, HelpNumber(THelpContext::SegmentProperties), v);
 }
 
 void TLinePrimitive::ApplyEditor(int d) {
@@ -504,7 +505,7 @@ void TArcPrimitive::CreateEditor(QWidget* parent, int d, const QString& unitName
     v.Sweep = Sweep();
     v.Radius = Radius() / float(d);
     v.StyleRow = LineStyleToRow(LineStyle);
-    openEditor(TEditorKind::Arc, parent, unitName, 50, v);
+    openEditor(TEditorKind::Arc, parent, unitName, HelpNumber(THelpContext::ArcProperties), v);
 }
 
 void TArcPrimitive::ApplyEditor(int d) {
