@@ -9,6 +9,7 @@
 #include "app/PartsWindow.h"
 #include "app/TileEditor.h"
 #include "library/TileDB.h"
+#include "model/PartCommands.h"
 #include "model/Parts.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
@@ -211,15 +212,14 @@ TEST(Screenshots, TileEditorHalvesWindow) {
     parts->Action(QStringLiteral("acAddPart"))->trigger();
     ui.type(QStringLiteral("Поперёк"));
     parts->Action(QStringLiteral("acAddPart"))->trigger();
-    vk::TPart* part = editor.HalvesParts()->CurrentItem();
+    vk::TPartList& list = *editor.HalvesParts();
+    vk::TPart* part = list.CurrentItem();
     auto cut = std::make_unique<vk::TLinePrimitive>(part);
     cut->SetStart({0, -120, 1});
     cut->SetFinish({0, 120, 1});
-    part->Elements().Add(std::move(cut));
-    part->AddContourFromRect({-150, -150}, {20, 150});
-    parts->ContourAdded();
-    part->AddContourFromRect({-20, -150}, {200, 150});
-    parts->ContourAdded();
+    list.History().push(new vk::TAddCutLineCommand(list, part->Handle(), std::move(cut)));
+    list.History().push(new vk::TAddContourCommand(list, part->Handle(), {-150, -150}, {20, 150}));
+    list.History().push(new vk::TAddContourCommand(list, part->Handle(), {-20, -150}, {200, 150}));
     parts->SelectContour(1);
     QApplication::processEvents();
     editor.PlanSheet->CenterOn(0, 0);
