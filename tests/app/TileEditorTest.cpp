@@ -23,6 +23,10 @@
 #include <QApplication>
 #include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QLabel>
 #include <QListWidget>
 #include <QCheckBox>
@@ -681,6 +685,57 @@ TEST_F(TileEditor, HalvesOutlinedAcrossACutLinePastTheOutlineAreStoredForTheTile
     EXPECT_NEAR(right.left(), 200.0, 1.0);
     EXPECT_NEAR(right.right(), 400.0, 1.0);
     EXPECT_NEAR(right.height(), 300.0, 1.0);
+
+    // Counted by halves from now on, the left one named: the halves mode
+    // again over the stored part.
+    run("acParts");
+    parts = editor->PartsWindow();
+    ASSERT_NE(parts, nullptr);
+    parts->SelectPart(0);
+    EXPECT_TRUE(parts->cbEquals->isChecked());
+    parts->cbEquals->click();
+    parts->SelectContour(0);
+    ui.type(QStringLiteral("Левая"));
+    parts->Action(QStringLiteral("acEditContour"))->trigger();
+    run("acParts");
+    TPartList again;
+    library->LoadParts(tileId, again);
+    ASSERT_EQ(again.Count(), 1);
+    EXPECT_FALSE(again.Items(0)->Equals);
+
+    // The command-line fill of a scene naming the stored tile: a small site
+    // inside the left half cuts one tile, which is that half.
+    const QString scene = dir.file("scene.json");
+    QFile file(scene);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({"tile": {"library": "горбатая"},
+        "pattern": {"name": "Один", "placements": [{"tilePoint": [0,0], "patternPoint": [0,0], "rotation": 0}],
+                    "handPoints": [[400,0], [0,300]]},
+        "border": [ {"segment": [[1,1],[199,1]]}, {"segment": [[199,1],[199,199]]},
+                    {"segment": [[199,199],[1,199]]}, {"segment": [[1,199],[1,1]]} ],
+        "start": [0, 0], "orientation": 0})");
+    file.close();
+    QProcess cli;
+    cli.start(QStringLiteral(CLI_TOOL), {"fill", scene, "--db", dir.file("DB"), "--json", "--tiles"});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    const QJsonObject json = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+    EXPECT_EQ(json["tiles"].toInt(), 1);
+    EXPECT_EQ(json["pieces_total"].toInt(), 1);
+    const QJsonArray laid = json["laid"].toArray();
+    ASSERT_EQ(laid.size(), 1);
+    EXPECT_EQ(laid[0].toObject()["part"].toString(), QStringLiteral("Поперёк"));
+    EXPECT_EQ(laid[0].toObject()["half"].toString(), QStringLiteral("Левая"));
+    const QJsonArray colours = json["colours"].toArray();
+    ASSERT_EQ(colours.size(), 1);
+    const QJsonArray counted = colours[0].toObject()["parts"].toArray();
+    ASSERT_EQ(counted.size(), 1);
+    EXPECT_EQ(counted[0].toObject()["name"].toString(), QStringLiteral("Поперёк"));
+    QStringList halves;
+    for (const QJsonValue& h : counted[0].toObject()["halves"].toArray()) {
+        halves << QStringLiteral("%1 %2").arg(h.toObject()["name"].toString()).arg(h.toObject()["count"].toInt());
+    }
+    EXPECT_EQ(halves.join(u'|').toStdString(), "Левая 1");
 }
 
 // Every edit of the halves mode is one step of one history: undone, the
