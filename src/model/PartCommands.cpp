@@ -147,6 +147,10 @@ void TAddContourCommand::undo() {
         return;
     }
     m_index = part->Contours.IndexOf(m_handle);
+    // Undone, the half it made is no longer chosen, nor is any other.
+    if (part->Contours.ItemIndex == m_index) {
+        part->Contours.ItemIndex = -1;
+    }
     m_half = part->Contours.Take(m_handle);
 }
 

@@ -10,6 +10,7 @@
 #include "app/TileEditor.h"
 #include "library/TileDB.h"
 #include "model/PartCommands.h"
+#include "model/HalvesCheck.h"
 #include "model/Parts.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
@@ -226,6 +227,19 @@ TEST(Screenshots, TileEditorHalvesWindow) {
     editor.PlanSheet->InvalidateView();
     QApplication::processEvents();
     keep(editor, "tileeditor-halves", false);
+
+    // The right half undone: "Проверить" shows the leftover in red, the
+    // whole tile in sight.
+    editor.Action(QStringLiteral("acUndo"))->trigger();
+    editor.PlanSheet->SetScale(0.5);
+    editor.PlanSheet->CenterOn(50, 0);
+    parts->UpdateActions();
+    parts->Action(QStringLiteral("acCheckHalves"))->trigger();
+    ASSERT_NE(editor.HalvesCheck(), nullptr);
+    EXPECT_EQ(ui.messages.back().text, QStringLiteral("Часть плитки не входит ни в одну половинку"));
+    editor.PlanSheet->InvalidateView();
+    QApplication::processEvents();
+    keep(editor, "tileeditor-halves-check", false);
     // The parts are stored when the editor goes; the tile is no longer asked about.
     ui.answer(vk::TAnswer::No);
 }
