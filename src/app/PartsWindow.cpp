@@ -1,5 +1,6 @@
 #include "app/PartsWindow.h"
 
+#include "model/PartCommands.h"
 #include "model/Parts.h"
 #include "model/Tile.h"
 #include "ui/UserInterface.h"
@@ -10,6 +11,7 @@
 #include <QListWidget>
 #include <QSplitter>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 namespace vk {
@@ -44,6 +46,8 @@ TfrmParts::TfrmParts(QWidget* parent, TTile& tile, TPartList& parts)
          u"Отметить, если одну половинку можно использовать вместо другой"_s, none, E::Part, TActionKind::Check},
         {A::acEditContour, "acEditContour", u"Редактировать"_s, u"Изменить название половинки"_s, none, E::Contour},
         {A::acDelContour, "acDelContour", u"Удалить"_s, u"Удалить половинку"_s, none, E::Contour},
+        {A::acCheckHalves, "acCheckHalves", u"Проверить"_s,
+         u"Проверить, что половинки покрывают плитку без наложений"_s, none, E::Part},
     };
     m_actions.Add(this, rows);
 
@@ -69,7 +73,7 @@ TfrmParts::TfrmParts(QWidget* parent, TTile& tile, TPartList& parts)
     cbEquals->setToolTip(Action(A::acSetEquals)->toolTip());
     rightLayout->addWidget(cbEquals);
     auto* contourButtons = new QHBoxLayout;
-    for (A id : {A::acEditContour, A::acDelContour}) {
+    for (A id : {A::acEditContour, A::acDelContour, A::acCheckHalves}) {
         contourButtons->addWidget(buttonFor(right, Action(id)));
     }
     rightLayout->addLayout(contourButtons);
@@ -85,6 +89,7 @@ TfrmParts::TfrmParts(QWidget* parent, TTile& tile, TPartList& parts)
     connect(Action(A::acDelPart), &QAction::triggered, this, &TfrmParts::acDelPartExecute);
     connect(Action(A::acEditContour), &QAction::triggered, this, &TfrmParts::acEditContourExecute);
     connect(Action(A::acDelContour), &QAction::triggered, this, &TfrmParts::acDelContourExecute);
+    connect(Action(A::acCheckHalves), &QAction::triggered, this, &TfrmParts::CheckRequested);
     connect(lbParts, &QListWidget::itemClicked, this, [this] { SelectPart(lbParts->currentRow()); });
     connect(lbContours, &QListWidget::itemClicked, this, [this] { SelectContour(lbContours->currentRow()); });
 
@@ -111,6 +116,12 @@ void TfrmParts::closeEvent(QCloseEvent* event) {
     emit Closed();
 }
 
+void TfrmParts::setEqualsBox(bool on) {
+    const QSignalBlocker quiet(Action(TPartsAction::acSetEquals));
+    Action(TPartsAction::acSetEquals)->setChecked(on);
+    cbEquals->setChecked(on);
+}
+
 void TfrmParts::fillContours() {
     lbContours->clear();
     TPart* part = m_parts.CurrentItem();
@@ -119,9 +130,26 @@ void TfrmParts::fillContours() {
     }
     lbContours->addItems(part->Contours.Names());
     lbContours->setCurrentRow(-1);
-    const QSignalBlocker quiet(Action(TPartsAction::acSetEquals));
-    Action(TPartsAction::acSetEquals)->setChecked(part->Equals);
-    cbEquals->setChecked(part->Equals);
+    setEqualsBox(part->Equals);
+}
+
+void TfrmParts::Refresh() {
+    {
+        const QSignalBlocker quiet(lbParts);
+        lbParts->clear();
+        lbParts->addItems(m_parts.Names());
+        lbParts->setCurrentRow(m_parts.ItemIndex);
+    }
+    const QSignalBlocker quiet(lbContours);
+    lbContours->clear();
+    if (TPart* part = m_parts.CurrentItem()) {
+        lbContours->addItems(part->Contours.NamesOnly());
+        lbContours->setCurrentRow(part->Contours.ItemIndex);
+        setEqualsBox(part->Equals);
+    } else {
+        setEqualsBox(false);
+    }
+    UpdateActions();
 }
 
 void TfrmParts::SelectPart(int row) {
@@ -146,6 +174,9 @@ void TfrmParts::SelectContour(int row) {
     emit HalvesChanged();
 }
 
+// Each change is a step of the part list's history; the editor, told by the
+// history, shows its outcome here and on the sheet.
+
 void TfrmParts::acAddPartExecute() {
     const std::optional<QString> name = ui().inputText(u"Название половинок"_s, QString(), u"Безымянная"_s);
     if (!name) {
@@ -157,25 +188,7 @@ void TfrmParts::acAddPartExecute() {
             return;
         }
     }
-    if (TPart* current = m_parts.CurrentItem()) {
-        current->Contours.ItemIndex = -1;
-    }
-    auto part = std::make_unique<TPart>(&m_tile);
-    part->SetName(*name);
-    part->AttachToTile(&m_tile);
-    TPart* added = m_parts.Add(std::move(part));
-    added->Contours.ItemIndex = -1;
-    lbParts->addItem(*name);
-    lbParts->setCurrentRow(lbParts->count() - 1);
-    m_parts.ItemIndex = lbParts->count() - 1;
-    lbContours->clear();
-    {
-        const QSignalBlocker quiet(Action(TPartsAction::acSetEquals));
-        Action(TPartsAction::acSetEquals)->setChecked(false);
-    }
-    cbEquals->setChecked(false);
-    UpdateActions();
-    emit HalvesChanged();
+    m_parts.History().push(new TAddPartCommand(m_parts, *name));
 }
 
 void TfrmParts::acEditPartExecute() {
@@ -184,12 +197,10 @@ void TfrmParts::acEditPartExecute() {
         return;
     }
     const std::optional<QString> name = ui().inputText(u"Название половинок"_s, QString(), part->Name());
-    if (!name) {
+    if (!name || *name == part->Name()) {
         return;
     }
-    part->SetName(*name);
-    lbParts->item(m_parts.ItemIndex)->setText(*name);
-    emit HalvesChanged();
+    m_parts.History().push(new TRenamePartCommand(m_parts, part->Handle(), part->Name(), *name));
 }
 
 void TfrmParts::acDelPartExecute() {
@@ -200,21 +211,13 @@ void TfrmParts::acDelPartExecute() {
     if (ui().confirm(u"Удалить набор половинок \"%1\"?"_s.arg(part->Name()), TButtons::YesNo) != TAnswer::Yes) {
         return;
     }
-    const int row = m_parts.ItemIndex;
-    m_parts.Delete(row);
-    delete lbParts->takeItem(row);
-    if (lbParts->currentRow() < 0 && lbParts->count() > 0) {
-        lbParts->setCurrentRow(lbParts->count() - 1);
-    }
-    m_parts.ItemIndex = lbParts->count() > 0 ? lbParts->currentRow() : -1;
-    fillContours();
-    UpdateActions();
-    emit HalvesChanged();
+    m_parts.History().push(new TDeletePartCommand(m_parts, part->Handle()));
 }
 
 void TfrmParts::acSetEqualsExecute(bool on) {
-    if (TPart* part = m_parts.CurrentItem()) {
-        part->Equals = on;
+    TPart* part = m_parts.CurrentItem();
+    if (part != nullptr && part->Equals != on) {
+        m_parts.History().push(new TPartEqualsCommand(m_parts, part->Handle(), on));
     }
 }
 
@@ -224,14 +227,12 @@ void TfrmParts::acEditContourExecute() {
     if (part == nullptr || row < 0 || row >= part->Contours.Count()) {
         return;
     }
-    const std::optional<QString> name =
-        ui().inputText(u"Название половинки"_s, QString(), part->Contours.Items(row)->Name());
-    if (!name) {
+    TContourAncestor* half = part->Contours.Items(row);
+    const std::optional<QString> name = ui().inputText(u"Название половинки"_s, QString(), half->Name());
+    if (!name || *name == half->Name()) {
         return;
     }
-    part->Contours.Items(row)->SetName(*name);
-    lbContours->item(row)->setText(*name);
-    emit HalvesChanged();
+    m_parts.History().push(new TRenameContourCommand(m_parts, part->Handle(), half->Handle(), half->Name(), *name));
 }
 
 void TfrmParts::acDelContourExecute() {
@@ -240,27 +241,12 @@ void TfrmParts::acDelContourExecute() {
     if (part == nullptr || row < 0 || row >= part->Contours.Count()) {
         return;
     }
-    const QString question = u"Удалить половинку \"%1\"?"_s.arg(part->Contours.Items(row)->Name());
+    TContourAncestor* half = part->Contours.Items(row);
+    const QString question = u"Удалить половинку \"%1\"?"_s.arg(half->Name());
     if (ui().confirm(question, TButtons::YesNo) != TAnswer::Yes) {
         return;
     }
-    part->Contours.Delete(row);
-    delete lbContours->takeItem(row);
-    if (lbContours->currentRow() < 0 && lbContours->count() > 0) {
-        lbContours->setCurrentRow(lbContours->count() - 1);
-    }
-    part->Contours.ItemIndex = lbContours->currentRow();
-    UpdateActions();
-    emit HalvesChanged();
-}
-
-void TfrmParts::ContourAdded() {
-    TPart* part = m_parts.CurrentItem();
-    if (part == nullptr || part->Contours.Count() == 0) {
-        return;
-    }
-    lbContours->addItem(part->Contours.Items(part->Contours.Count() - 1)->Name());
-    emit HalvesChanged();
+    m_parts.History().push(new TDeleteContourCommand(m_parts, part->Handle(), half->Handle()));
 }
 
 } // namespace vk

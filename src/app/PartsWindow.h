@@ -26,6 +26,7 @@ enum class TPartsAction {
     acSetEquals,
     acEditContour,
     acDelContour,
+    acCheckHalves,
 };
 
 class TfrmParts : public QDockWidget {
@@ -54,12 +55,15 @@ public:
     void acSetEqualsExecute(bool on);
     void acEditContourExecute();
     void acDelContourExecute();
-    // A half outlined on the sheet joins the current part's list.
-    void ContourAdded();
+    // The lists, the rows and the check box as the part list holds them now
+    // (after a step of its history).
+    void Refresh();
 
 Q_SIGNALS:
     // The sheet shows something else now.
     void HalvesChanged();
+    // "Проверить": the editor shows how the current part's halves cover the tile.
+    void CheckRequested();
     // The window has been closed by its close box.
     void Closed();
 
@@ -68,6 +72,7 @@ protected:
 
 private:
     void fillContours();
+    void setEqualsBox(bool on);
 
     TActionSet<TPartsAction, TEnable> m_actions{[this](TEnable rule) { return IsEnabled(rule); }};
     TTile& m_tile;

@@ -16,6 +16,8 @@
 #include "geometry/ShapePath.h"
 #include "library/TileDB.h"
 #include "model/Config.h"
+#include "model/HalvesCheck.h"
+#include "model/PartCommands.h"
 #include "model/Parts.h"
 #include "model/Tile.h"
 #include "model/TileCommands.h"
@@ -31,6 +33,8 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QPainter>
+#include <QPainterPath>
+#include <QStringList>
 #include <QHBoxLayout>
 #include <QHash>
 #include <QLabel>
@@ -216,8 +220,21 @@ void TfrmTileEditor::connectActions() {
             return;
         }
         part->SetCurrent(nullptr);
-        TfrmElListEditor dialog(this, part->Elements(), *PlanSheet, *part, u"Список разделительных линий половинок"_s);
-        dialog.exec();
+        TCutLinesState before = CutLinesOf(*part);
+        {
+            TfrmElListEditor dialog(this, part->Elements(), *PlanSheet, *part,
+                                    u"Список разделительных линий половинок"_s);
+            dialog.exec();
+        }
+        // What the dialog did on the part is one step of the halves' history.
+        TCutLinesState after = CutLinesOf(*part);
+        if (part->HasHistory()) {
+            part->History().clear();
+        }
+        if (!SameCutLines(before, after)) {
+            m_parts->History().push(new TSetCutLinesCommand(*m_parts, part->Handle(), std::move(before),
+                                                            std::move(after), u"Список разделительных линий"_s));
+        }
         PlanSheet->ShowViewImage();
     });
     connect(Action(A::acParts), &QAction::triggered, this, [this](bool down) {
@@ -387,6 +404,20 @@ void TfrmTileEditor::paintTile(QPainter& g) {
     if (TPart* part = currentPart()) {
         part->Draw(g, *PlanSheet, false, &PlanSheet->Palette().BlueRoundPen);
     }
+    if (m_check) {
+        // The leftover in red, the overlaps in blue, see-through over the tile.
+        const auto fill = [&g](const TRegion& region, QColor colour) {
+            QPainterPath path;
+            for (const QPolygonF& polygon : region.Polygons()) {
+                path.addPolygon(polygon);
+                path.closeSubpath();
+            }
+            colour.setAlpha(140);
+            g.fillPath(path, colour);
+        };
+        fill(m_check->Leftover, QColor(230, 0, 0));
+        fill(m_check->Overlaps, QColor(0, 60, 230));
+    }
 }
 
 QMenu* TfrmTileEditor::SheetPopupMenu() const { return m_tools->Popup(); }
@@ -408,12 +439,12 @@ bool TfrmTileEditor::IsEnabled(TEnable rule) const {
     case TEnable::HalvesWithPart:
         return m_partsWindow != nullptr && currentPart() != nullptr;
     case TEnable::CanUndo: {
-        T_TnC_Ancestor* document = undoDocument();
-        return document != nullptr && document->HasHistory() && document->History().canUndo();
+        const QUndoStack* history = undoHistory();
+        return history != nullptr && history->canUndo();
     }
     case TEnable::CanRedo: {
-        T_TnC_Ancestor* document = undoDocument();
-        return document != nullptr && document->HasHistory() && document->History().canRedo();
+        const QUndoStack* history = undoHistory();
+        return history != nullptr && history->canRedo();
     }
     }
     return false;
@@ -422,8 +453,7 @@ bool TfrmTileEditor::IsEnabled(TEnable rule) const {
 void TfrmTileEditor::UpdateActions() { m_actions.Update(); }
 
 void TfrmTileEditor::updateUndoActions() {
-    T_TnC_Ancestor* document = undoDocument();
-    const QUndoStack* history = document && document->HasHistory() ? &document->History() : nullptr;
+    const QUndoStack* history = undoHistory();
     const auto caption = [](const QString& verb, const QString& what) {
         return what.isEmpty() ? verb : u"%1: %2"_s.arg(verb, what);
     };
@@ -433,8 +463,8 @@ void TfrmTileEditor::updateUndoActions() {
 }
 
 void TfrmTileEditor::stepHistory(bool back) {
-    T_TnC_Ancestor* document = undoDocument();
-    if (document == nullptr) {
+    QUndoStack* history = undoHistory();
+    if (history == nullptr) {
         return;
     }
     // The element being drawn may stand on what the step takes away.
@@ -442,12 +472,16 @@ void TfrmTileEditor::stepHistory(bool back) {
         m_newElement->ClearData();
         PlanSheet->ShowViewImage();
     }
-    document->SetCurrent(nullptr);
-    QUndoStack& history = document->History();
+    if (m_tile) {
+        m_tile->SetCurrent(nullptr);
+    }
+    if (TPart* part = currentPart()) {
+        part->SetCurrent(nullptr);
+    }
     if (back) {
-        history.undo();
+        history->undo();
     } else {
-        history.redo();
+        history->redo();
     }
     updateUndoActions();
 }
@@ -483,6 +517,7 @@ void TfrmTileEditor::closeEvent(QCloseEvent* event) {
 std::unique_ptr<TTile> TfrmTileEditor::makeTile() {
     auto tile = std::make_unique<TTile>([this](const QString& name) { updateCaption(name); });
     connect(tile.get(), &T_TnC_Ancestor::Changed, this, [this] {
+        clearCheck();
         UpdateInfoLabel();
         PlanSheet->InvalidateView();
         updateUndoActions();
@@ -720,6 +755,17 @@ void TfrmTileEditor::acEditTilePrimitiveExecute() {
         return;
     }
     TGraphicPrimitive& element = *document->Current();
+    if (TPart* part = markedPart()) {
+        std::unique_ptr<TGraphicPrimitive> before = element.Clone(element.Owner());
+        if (TfrmPrimEdit::Edit(this, element, PlanSheet->UnitDivisor(), PlanSheet->GetUnitName()) && before &&
+            !SameElementState(*before, element)) {
+            m_parts->History().push(new TChangeCutLineCommand(*m_parts, part->Handle(), element.Handle(),
+                                                              std::move(before), element.Clone(element.Owner()),
+                                                              u"Свойства элемента"_s));
+            PlanSheet->InvalidateView();
+        }
+        return;
+    }
     TElementEdit edit(*document, document->Elements(), element);
     if (TfrmPrimEdit::Edit(this, element, PlanSheet->UnitDivisor(), PlanSheet->GetUnitName())) {
         edit.Commit(u"Свойства элемента"_s);
@@ -737,8 +783,12 @@ void TfrmTileEditor::acDeleteTilePrimitiveExecute() {
     }
     const std::uint32_t handle = document->Current()->Handle();
     document->SetCurrent(nullptr);
-    document->History().push(
-        new TDeleteElementsCommand(*document, document->Elements(), {handle}, u"Удаление элемента"_s));
+    if (TPart* part = markedPart()) {
+        m_parts->History().push(new TDeleteCutLinesCommand(*m_parts, part->Handle(), {handle}));
+    } else {
+        document->History().push(
+            new TDeleteElementsCommand(*document, document->Elements(), {handle}, u"Удаление элемента"_s));
+    }
     updateUndoActions();
     UpdateInfoLabel();
     PlanSheet->InvalidateView();
@@ -782,11 +832,64 @@ bool TfrmTileEditor::prepareRegion(bool down) {
 
 TPart* TfrmTileEditor::currentPart() const { return m_parts ? m_parts->CurrentItem() : nullptr; }
 
-T_TnC_Ancestor* TfrmTileEditor::undoDocument() const {
+QUndoStack* TfrmTileEditor::undoHistory() const {
     if (m_parts) {
-        return currentPart();
+        return &m_parts->History();
     }
-    return m_tile.get();
+    return m_tile && m_tile->HasHistory() ? &m_tile->History() : nullptr;
+}
+
+TPart* TfrmTileEditor::markedPart() const {
+    if (!m_parts || m_markTarget == nullptr || m_markTarget == m_tile.get()) {
+        return nullptr;
+    }
+    TPart* part = currentPart();
+    return part == m_markTarget ? part : nullptr;
+}
+
+void TfrmTileEditor::halvesChanged() {
+    // A tool bound to a part that is no longer current lets go of it.
+    if (m_drawTarget != nullptr && m_drawTarget != m_tile.get() && m_drawTarget != currentPart()) {
+        resetTools();
+    }
+    if (m_markTarget != nullptr && m_markTarget != m_tile.get() && m_markTarget != currentPart()) {
+        m_markTarget = nullptr;
+    }
+    clearCheck();
+    PlanSheet->InvalidateView();
+    updateUndoActions();
+}
+
+void TfrmTileEditor::clearCheck() {
+    if (m_check) {
+        m_check.reset();
+        PlanSheet->InvalidateView();
+    }
+}
+
+void TfrmTileEditor::CheckHalvesExecute() {
+    TPart* part = currentPart();
+    if (!m_tile || part == nullptr) {
+        return;
+    }
+    // As the sheet shows it: what is thinner than a pixel is not seen.
+    const QPointF a = PlanSheet->Geometry().DeviceToWorld(0.0, 0.0);
+    const QPointF b = PlanSheet->Geometry().DeviceToWorld(1.0, 0.0);
+    const double pixel = std::abs(b.x() - a.x());
+    m_check = std::make_unique<THalvesCheck>(CheckHalves(*m_tile, *part, pixel));
+    PlanSheet->InvalidateView();
+    QStringList findings;
+    if (m_check->HasLeftover) {
+        findings << u"Часть плитки не входит ни в одну половинку"_s;
+    }
+    if (m_check->HasOverlaps) {
+        findings << u"Половинки перекрываются"_s;
+    }
+    if (findings.isEmpty()) {
+        ui().information(u"Половинки покрывают плитку без наложений"_s);
+    } else {
+        ui().warning(findings.join(u'\n'));
+    }
 }
 
 void TfrmTileEditor::startHalves() {
@@ -803,16 +906,13 @@ void TfrmTileEditor::startHalves() {
     addDockWidget(Qt::RightDockWidgetArea, m_partsWindow);
     // The sheet keeps most of the window.
     resizeDocks({m_partsWindow}, {width() / 3}, Qt::Horizontal);
-    connect(m_partsWindow, &TfrmParts::HalvesChanged, this, [this] {
-        // A tool bound to a part that is no longer current lets go of it.
-        if (m_drawTarget != nullptr && m_drawTarget != m_tile.get() && m_drawTarget != currentPart()) {
-            resetTools();
+    connect(m_partsWindow, &TfrmParts::HalvesChanged, this, &TfrmTileEditor::halvesChanged);
+    connect(m_partsWindow, &TfrmParts::CheckRequested, this, &TfrmTileEditor::CheckHalvesExecute);
+    connect(&m_parts->History(), &QUndoStack::indexChanged, this, [this] {
+        if (m_partsWindow != nullptr) {
+            m_partsWindow->Refresh();
         }
-        if (m_markTarget != nullptr && m_markTarget != m_tile.get() && m_markTarget != currentPart()) {
-            m_markTarget = nullptr;
-        }
-        PlanSheet->InvalidateView();
-        updateUndoActions();
+        halvesChanged();
     });
     connect(m_partsWindow, &TfrmParts::Closed, this, [this] {
         if (m_parts) {
@@ -837,9 +937,11 @@ void TfrmTileEditor::endHalves() {
         m_markTarget = m_tools->Active() == Action(A::acSelectElement) ? m_tile.get() : nullptr;
     }
     m_parts->ItemIndex = -1;
+    clearCheck();
     if (m_tile) {
         m_parts->SaveForTile(m_tile->ID);
     }
+    m_parts->History().disconnect(this);
     if (m_partsWindow != nullptr) {
         m_partsWindow->disconnect(this);
         m_partsWindow->hide();
@@ -886,12 +988,8 @@ void TfrmTileEditor::RegionTrack(const TShiftState& shift, float x, float y) {
 }
 
 void TfrmTileEditor::RegionEnd(float x, float y) {
-    TPart* part = currentPart();
-    if (part != nullptr) {
-        part->AddContourFromRect(m_regionCorner, {x, y});
-        if (m_partsWindow != nullptr) {
-            m_partsWindow->ContourAdded();
-        }
+    if (TPart* part = currentPart()) {
+        m_parts->History().push(new TAddContourCommand(*m_parts, part->Handle(), m_regionCorner, {x, y}));
     }
     // One half per rectangle: the tool ends by itself.
     m_tools->Finish();
@@ -958,11 +1056,12 @@ void TfrmTileEditor::cutLineClick(Qt::MouseButton button, float x, float y) {
         // Cut lines are solid whatever the line-style box shows.
         const std::int32_t kind = m_newElement->GetKind();
         m_newElement->LineStyle = 0;
-        T_TnC_Ancestor& part = *m_drawTarget;
-        // A part has its tile's base point from the start.
-        part.History().push(new TAddElementCommand(part, part.Elements(), std::move(m_newElement), part.BasePoint,
-                                                   u"Разделительная линия"_s));
-        m_newElement = CreatePrimitive(kind, &part);
+        TPart* part = currentPart();
+        if (part == nullptr || part != m_drawTarget) {
+            return;
+        }
+        m_parts->History().push(new TAddCutLineCommand(*m_parts, part->Handle(), std::move(m_newElement)));
+        m_newElement = CreatePrimitive(kind, part);
         updateUndoActions();
         PlanSheet->InvalidateView();
     }
@@ -992,9 +1091,19 @@ void TfrmTileEditor::ElementDrag(const TShiftState& shift, float x, float y) {
     }
     T_TnC_Ancestor& document = *m_markTarget;
     TGraphicPrimitive& element = *document.Current();
-    TElementEdit edit(document, document.Elements(), element);
-    element.DragTo(*PlanSheet, x, y);
-    edit.Commit(u"Перемещение"_s, ciDrag);
+    if (TPart* part = markedPart()) {
+        std::unique_ptr<TGraphicPrimitive> before = element.Clone(element.Owner());
+        element.DragTo(*PlanSheet, x, y);
+        if (before && !SameElementState(*before, element)) {
+            m_parts->History().push(new TChangeCutLineCommand(*m_parts, part->Handle(), element.Handle(),
+                                                              std::move(before), element.Clone(element.Owner()),
+                                                              u"Перемещение"_s, ciCutLineDrag));
+        }
+    } else {
+        TElementEdit edit(document, document.Elements(), element);
+        element.DragTo(*PlanSheet, x, y);
+        edit.Commit(u"Перемещение"_s, ciDrag);
+    }
     updateUndoActions();
     UpdateInfoLabel();
     PlanSheet->InvalidateView();

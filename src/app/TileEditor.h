@@ -31,6 +31,7 @@ class TLinesBox;
 class TMouseTools;
 class TPlanSheet;
 class TTile;
+struct THalvesCheck;
 struct TShiftState;
 
 // The tile editor's commands, named as their actions are.
@@ -120,6 +121,11 @@ public:
     // While the halves mode is on: the tile's parts and their window.
     [[nodiscard]] TPartList* HalvesParts() const { return m_parts.get(); }
     [[nodiscard]] TfrmParts* PartsWindow() const { return m_partsWindow; }
+    // The outcome of "Проверить" shown on the sheet until the next change.
+    [[nodiscard]] const THalvesCheck* HalvesCheck() const { return m_check.get(); }
+    // "Проверить" of the halves window: the current part's halves against
+    // the tile, told in a message and shown on the sheet.
+    void CheckHalvesExecute();
 
     TPlanSheet* PlanSheet = nullptr;
     QToolBar* TileToolBar = nullptr;
@@ -190,11 +196,15 @@ private:
     void endHalves();
     void showPartElementList(bool parts);
     [[nodiscard]] TPart* currentPart() const;
-    // Where the commands of the drawing and marking tools go.
-    [[nodiscard]] QUndoStack* historyOf(T_TnC_Ancestor* document) const;
-    // The history "Отменить" and "Повторить" walk: the current part's in the
+    // The history "Отменить" and "Повторить" walk: the part list's in the
     // halves mode, otherwise the tile's.
-    [[nodiscard]] T_TnC_Ancestor* undoDocument() const;
+    [[nodiscard]] QUndoStack* undoHistory() const;
+    // The marking tool works on a part's cut lines, not on the tile.
+    [[nodiscard]] TPart* markedPart() const;
+    // The parts or their window changed: tools bound to a part no longer
+    // current let go of it, the check's picture goes, the sheet repaints.
+    void halvesChanged();
+    void clearCheck();
 
     TActionSet<TTileAction, TEnable> m_actions{[this](TEnable rule) { return IsEnabled(rule); }};
     // The help commands shown in "Помощь": the main window's or the editor's own.
@@ -212,6 +222,7 @@ private:
     std::unique_ptr<TPartList> m_parts;
     TfrmParts* m_partsWindow = nullptr;
     TPointF m_regionCorner;
+    std::unique_ptr<THalvesCheck> m_check;
 };
 
 } // namespace vk

@@ -10,6 +10,8 @@
 
 #include <QPainter>
 #include <QPainterPathStroker>
+#include <QUndoStack>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -57,6 +59,7 @@ TContourAncestor* TContourList::CurrentItem() const {
 }
 
 TContourAncestor* TContourList::Add(std::unique_ptr<TContourAncestor> half) {
+    half->m_handle = ++m_lastHandle;
     m_items.push_back(std::move(half));
     return m_items.back().get();
 }
@@ -77,11 +80,48 @@ void TContourList::Clear() {
 
 QStringList TContourList::Names() {
     ItemIndex = -1;
+    return NamesOnly();
+}
+
+QStringList TContourList::NamesOnly() const {
     QStringList names;
     for (const auto& half : m_items) {
         names << half->Name();
     }
     return names;
+}
+
+TContourAncestor* TContourList::Find(std::uint32_t handle) const {
+    const int index = IndexOf(handle);
+    return index >= 0 ? Items(index) : nullptr;
+}
+
+int TContourList::IndexOf(std::uint32_t handle) const {
+    for (int i = 0; i < Count(); ++i) {
+        if (m_items[std::size_t(i)]->m_handle == handle) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+std::unique_ptr<TContourAncestor> TContourList::Take(std::uint32_t handle) {
+    const int index = IndexOf(handle);
+    if (index < 0) {
+        return nullptr;
+    }
+    std::unique_ptr<TContourAncestor> taken = std::move(m_items[std::size_t(index)]);
+    m_items.erase(m_items.begin() + index);
+    if (ItemIndex >= Count()) {
+        ItemIndex = Count() - 1;
+    }
+    return taken;
+}
+
+void TContourList::Restore(int index, std::unique_ptr<TContourAncestor> half, std::uint32_t handle) {
+    half->m_handle = handle;
+    m_lastHandle = std::max(m_lastHandle, handle);
+    m_items.insert(m_items.begin() + std::clamp(index, 0, Count()), std::move(half));
 }
 
 // --- parts -------------------------------------------------------------------
@@ -233,11 +273,60 @@ TContourAncestor* TPart::AddContourFromRect(TPointF corner1, TPointF corner2) {
     return half;
 }
 
+TPartList::TPartList() = default;
+
+TPartList::~TPartList() {
+    // The commands first: a part one of them holds refers to the tile, as
+    // the listed parts do.
+    m_history.reset();
+}
+
+QUndoStack& TPartList::History() {
+    if (!m_history) {
+        m_history = std::make_unique<QUndoStack>();
+    }
+    return *m_history;
+}
+
+TPart* TPartList::Find(std::uint32_t handle) const {
+    const int index = IndexOf(handle);
+    return index >= 0 ? Items(index) : nullptr;
+}
+
+int TPartList::IndexOf(std::uint32_t handle) const {
+    for (int i = 0; i < Count(); ++i) {
+        if (m_items[std::size_t(i)]->m_handle == handle) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+std::unique_ptr<TPart> TPartList::Take(std::uint32_t handle) {
+    const int index = IndexOf(handle);
+    if (index < 0) {
+        return nullptr;
+    }
+    std::unique_ptr<TPart> taken = std::move(m_items[std::size_t(index)]);
+    m_items.erase(m_items.begin() + index);
+    if (ItemIndex >= Count()) {
+        ItemIndex = Count() - 1;
+    }
+    return taken;
+}
+
+void TPartList::Restore(int index, std::unique_ptr<TPart> part, std::uint32_t handle) {
+    part->m_handle = handle;
+    m_lastHandle = std::max(m_lastHandle, handle);
+    m_items.insert(m_items.begin() + std::clamp(index, 0, Count()), std::move(part));
+}
+
 TPart* TPartList::CurrentItem() const {
     return ItemIndex >= 0 && ItemIndex < Count() ? Items(ItemIndex) : nullptr;
 }
 
 TPart* TPartList::Add(std::unique_ptr<TPart> part) {
+    part->m_handle = ++m_lastHandle;
     m_items.push_back(std::move(part));
     return m_items.back().get();
 }
@@ -262,6 +351,7 @@ void TPartList::CopyFrom(const TPartList& source) {
     for (const auto& part : source.m_items) {
         auto copy = std::make_unique<TPart>(source.Tile);
         copy->Assign(*part);
+        copy->m_handle = ++m_lastHandle;
         m_items.push_back(std::move(copy));
     }
     AttachToTile(Tile);

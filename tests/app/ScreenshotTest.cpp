@@ -9,6 +9,8 @@
 #include "app/PartsWindow.h"
 #include "app/TileEditor.h"
 #include "library/TileDB.h"
+#include "model/PartCommands.h"
+#include "model/HalvesCheck.h"
 #include "model/Parts.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
@@ -211,21 +213,33 @@ TEST(Screenshots, TileEditorHalvesWindow) {
     parts->Action(QStringLiteral("acAddPart"))->trigger();
     ui.type(QStringLiteral("Поперёк"));
     parts->Action(QStringLiteral("acAddPart"))->trigger();
-    vk::TPart* part = editor.HalvesParts()->CurrentItem();
+    vk::TPartList& list = *editor.HalvesParts();
+    vk::TPart* part = list.CurrentItem();
     auto cut = std::make_unique<vk::TLinePrimitive>(part);
     cut->SetStart({0, -120, 1});
     cut->SetFinish({0, 120, 1});
-    part->Elements().Add(std::move(cut));
-    part->AddContourFromRect({-150, -150}, {20, 150});
-    parts->ContourAdded();
-    part->AddContourFromRect({-20, -150}, {200, 150});
-    parts->ContourAdded();
+    list.History().push(new vk::TAddCutLineCommand(list, part->Handle(), std::move(cut)));
+    list.History().push(new vk::TAddContourCommand(list, part->Handle(), {-150, -150}, {20, 150}));
+    list.History().push(new vk::TAddContourCommand(list, part->Handle(), {-20, -150}, {200, 150}));
     parts->SelectContour(1);
     QApplication::processEvents();
     editor.PlanSheet->CenterOn(0, 0);
     editor.PlanSheet->InvalidateView();
     QApplication::processEvents();
     keep(editor, "tileeditor-halves", false);
+
+    // The right half undone: "Проверить" shows the leftover in red, the
+    // whole tile in sight.
+    editor.Action(QStringLiteral("acUndo"))->trigger();
+    editor.PlanSheet->SetScale(0.5);
+    editor.PlanSheet->CenterOn(50, 0);
+    parts->UpdateActions();
+    parts->Action(QStringLiteral("acCheckHalves"))->trigger();
+    ASSERT_NE(editor.HalvesCheck(), nullptr);
+    EXPECT_EQ(ui.messages.back().text, QStringLiteral("Часть плитки не входит ни в одну половинку"));
+    editor.PlanSheet->InvalidateView();
+    QApplication::processEvents();
+    keep(editor, "tileeditor-halves-check", false);
     // The parts are stored when the editor goes; the tile is no longer asked about.
     ui.answer(vk::TAnswer::No);
 }

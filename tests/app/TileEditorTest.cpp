@@ -6,10 +6,12 @@
 #include "app/MainForm.h"
 #include "app/PartsWindow.h"
 #include "app/TileEditor.h"
+#include "editors/ElementListEditor.h"
 #include "editors/SelectTile.h"
 #include "geometry/GraphicPrimitive.h"
 #include "library/TileDB.h"
 #include "model/Config.h"
+#include "model/HalvesCheck.h"
 #include "model/Parts.h"
 #include "model/Tile.h"
 #include "sheet/LinesBox.h"
@@ -21,6 +23,10 @@
 #include <QApplication>
 #include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QLabel>
 #include <QListWidget>
 #include <QCheckBox>
@@ -95,6 +101,27 @@ void expectSame(const TTileState& got, const TTileState& want, const std::string
     EXPECT_EQ(got.Base, want.Base) << when << ": base point";
     EXPECT_EQ(got.Thickness, want.Thickness) << when << ": thickness";
     EXPECT_EQ(got.Comment, want.Comment) << when << ": comment";
+}
+
+// The parts as far as the halves' history reaches: names, interchangeability,
+// cut lines and halves, byte for byte.
+QStringList partsStateOf(const TPartList& parts) {
+    QStringList s;
+    const auto elements = [&s](const T_TnC_Ancestor& doc) {
+        for (int i = 0; i < doc.Elements().Count(); ++i) {
+            s << QStringLiteral("  ") + QString::fromLatin1(recordOf(*doc.Elements().Items(i)).toHex());
+        }
+    };
+    for (int p = 0; p < parts.Count(); ++p) {
+        const TPart& part = *parts.Items(p);
+        s << QStringLiteral("part %1%2").arg(part.Name(), part.Equals ? QStringLiteral(" =") : QString());
+        elements(part);
+        for (int h = 0; h < part.Contours.Count(); ++h) {
+            s << QStringLiteral(" half ") + part.Contours.Items(h)->Name();
+            elements(*part.Contours.Items(h));
+        }
+    }
+    return s;
 }
 
 class TileEditor : public ::testing::Test {
@@ -658,6 +685,219 @@ TEST_F(TileEditor, HalvesOutlinedAcrossACutLinePastTheOutlineAreStoredForTheTile
     EXPECT_NEAR(right.left(), 200.0, 1.0);
     EXPECT_NEAR(right.right(), 400.0, 1.0);
     EXPECT_NEAR(right.height(), 300.0, 1.0);
+
+    // Counted by halves from now on, the left one named: the halves mode
+    // again over the stored part.
+    run("acParts");
+    parts = editor->PartsWindow();
+    ASSERT_NE(parts, nullptr);
+    parts->SelectPart(0);
+    EXPECT_TRUE(parts->cbEquals->isChecked());
+    parts->cbEquals->click();
+    parts->SelectContour(0);
+    ui.type(QStringLiteral("Левая"));
+    parts->Action(QStringLiteral("acEditContour"))->trigger();
+    run("acParts");
+    TPartList again;
+    library->LoadParts(tileId, again);
+    ASSERT_EQ(again.Count(), 1);
+    EXPECT_FALSE(again.Items(0)->Equals);
+
+    // The command-line fill of a scene naming the stored tile: a small site
+    // inside the left half cuts one tile, which is that half.
+    const QString scene = dir.file("scene.json");
+    QFile file(scene);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({"tile": {"library": "горбатая"},
+        "pattern": {"name": "Один", "placements": [{"tilePoint": [0,0], "patternPoint": [0,0], "rotation": 0}],
+                    "handPoints": [[400,0], [0,300]]},
+        "border": [ {"segment": [[1,1],[199,1]]}, {"segment": [[199,1],[199,199]]},
+                    {"segment": [[199,199],[1,199]]}, {"segment": [[1,199],[1,1]]} ],
+        "start": [0, 0], "orientation": 0})");
+    file.close();
+    QProcess cli;
+    cli.start(QStringLiteral(CLI_TOOL), {"fill", scene, "--db", dir.file("DB"), "--json", "--tiles"});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    const QJsonObject json = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+    EXPECT_EQ(json["tiles"].toInt(), 1);
+    EXPECT_EQ(json["pieces_total"].toInt(), 1);
+    const QJsonArray laid = json["laid"].toArray();
+    ASSERT_EQ(laid.size(), 1);
+    EXPECT_EQ(laid[0].toObject()["part"].toString(), QStringLiteral("Поперёк"));
+    EXPECT_EQ(laid[0].toObject()["half"].toString(), QStringLiteral("Левая"));
+    const QJsonArray colours = json["colours"].toArray();
+    ASSERT_EQ(colours.size(), 1);
+    const QJsonArray counted = colours[0].toObject()["parts"].toArray();
+    ASSERT_EQ(counted.size(), 1);
+    EXPECT_EQ(counted[0].toObject()["name"].toString(), QStringLiteral("Поперёк"));
+    QStringList halves;
+    for (const QJsonValue& h : counted[0].toObject()["halves"].toArray()) {
+        halves << QStringLiteral("%1 %2").arg(h.toObject()["name"].toString()).arg(h.toObject()["count"].toInt());
+    }
+    EXPECT_EQ(halves.join(u'|').toStdString(), "Левая 1");
+}
+
+// Every edit of the halves mode is one step of one history: undone, the
+// parts are as before it; redone, as after it. A part deleted and put back
+// by an undo is still found by the steps made in it before.
+TEST_F(TileEditor, EveryHalvesEditIsUndoneAndRedoneInOneHistory) {
+    newTile();
+    drawOutline();
+    ui.answer(TAnswer::Yes);
+    ui.type(QStringLiteral("Горбатая"));
+    run("acSaveTile");
+    run("acParts");
+    TfrmParts* parts = editor->PartsWindow();
+    ASSERT_NE(parts, nullptr);
+    EXPECT_FALSE(enabled("acUndo")) << "the halves start a history of their own";
+    const auto partAction = [&](const char* name) {
+        parts->UpdateActions();
+        QAction* a = parts->Action(QLatin1String(name));
+        ASSERT_TRUE(a->isEnabled()) << name;
+        a->trigger();
+    };
+    const auto outline = [&](TPointF from, TPointF to) {
+        tool("acSelectRegion", true);
+        pointer(TPlanSheet::TMouseKind::Down, from.X, from.Y, Qt::LeftButton, Qt::LeftButton);
+        pointer(TPlanSheet::TMouseKind::Up, to.X, to.Y, Qt::LeftButton, Qt::NoButton);
+    };
+    const struct {
+        const char* what;
+        std::function<void()> edit;
+    } edits[] = {
+        {"add a part", [&] { ui.type(QStringLiteral("Поперёк")); partAction("acAddPart"); }},
+        {"cut line", [&] { segment({200, -100}, {200, 400}); }},
+        {"outline the left half", [&] { outline({-100, -100}, {300, 300}); }},
+        {"outline the right half", [&] { outline({100, -100}, {500, 400}); }},
+        {"rename a half", [&] {
+             parts->SelectContour(1);
+             ui.type(QStringLiteral("Правая"));
+             partAction("acEditContour");
+         }},
+        {"interchangeable", [&] { parts->cbEquals->click(); }},
+        {"drag the cut line", [&] { drag({200, 100}, {300, 100}); }},
+        {"rename the part", [&] { ui.type(QStringLiteral("Вдоль")); partAction("acEditPart"); }},
+        {"add a second part", [&] { ui.type(QStringLiteral("Наискось")); partAction("acAddPart"); }},
+        {"cut line of the second part", [&] { segment({0, 0}, {400, 200}); }},
+        {"another cut line of the second part", [&] { segment({0, 200}, {400, 0}); }},
+        {"delete a cut line in the element list", [&] {
+             tool("acLine", false);
+             ui.answer(TAnswer::Yes);
+             onNextDialog<TfrmElListEditor>([](TfrmElListEditor* d) {
+                 EXPECT_EQ(d->windowTitle(), QStringLiteral("Список разделительных линий половинок"));
+                 d->ElList->item(0)->setSelected(true);
+                 d->acDelete->click();
+                 d->reject();
+             });
+             run("acPartElements");
+         }},
+        {"delete a half", [&] {
+             parts->SelectPart(0);
+             parts->SelectContour(0);
+             ui.answer(TAnswer::Yes);
+             partAction("acDelContour");
+         }},
+        {"delete the first part", [&] {
+             parts->SelectPart(0);
+             ui.answer(TAnswer::Yes);
+             partAction("acDelPart");
+         }},
+    };
+    std::vector<QStringList> states{partsStateOf(*editor->HalvesParts())};
+    for (const auto& e : edits) {
+        e.edit();
+        tool("acLine", false);
+        tool("acSelectElement", false);
+        states.push_back(partsStateOf(*editor->HalvesParts()));
+        ASSERT_NE(states.back().join(u'\n').toStdString(), states[states.size() - 2].join(u'\n').toStdString())
+            << e.what << " changed nothing";
+    }
+    EXPECT_TRUE(ui.allAnswersUsed());
+    ASSERT_EQ(editor->HalvesParts()->History().count(), int(std::size(edits)));
+    for (int i = int(std::size(edits)) - 1; i >= 0; --i) {
+        run("acUndo");
+        EXPECT_EQ(partsStateOf(*editor->HalvesParts()).join(u'\n').toStdString(),
+                  states[std::size_t(i)].join(u'\n').toStdString())
+            << "undo of " << edits[i].what;
+        EXPECT_EQ(parts->lbParts->count(), editor->HalvesParts()->Count()) << "undo of " << edits[i].what;
+    }
+    EXPECT_FALSE(enabled("acUndo"));
+    EXPECT_EQ(tile()->Elements().Count(), 5) << "the tile's own history is not walked";
+    for (std::size_t i = 0; i < std::size(edits); ++i) {
+        run("acRedo");
+        EXPECT_EQ(partsStateOf(*editor->HalvesParts()).join(u'\n').toStdString(),
+                  states[i + 1].join(u'\n').toStdString())
+            << "redo of " << edits[i].what;
+    }
+    EXPECT_EQ(editor->Action(QStringLiteral("acUndo"))->text(), QStringLiteral("Отменить: Удаление набора половинок"));
+    const QStringList shown{parts->lbParts->item(0)->text()};
+    EXPECT_EQ(shown, QStringList{QStringLiteral("Наискось")});
+
+    // Undone once more, the part comes back with its halves in the window.
+    run("acUndo");
+    ASSERT_EQ(parts->lbParts->count(), 2);
+    EXPECT_EQ(parts->lbParts->currentRow(), 0);
+    EXPECT_EQ(parts->lbParts->item(0)->text(), QStringLiteral("Вдоль"));
+    EXPECT_EQ(parts->lbContours->count(), 1);
+    EXPECT_TRUE(parts->cbEquals->isChecked());
+}
+
+// "Проверить" tells how the current part's halves cover the tile and shows
+// the leftover and the overlaps until the next change.
+TEST_F(TileEditor, HalvesCheckTellsAndShowsWhatIsLeftOverUntilTheNextChange) {
+    newTile();
+    drawOutline();
+    ui.answer(TAnswer::Yes);
+    ui.type(QStringLiteral("Проверяемая"));
+    run("acSaveTile");
+    run("acParts");
+    TfrmParts* parts = editor->PartsWindow();
+    ASSERT_NE(parts, nullptr);
+    QAction* check = parts->Action(QStringLiteral("acCheckHalves"));
+    ASSERT_NE(check, nullptr);
+    EXPECT_EQ(check->text(), QStringLiteral("Проверить"));
+    parts->UpdateActions();
+    EXPECT_FALSE(check->isEnabled()) << "no part is current";
+    ui.type(QStringLiteral("Поперёк"));
+    parts->Action(QStringLiteral("acAddPart"))->trigger();
+    segment({200, -100}, {200, 400});
+    tool("acLine", false);
+    const auto outline = [&](TPointF from, TPointF to) {
+        tool("acSelectRegion", true);
+        pointer(TPlanSheet::TMouseKind::Down, from.X, from.Y, Qt::LeftButton, Qt::LeftButton);
+        pointer(TPlanSheet::TMouseKind::Up, to.X, to.Y, Qt::LeftButton, Qt::NoButton);
+    };
+    const auto runCheck = [&] {
+        parts->UpdateActions();
+        EXPECT_TRUE(check->isEnabled());
+        check->trigger();
+        return ui.messages.back().text;
+    };
+    const QString leftover = QStringLiteral("Часть плитки не входит ни в одну половинку");
+    const QString overlap = QStringLiteral("Половинки перекрываются");
+    const QString exact = QStringLiteral("Половинки покрывают плитку без наложений");
+
+    outline({-100, -100}, {300, 300}); // the left half only
+    EXPECT_EQ(runCheck(), leftover);
+    ASSERT_NE(editor->HalvesCheck(), nullptr) << "the leftover is shown";
+    EXPECT_NEAR(editor->HalvesCheck()->Leftover.Bounds().left(), 200.0, 1.0);
+    outline({100, -100}, {500, 400}); // the right half
+    EXPECT_EQ(editor->HalvesCheck(), nullptr) << "a change takes the picture away";
+    EXPECT_EQ(runCheck(), exact);
+    EXPECT_EQ(ui.messages.back().kind, TMessageKind::Information);
+    outline({-100, -100}, {300, 300}); // the left half once more
+    EXPECT_EQ(runCheck(), overlap);
+    run("acUndo");
+    EXPECT_EQ(editor->HalvesCheck(), nullptr) << "an undo is a change too";
+    run("acUndo"); // the left half only
+    ASSERT_EQ(editor->HalvesParts()->CurrentItem()->Contours.Count(), 1);
+    EXPECT_EQ(runCheck(), leftover);
+    // The left half twice: the right one left over, the left one overlapping.
+    outline({-100, -100}, {300, 300});
+    EXPECT_EQ(runCheck(), leftover + QLatin1Char('\n') + overlap);
+    EXPECT_EQ(ui.messages.back().kind, TMessageKind::Warning);
+    EXPECT_TRUE(ui.allAnswersUsed());
 }
 
 TEST_F(TileEditor, DeletingTheLastHalfAndTheOnlyPartLeavesNothingCurrent) {
