@@ -1,5 +1,6 @@
 #include "app/ExternalLinks.h"
 
+#include "app/LinksConfig.h"
 #include "model/Config.h"
 
 #include <QDesktopServices>
@@ -38,9 +39,9 @@ QString applyFormat(const QString& format, const QString& value) {
 }
 } // namespace
 
-QString HomePageAddress() { return QStringLiteral("https://vorkalo.example/"); }
+QString HomePageAddress() { return QString::fromUtf8(kConfiguredHomePage); }
 
-QString SupportMailAddress() { return QStringLiteral("support@vorkalo.example"); }
+QString SupportMailAddress() { return QString::fromUtf8(kConfiguredSupportMail); }
 
 QString SupportMailLink(const QString& fullVersion) {
     return QStringLiteral("mailto:") + SupportMailAddress() + QChar('?') +

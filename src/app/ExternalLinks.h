@@ -7,9 +7,9 @@
 
 namespace vk {
 
-// "https://vorkalo.example/"
+// The configured home page (the CMake cache variable VORKALO_HOME_PAGE).
 [[nodiscard]] QString HomePageAddress();
-// "support@vorkalo.example"
+// The configured support address (VORKALO_SUPPORT_MAIL).
 [[nodiscard]] QString SupportMailAddress();
 
 // The mail link of the support command for a full version such as 1.2.3.4:

@@ -351,10 +351,17 @@ int fill(const QStringList& args, QTextStream& out, QTextStream& err) {
                         .arg(QString::number(estimate, 'f', 0), QString::number(o.maxTiles, 'f', 0)));
     }
     project.SetTilesToAskAbove(std::numeric_limits<double>::infinity());
+    ui.Messages.clear();
+    ui.Others.clear();
     if (!project.Fill()) {
         return fail(ui.Messages.join(QStringLiteral("; ")));
     }
     runFill(steps, project, err);
+    // What the program would show in a box (a border that does not close,
+    // a start point that lays nothing) is said, and the report follows.
+    for (const QString& text : ui.Others) {
+        err << "vorkalo-cli: " << o.input << ": предупреждение: " << oneLine(text) << '\n';
+    }
     if (!o.output.isEmpty()) {
         // A project file names its tile and pattern by their library
         // identifiers only.

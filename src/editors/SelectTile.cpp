@@ -1,5 +1,6 @@
 #include "editors/SelectTile.h"
 
+#include "geometry/ShapePath.h"
 #include "ui/UserInterface.h"
 #include "sheet/PlanSheet.h"
 
@@ -73,6 +74,9 @@ TfrmSelectTile::TfrmSelectTile(QWidget* owner, std::vector<TPickRow> rows, TTile
         }
     };
     SelPlanSheet->hide();
+    // The splitter and the window size the sheet after the document came:
+    // it is fitted again whenever its size settles.
+    SelPlanSheet->installEventFilter(this);
 
     m_splitter = new QSplitter(this);
     m_splitter->addWidget(m_left);
@@ -128,6 +132,41 @@ void TfrmSelectTile::showCurrent() {
     if (id != -1) {
         m_preview = PreviewCallback(id, *SelPlanSheet, m_tile);
     }
+    fitPreview();
+    SelPlanSheet->InvalidateView();
+}
+
+bool TfrmSelectTile::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == SelPlanSheet && event->type() == QEvent::Resize) {
+        // After the sheet has laid out its view for the new size.
+        QMetaObject::invokeMethod(this, [this] { fitPreview(); }, Qt::QueuedConnection);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmSelectTile::fitPreview() {
+    if (!m_preview || m_preview->Elements().Count() == 0) {
+        return;
+    }
+    // The view stored with a tile or pattern was made for its editor's
+    // larger window; the preview shows the whole drawing instead.
+    TShapePath path;
+    const TElementList& elements = m_preview->Elements();
+    for (int i = 0; i < elements.Count(); ++i) {
+        elements.Items(i)->AddToPath(path);
+    }
+    const QRectF bounds = path.Bounds();
+    const QSizeF page = SelPlanSheet->ViewSizeMillimetres();
+    if (bounds.isNull() || page.width() <= 0 || page.height() <= 0) {
+        return;
+    }
+    // A margin of a tenth on every side keeps the outline off the edges.
+    constexpr double kFill = 0.8;
+    const double w = std::max(bounds.width(), 1.0);
+    const double h = std::max(bounds.height(), 1.0);
+    const double scale = std::min(page.width() * kFill / w, page.height() * kFill / h);
+    SelPlanSheet->SetScale(scale);
+    SelPlanSheet->CenterOn(float(bounds.center().x()), float(bounds.center().y()));
     SelPlanSheet->InvalidateView();
 }
 

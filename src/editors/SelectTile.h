@@ -55,8 +55,13 @@ public:
     QCheckBox* cbPreview = nullptr;
     TPlanSheet* SelPlanSheet = nullptr;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void showCurrent();
+    // Scales and centres the preview sheet on the whole drawing.
+    void fitPreview();
     void centreOnOwner();
 
     std::vector<TPickRow> m_rows;

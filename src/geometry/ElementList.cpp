@@ -350,18 +350,26 @@ void TElementList::consumeChain(float tol, const std::function<TPointF(TGraphicP
     }
 }
 
-bool TElementList::ExtractContour(float tol, TShapePath& path) {
+bool TElementList::ExtractContour(float tol, TShapePath& path, std::pair<TPointF, TPointF>* ends) {
     if (m_items.empty()) {
         return false;
     }
-    consumeChain(tol, [&path](TGraphicPrimitive& element) {
+    if (ends != nullptr) {
+        ends->first = m_items.front()->GetStartPoint();
+    }
+    consumeChain(tol, [&path, ends](TGraphicPrimitive& element) {
         element.AddToPath(path);
-        return element.GetEndPoint();
+        const TPointF end = element.GetEndPoint();
+        if (ends != nullptr) {
+            ends->second = end;
+        }
+        return end;
     });
     return !m_items.empty();
 }
 
-TShapePath TElementList::BuildPath(float tol, T_TnC_Ancestor& document, bool sort) {
+TShapePath TElementList::BuildPath(float tol, T_TnC_Ancestor& document, bool sort,
+                                   std::vector<std::pair<TPointF, TPointF>>* openEnds) {
     TShapePath result;
     {
         // The copy belongs to the document, but what happens to it is no
@@ -376,7 +384,11 @@ TShapePath TElementList::BuildPath(float tol, T_TnC_Ancestor& document, bool sor
         bool more = true;
         while (more) {
             TShapePath contour;
-            more = work.ExtractContour(tol, contour);
+            std::pair<TPointF, TPointF> ends;
+            more = work.ExtractContour(tol, contour, &ends);
+            if (openEnds != nullptr && !EndsJoin(ends.second, ends.first, tol)) {
+                openEnds->push_back(ends);
+            }
             result.StartFigure();
             result.AddPath(contour, false);
             result.CloseFigure();

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace vk {
@@ -55,9 +56,13 @@ public:
 
     void SortIntoChain(float tol);
     // Moves one chain of joined elements into path; true when elements remain.
-    bool ExtractContour(float tol, TShapePath& path);
-    // Every closed outline contour of the document, cut lines left out.
-    [[nodiscard]] static TShapePath BuildPath(float tol, T_TnC_Ancestor& document, bool sort);
+    // `ends`, when given, gets the chain's first start and last end.
+    bool ExtractContour(float tol, TShapePath& path, std::pair<TPointF, TPointF>* ends = nullptr);
+    // Every closed outline contour of the document, cut lines left out. A
+    // chain whose ends do not join is closed all the same; `openEnds`, when
+    // given, gets the two ends of each such chain, in chain order.
+    [[nodiscard]] static TShapePath BuildPath(float tol, T_TnC_Ancestor& document, bool sort,
+                                              std::vector<std::pair<TPointF, TPointF>>* openEnds = nullptr);
     // Number of elements whose line style is one of `styles` (bits 0..7).
     [[nodiscard]] int CountOfStyles(std::uint8_t styles) const;
     // Cuts every segment and arc at its crossings with every other element,

@@ -1,6 +1,7 @@
 #include "model/Project.h"
 
 #include "geometry/Matrix.h"
+#include "geometry/NumberFormat.h"
 #include "ui/UserInterface.h"
 #include "model/Collage.h"
 #include "model/Config.h"
@@ -17,6 +18,12 @@ namespace {
 
 float tileLinkTolerance() { return float(GlobalConfig().TileLinkTolerance); }
 
+// A point as the element descriptions show it, in the sheet's display unit.
+QString shownPoint(TPointF p, int unitFactor) {
+    const double divisor = unitFactor == 100 ? 1000.0 : double(unitFactor);
+    return QStringLiteral("(%1;%2)").arg(formatF(double(p.X) / divisor), formatF(double(p.Y) / divisor));
+}
+
 } // namespace
 
 // --- project -------------------------------------------------------------------------
@@ -27,6 +34,15 @@ public:
     int Step() override { return m_project.layNext(); }
     [[nodiscard]] int Done() const override { return m_project.m_laidTiles.Count(); }
     void Finish(bool cancelled) override { m_project.finishRun(cancelled); }
+    // Nothing laid means the start copy reached no part of the site, and a
+    // completion message would read as if the fill had worked.
+    void Announce(TStepSink& sink) override {
+        if (m_project.m_laidTiles.Count() == 0) {
+            ui().warning(QStringLiteral("Начальная точка лежит вне участка"));
+        } else {
+            sink.PostFillDone();
+        }
+    }
 
 private:
     TProject& m_project;
@@ -209,7 +225,9 @@ void TProject::BuildSiteRegion() {
     m_siteRegion.reset();
     m_sitePath.reset();
     const bool wasModified = Modified;
-    TShapePath path = TElementList::BuildPath(float(GlobalConfig().ProjectLinkTolerance), *this, true);
+    m_openEnds.clear();
+    TShapePath path =
+        TElementList::BuildPath(float(GlobalConfig().ProjectLinkTolerance), *this, true, &m_openEnds);
     Modified = wasModified;
     m_siteRegion = TSiteRegion::FromPath(path);
     m_sitePath = std::make_unique<TShapePath>(std::move(path));
@@ -337,6 +355,13 @@ void TProject::PrepareFill() {
     m_scale->UpdateNow();
     m_tolerance = FillRegionTolerance(*m_scale);
     BuildSiteRegion();
+    // The border is closed all the same; the user learns where it is not.
+    if (!m_openEnds.empty()) {
+        const int factor = m_scale->UnitFactor();
+        ui().warning(QStringLiteral("Контур участка не замкнут: концы в точках %1 и %2")
+                         .arg(shownPoint(m_openEnds.front().first, factor),
+                              shownPoint(m_openEnds.front().second, factor)));
+    }
     prepareShapes();
     m_walk.Clear();
     m_runner.Begin(*m_layWork);

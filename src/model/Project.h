@@ -246,6 +246,9 @@ private:
     float m_orientation = 0.0f;
     std::unique_ptr<TSiteRegion> m_siteRegion;
     std::unique_ptr<TShapePath> m_sitePath;
+    // The two ends of each border chain that does not close, from the last
+    // BuildSiteRegion.
+    std::vector<std::pair<TPointF, TPointF>> m_openEnds;
     std::unique_ptr<QBrush> m_texture;
     QByteArray m_textureBytes;
     std::unique_ptr<TTile> m_tile;

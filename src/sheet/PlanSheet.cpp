@@ -15,6 +15,7 @@
 #include <QPaintEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 
 namespace vk {
@@ -22,6 +23,7 @@ namespace vk {
 namespace {
 constexpr int kRuler = 32;  // ruler thickness, pixels
 constexpr int kOffset = 34; // where the view and the rulers start
+constexpr double kWheelShare = 8.0; // one wheel notch scrolls this share of the view
 
 class TCenterViewEvent : public QEvent {
 public:
@@ -92,17 +94,21 @@ void TTileScrollBox::mouseMoveEvent(QMouseEvent* event) {
 void TTileScrollBox::scrollContentsBy(int, int) { m_sheet->viewportScrolled(); }
 
 void TTileScrollBox::wheelEvent(QWheelEvent* event) {
-    // Ctrl + wheel zooms, as in every drawing program; otherwise scroll.
+    // Ctrl + wheel zooms about the pointer, as in every drawing program;
+    // otherwise the wheel scrolls by an eighth of the view a notch (the
+    // scroll bars' own wheel handling went three line steps, half a view).
+    const QPoint delta = event->angleDelta();
     if (event->modifiers() & Qt::ControlModifier) {
-        if (event->angleDelta().y() > 0) {
-            m_sheet->ZoomIn();
-        } else if (event->angleDelta().y() < 0) {
-            m_sheet->ZoomOut();
+        if (delta.y() != 0) {
+            m_sheet->ZoomAt(event->position(), delta.y() > 0);
         }
-        event->accept();
-        return;
+    } else {
+        // Shift turns the vertical wheel sideways.
+        const bool sideways = (event->modifiers() & Qt::ShiftModifier) && delta.x() == 0;
+        m_sheet->ScrollByNotches(sideways ? delta.y() / 120.0 : delta.x() / 120.0,
+                                 sideways ? 0.0 : delta.y() / 120.0);
     }
-    QAbstractScrollArea::wheelEvent(event);
+    event->accept();
 }
 
 void TRuler::paintEvent(QPaintEvent*) {
@@ -171,6 +177,7 @@ TPlanSheet::TPlanSheet(QWidget* parent) : QWidget(parent), m_leftMargin(kOffset)
     FPrStatus->SetBody(StatusLabel);
     FPrStatus->resize(209, 153);
     FPrStatus->hide();
+    FPrStatus->installEventFilter(this);
     connect(FPrStatus, &TFloatingPanel::closeClicked, this, [this] {
         if (OnPSPrStatusButtonClick) {
             OnPSPrStatusButtonClick();
@@ -209,13 +216,18 @@ void TPlanSheet::layoutChildren() {
     const int w = width();
     const int h = height();
     const int left = m_leftMargin;
+    // The element panel is read while the user points at the drawing: it
+    // takes a strip beside the view rather than covering (and catching the
+    // clicks of) a piece of it.
+    const int dock = FPrStatus->isHidden() ? 0 : FPrStatus->width() + 8;
+    const int viewWidth = std::max(0, w - left - dock);
     FLabelXPosition->setGeometry(0, 2, left + 2, 14);
     FLabelYPosition->setGeometry(0, 17, left + 2, 14);
-    FHorzRule->setGeometry(left, 0, std::max(0, w - left), kRuler);
+    FHorzRule->setGeometry(left, 0, viewWidth, kRuler);
     FVertRule->setGeometry(0, kOffset, left - (kOffset - kRuler), std::max(0, h - kOffset));
-    FScrollBox->setGeometry(left, kOffset, std::max(0, w - left), std::max(0, h - kOffset));
+    FScrollBox->setGeometry(left, kOffset, viewWidth, std::max(0, h - kOffset));
     FMiniDisplay->move(left + 4, kOffset + 4);
-    FPrStatus->move(left + 4 + FMiniDisplay->width() + 4, kOffset + 4);
+    FPrStatus->move(left + viewWidth + 4, kOffset + 4);
     FMiniDisplay->raise();
     FPrStatus->raise();
 }
@@ -283,6 +295,34 @@ bool TPlanSheet::SetGeometry(float sizeX, float sizeY, float positiveX, float po
 
 bool TPlanSheet::ZoomIn() { return SetScale(double(Scale()) * 2.0); }
 bool TPlanSheet::ZoomOut() { return SetScale(double(Scale()) / 2.0); }
+
+bool TPlanSheet::ZoomAt(QPointF devicePos, bool in) {
+    const QPointF world = m_geometry.DeviceToWorld(devicePos.x(), devicePos.y());
+    if (!m_geometry.SetScale(double(Scale()) * (in ? 2.0 : 0.5))) {
+        return false;
+    }
+    // The point under the pointer stays under it, as far as the sheet's
+    // edges let the view go.
+    const QPointF moved = m_geometry.WorldToDevice(world.x(), world.y());
+    scrollBy(moved.x() - devicePos.x(), moved.y() - devicePos.y());
+    return true;
+}
+
+void TPlanSheet::scrollBy(double dx, double dy) {
+    // Positions stay within the sheet's pixel range (under 2^30), so the
+    // sums cannot overflow.
+    constexpr double kLimit = double(1 << 30);
+    const auto to = [kLimit](int pos, double by) {
+        return int(std::clamp(std::round(double(pos) + by), -kLimit, kLimit));
+    };
+    m_geometry.SetScrollPos(to(m_geometry.HorzPos(), dx), to(m_geometry.VertPos(), dy));
+    geometryChanged();
+}
+
+void TPlanSheet::ScrollByNotches(double across, double up) {
+    // Wheel up moves the view up (and left), as scroll bars do.
+    scrollBy(-across * m_geometry.ClientWidth() / kWheelShare, -up * m_geometry.ClientHeight() / kWheelShare);
+}
 
 void TPlanSheet::CenterOn(float x, float y) {
     m_geometry.CenterOn(x, y);
@@ -390,6 +430,11 @@ bool TPlanSheet::eventFilter(QObject* watched, QEvent* event) {
             miniBoxClicked(static_cast<QMouseEvent*>(event)->position().toPoint());
             return true;
         }
+    } else if (watched == FPrStatus && (event->type() == QEvent::ShowToParent ||
+                                         event->type() == QEvent::HideToParent)) {
+        // Shown or hidden by anyone (its close button too): the view makes
+        // room or takes it back.
+        layoutChildren();
     } else if (watched == FScrollBox->viewport() && event->type() == QEvent::ContextMenu) {
         // Windows that own the sheet set their own pop-up menus on it.
         return false;

@@ -88,6 +88,12 @@ public:
     // --- operations ---
     bool ZoomIn();
     bool ZoomOut();
+    // Doubles (in) or halves the scale keeping the world point under the
+    // device position `devicePos` of the view where it is.
+    bool ZoomAt(QPointF devicePos, bool in);
+    // Scrolls by wheel notches, each an eighth of the view; positive goes
+    // left and up.
+    void ScrollByNotches(double across, double up);
     void CenterOn(float x, float y);
     [[nodiscard]] QPointF GetViewCenter() const;
     void SetView(const ViewRecord& view) override;
@@ -181,6 +187,8 @@ private:
     void miniBoxClicked(QPoint pos);
     void syncScrollBars();
     void geometryChanged();
+    // Moves the view by device pixels, clamped as the scroll bars clamp.
+    void scrollBy(double dx, double dy);
     // Repaints after a change the geometry accepted; passes the answer on.
     bool applied(bool ok);
     void endFeedback();

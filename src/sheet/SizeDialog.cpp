@@ -8,6 +8,8 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -23,6 +25,20 @@ QLineEdit* numberField(QWidget* parent) {
     edit->setMinimumWidth(120);
     return edit;
 }
+
+// The sheet keeps its size in millimetres whatever unit it shows: the
+// fields say so.
+QWidget* withUnit(QLineEdit* edit, QWidget* parent) {
+    auto* row = new QWidget(parent);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(edit, 1);
+    auto* unit = new QLabel(QStringLiteral("мм"), row);
+    unit->setObjectName(QStringLiteral("unit"));
+    unit->setBuddy(edit);
+    layout->addWidget(unit);
+    return row;
+}
 } // namespace
 
 TSizeDialog::TSizeDialog(QWidget* parent) : QDialog(parent) {
@@ -31,15 +47,15 @@ TSizeDialog::TSizeDialog(QWidget* parent) : QDialog(parent) {
     auto* sizesForm = new QFormLayout(sizes);
     edSizeX = numberField(sizes);
     edSizeY = numberField(sizes);
-    sizesForm->addRow(QStringLiteral("Ширина"), edSizeX);
-    sizesForm->addRow(QStringLiteral("Высота"), edSizeY);
+    sizesForm->addRow(QStringLiteral("Ширина"), withUnit(edSizeX, sizes));
+    sizesForm->addRow(QStringLiteral("Высота"), withUnit(edSizeY, sizes));
 
     auto* axes = new QGroupBox(QStringLiteral(" Оси координат "), this);
     auto* axesForm = new QFormLayout(axes);
     edPositiveX = numberField(axes);
     edPositiveY = numberField(axes);
-    axesForm->addRow(QStringLiteral("X"), edPositiveX);
-    axesForm->addRow(QStringLiteral("Y"), edPositiveY);
+    axesForm->addRow(QStringLiteral("X"), withUnit(edPositiveX, axes));
+    axesForm->addRow(QStringLiteral("Y"), withUnit(edPositiveY, axes));
 
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);

@@ -250,6 +250,58 @@ TEST_F(MainWindowWorkflow, DrawChooseFillAndReportAsTheCommandLineDoes) {
 }
 
 // A first start showed an empty sheet and nothing to begin with.
+// Both used to end in "Заполнение плиткой закончено" and nothing else: a
+// border left open was closed without a word, and a start point off the
+// site laid nothing.
+TEST_F(MainWindowWorkflow, FillSaysWhenTheBorderIsOpenOrTheStartPointMissesTheSite) {
+    test::TScriptedUi ui;
+    run("acNewProject");
+    ASSERT_NE(project(), nullptr);
+    run("acLine");
+    const float corners[][2] = {{0, 0}, {4000, 0}, {4000, 3000}, {0, 3000}};
+    for (int i = 0; i < 3; ++i) {
+        click(corners[i][0], corners[i][1]);
+        click(corners[i + 1][0], corners[i + 1][1]);
+    }
+    run("acLine");
+    run("acStartPointSet");
+    click(2000, 1000);
+    pickNext("Квадрат 100×100×60");
+    run("acSelectTile");
+    pickNext("Прямые ряды");
+    run("acSelectCollage");
+    ui.messages.clear();
+
+    run("acFill");
+    ASSERT_TRUE(waitForFillDone(ui));
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0].kind, TMessageKind::Warning);
+    EXPECT_EQ(ui.messages[0].text,
+              QString("Контур участка не замкнут: концы в точках (0.00;0.00) и (0.00;3.00)"));
+    EXPECT_EQ(ui.messages[1].text, QString("Заполнение плиткой закончено"));
+    EXPECT_GT(project()->LaidTiles().Count(), 1000) << "filled as if closed";
+
+    // The square closed, the start point moved well off it.
+    run("acLine");
+    click(0, 3000);
+    click(0, 0);
+    run("acLine");
+    run("acStartPointSet");
+    click(-2500, 1000);
+    ASSERT_TRUE(project()->StartPoint().isSet());
+    ASSERT_FLOAT_EQ(project()->StartPoint().X, -2500.0f);
+    ui.messages.clear();
+    run("acFill");
+    for (int i = 0; i < 50 && project()->IsRunning(); ++i) QApplication::processEvents();
+    for (int i = 0; i < 10; ++i) QApplication::processEvents();
+    EXPECT_FALSE(project()->IsRunning());
+    EXPECT_EQ(project()->LaidTiles().Count(), 0);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].kind, TMessageKind::Warning);
+    EXPECT_EQ(ui.messages[0].text, QString("Начальная точка лежит вне участка"));
+    EXPECT_FALSE(window->FillProgressLabel->isVisible());
+}
+
 TEST_F(MainWindowWorkflow, AnEmptySheetSaysWhereToBeginUntilTheBorderIsStarted) {
     const auto hintShown = [&] {
         sheet()->RenderView();

@@ -83,8 +83,8 @@ QString anchorOf(const QLabel* label) {
     return {};
 }
 
-const QString kMailHead = QString::fromUtf8(
-    "mailto:support@vorkalo.example?subject=Требуется%20помощь&body=Ошибка%3A%20%0D%0A%0D%0A%0D%0A");
+const QString kMailHead = QStringLiteral("mailto:") + QString::fromUtf8(CONFIGURED_SUPPORT_MAIL) +
+                          QString::fromUtf8("?subject=Требуется%20помощь&body=Ошибка%3A%20%0D%0A%0D%0A%0D%0A");
 
 } // namespace
 
@@ -324,7 +324,7 @@ TEST(SupportMail, LinkCarriesTheEncodedSubjectAndBodyAndThePlainVersion) {
     const QUrl url(link, QUrl::TolerantMode);
     ASSERT_TRUE(url.isValid());
     EXPECT_EQ(url.scheme(), QString("mailto"));
-    EXPECT_EQ(url.path(), QString("support@vorkalo.example"));
+    EXPECT_EQ(url.path(), QString::fromUtf8(CONFIGURED_SUPPORT_MAIL));
     const QUrlQuery query(url);
     EXPECT_EQ(query.queryItemValue("subject", QUrl::FullyDecoded), QString::fromUtf8("Требуется помощь"));
     EXPECT_EQ(query.queryItemValue("body", QUrl::FullyDecoded),
@@ -387,7 +387,32 @@ TEST(AboutBox, LinksGoToTheDesktop) {
     ASSERT_EQ(catcher.opened.size(), 2);
     EXPECT_EQ(QUrlQuery(catcher.opened[0]).queryItemValue("body", QUrl::FullyDecoded),
               QString::fromUtf8("Ошибка: \r\n\r\n\r\nВерсия программы: 1.2.3.4"));
-    EXPECT_EQ(catcher.opened[1], QUrl("https://vorkalo.example/"));
+    EXPECT_EQ(catcher.opened[1], QUrl(QString::fromUtf8(CONFIGURED_HOME_PAGE)));
+}
+
+// The addresses were written into the code as placeholders; they come from
+// the build's configuration (VORKALO_HOME_PAGE, VORKALO_SUPPORT_MAIL), the
+// same for the box and for the window's commands.
+TEST(AboutBox, AddressesAreTheBuildConfigurationsForBoxAndCommandsAlike) {
+    const QString home = QString::fromUtf8(CONFIGURED_HOME_PAGE);
+    const QString mail = QString::fromUtf8(CONFIGURED_SUPPORT_MAIL);
+    ASSERT_FALSE(home.isEmpty());
+    ASSERT_FALSE(mail.isEmpty());
+    EXPECT_EQ(vk::HomePageAddress(), home);
+    EXPECT_EQ(vk::SupportMailAddress(), mail);
+    EXPECT_TRUE(vk::SupportMailLink(QStringLiteral("1.2.3.4")).startsWith(QStringLiteral("mailto:") + mail + '?'));
+
+    vk::TfrmAbout box(nullptr, QStringLiteral("1.2.3.4"));
+    EXPECT_EQ(anchorOf(box.lblHomePage), home);
+    EXPECT_TRUE(box.lblHomePage->text().contains(QUrl(home).host())) << "the box shows the configured host";
+    EXPECT_TRUE(box.lblMail->text().contains(mail));
+
+    TUrlCatcher catcher;
+    vk::OpenHomePage();
+    vk::ComposeSupportMail();
+    ASSERT_EQ(catcher.opened.size(), 2);
+    EXPECT_EQ(catcher.opened[0], QUrl(home));
+    EXPECT_EQ(catcher.opened[1].path(), mail);
 }
 
 TEST(OutsideLinks, CommandsOpenTheHomePageAndTheMailOfTheRunningVersion) {

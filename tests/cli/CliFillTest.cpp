@@ -207,6 +207,42 @@ TEST(CliFill, ATileSmallerThanTheRegionToleranceIsWarnedNotLaidSilently) {
     EXPECT_TRUE(r.out.isEmpty());
 }
 
+// The tool printed a report of no tiles, or of a site closed where the user
+// had left a gap, and said nothing of either.
+TEST(CliFill, OpenBorderAndAStartPointOffTheSiteAreWarnedBeforeTheReport) {
+    vk::test::TTempDir dir;
+    const struct {
+        const char* name;
+        QJsonArray border;
+        QJsonArray start;
+        QString warning;
+        bool laysTiles;
+    } cases[] = {
+        {"the left side missing",
+         QJsonArray{seg(0, 0, 1000, 0), seg(1000, 0, 1000, 1000), seg(1000, 1000, 0, 1000)}, pt(-100, 0),
+         QStringLiteral("предупреждение: Контур участка не замкнут: концы в точках (0.00;0.00) и (0.00;1.00)"), true},
+        {"the start copy far off the site", square(1000), pt(5000, 5000),
+         QStringLiteral("предупреждение: Начальная точка лежит вне участка"), false},
+        {"a closed border and a start inside", square(1000), pt(-100, 0), QString(), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QJsonObject s = scene();
+        s["border"] = c.border;
+        s["start"] = c.start;
+        const TResult r = run({"fill", "--json", write(dir, "scene.json", QJsonDocument(s).toJson())});
+        EXPECT_EQ(r.code, 0) << r.err.toStdString();
+        if (c.warning.isEmpty()) {
+            EXPECT_FALSE(r.err.contains(QStringLiteral("предупреждение"))) << r.err.toStdString();
+        } else {
+            EXPECT_EQ(r.err.count(QStringLiteral("предупреждение")), 1) << r.err.toStdString();
+            EXPECT_TRUE(r.err.contains(c.warning)) << r.err.toStdString();
+        }
+        const QJsonObject report = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        EXPECT_EQ(report.value("tiles").toInt() > 0, c.laysTiles);
+    }
+}
+
 TEST(CliFill, NumbersBeyondTheModelsRangeAreRefusedAndNeverPrintedAsInfinity) {
     vk::test::TTempDir dir;
     QJsonObject far = scene();

@@ -6,6 +6,7 @@
 #include "geometry/ShapeDocument.h"
 #include "sheet/EditorFactory.h"
 #include "sheet/PlanSheet.h"
+#include "sheet/SheetGeometry.h"
 #include "sheet/PrimEditWindow.h"
 #include "support/ScriptedUi.h"
 
@@ -17,6 +18,9 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
 
 using namespace vk;
 
@@ -103,6 +107,56 @@ TEST(PickList, PreviewWidensTheWindowAndFollowsTheCurrentRow) {
     EXPECT_FALSE(pick.SelPlanSheet->isVisible());
     EXPECT_EQ(pick.PreviewDocument(), nullptr);
     EXPECT_EQ(pick.width(), narrow);
+}
+
+// The preview took the view stored for the editor's larger window, and the
+// drawing ran off the small sheet.
+TEST(PickList, PreviewFitsTheWholeDrawingWhateverTheStoredView) {
+    const struct {
+        const char* name;
+        ViewRecord stored;
+        QRectF drawing;
+    } cases[] = {
+        {"zoomed in on a corner", {4000, 4000, 2000, 2000, 5.0f, 0, 0}, {0, 0, 1000, 700}},
+        {"a long stone far from the origin", {4000, 4000, 2000, 2000, 1.0f, -1500, -1500}, {900, 1200, 800, 40}},
+        {"zoomed out", {4000, 4000, 2000, 2000, 0.05f, 0, 0}, {-30, -20, 60, 40}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TfrmSelectTile pick(nullptr, {{1, "А"}}, nullptr, "Выбери узор");
+        pick.PreviewCallback = [&](int, TPlanSheet& sheet, TTile*) {
+            sheet.SetView(c.stored);
+            auto doc = std::make_unique<T_TnC_Ancestor>();
+            const QRectF& r = c.drawing;
+            const QPointF corners[] = {r.topLeft(), r.topRight(), r.bottomRight(), r.bottomLeft()};
+            for (int i = 0; i < 4; ++i) {
+                auto s = std::make_unique<TLinePrimitive>(doc.get());
+                s->SetStart({float(corners[i].x()), float(corners[i].y()), 1});
+                s->SetFinish({float(corners[(i + 1) % 4].x()), float(corners[(i + 1) % 4].y()), 1});
+                doc->Elements().Add(std::move(s));
+            }
+            return doc;
+        };
+        pick.show();
+        QApplication::processEvents();
+        pick.cbPreview->setChecked(true);
+        QApplication::processEvents();
+        QApplication::processEvents();
+        const QSize view = pick.SelPlanSheet->FScrollBox->viewport()->size();
+        const TSheetGeometry& g = pick.SelPlanSheet->Geometry();
+        ASSERT_EQ(g.ClientWidth(), view.width());
+        std::vector<QPointF> pixels;
+        for (const QPointF& p : {c.drawing.topLeft(), c.drawing.bottomRight()}) {
+            const QPointF d = g.WorldToDevice(p.x(), p.y());
+            EXPECT_TRUE(d.x() >= 0 && d.x() <= view.width() && d.y() >= 0 && d.y() <= view.height())
+                << "corner (" << p.x() << ", " << p.y() << ") at pixel (" << d.x() << ", " << d.y() << ")";
+            pixels.push_back(d);
+        }
+        const double across = std::abs(pixels[1].x() - pixels[0].x());
+        const double down = std::abs(pixels[1].y() - pixels[0].y());
+        EXPECT_TRUE(across > view.width() / 2.0 || down > view.height() / 2.0)
+            << "and fills the better part of the sheet";
+    }
 }
 
 TEST(ElementListDialog, DeletesSelectedRowsFromTheLastToTheFirst) {

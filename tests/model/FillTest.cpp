@@ -6,6 +6,7 @@
 #include "model/Collage.h"
 #include "support/ScriptedUi.h"
 
+#include <QLocale>
 #include <gtest/gtest.h>
 
 #include <set>
@@ -212,8 +213,99 @@ TEST(Fill, StartPointInsideAHole) {
         rig.load(scene);
         rig.fill();
         EXPECT_EQ(rig.project->LaidTiles().Count(), c.laid);
-        EXPECT_EQ(rig.queue.FillDoneCount, 1);
+        EXPECT_EQ(rig.queue.FillDoneCount, c.laid > 0 ? 1 : 0);
     }
+}
+
+// A fill that lays nothing used to end with the completion message, which
+// reads as if the site had been filled.
+TEST(Fill, StartCopyMissingTheSiteWarnsInsteadOfReportingCompletion) {
+    struct Case {
+        const char* name;
+        TPointF start;
+        bool laysTiles;
+    };
+    const Case cases[] = {
+        {"far outside the site", {5000, -3000}, false},
+        {"just outside, the copy not reaching in", {-150, 50}, false},
+        {"deep in a hole", {450, 450}, false},
+        {"outside, but the copy reaches in", {-50, 50}, true},
+        {"in a hole, but the copy reaches out", {650, 650}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TScriptedUi ui;
+        TFillRig rig;
+        QJsonObject scene = squareScene();
+        scene["border"] = join({rect(0, 0, 1000, 1000), rect(300, 300, 700, 700)});
+        scene["start"] = pt(c.start.X, c.start.Y);
+        rig.load(scene);
+        ASSERT_TRUE(rig.fill());
+        EXPECT_EQ(rig.project->LaidTiles().Count() > 0, c.laysTiles);
+        EXPECT_EQ(rig.queue.FillDoneCount, c.laysTiles ? 1 : 0);
+        EXPECT_FALSE(rig.project->IsRunning());
+        std::vector<QString> warnings;
+        for (const TScriptedUi::Message& m : ui.messages) {
+            if (m.kind == TMessageKind::Warning) {
+                warnings.push_back(m.text);
+            }
+        }
+        if (c.laysTiles) {
+            EXPECT_TRUE(warnings.empty());
+        } else {
+            EXPECT_EQ(warnings, std::vector<QString>{QStringLiteral("Начальная точка лежит вне участка")});
+        }
+    }
+}
+
+// A border that does not close is closed by the fill; the user is told once,
+// before any tile is laid, where its ends are (in the display unit, metres
+// by default, with the user's decimal separator).
+TEST(Fill, OpenBorderIsNamedByItsEndsOnceBeforeTheFill) {
+    struct Case {
+        const char* name;
+        QJsonArray border;
+        QString warning; // empty: none
+    };
+    const QJsonArray threeSides{segment(0, 0, 1000, 0), segment(1000, 0, 1000, 1000), segment(1000, 1000, 0, 1000)};
+    const QJsonArray gapWithinTolerance{segment(0, 0, 1000, 0), segment(1000, 0, 1000, 1000),
+                                        segment(1000, 1000, 0, 1000), segment(0, 1000, 0, 30)};
+    const Case cases[] = {
+        {"a closed square", rect(0, 0, 1000, 1000), QString()},
+        {"a gap within the site tolerance", gapWithinTolerance, QString()},
+        {"the left side missing", threeSides,
+         QStringLiteral("Контур участка не замкнут: концы в точках (0,00;0,00) и (0,00;1,00)")},
+        {"two open chains: one message, for the first", join({threeSides, QJsonArray{segment(400, 400, 600, 600)}}),
+         QStringLiteral("Контур участка не замкнут: концы в точках (0,00;0,00) и (0,00;1,00)")},
+    };
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TScriptedUi ui;
+        TFillRig rig;
+        QJsonObject scene = squareScene();
+        scene["border"] = c.border;
+        rig.load(scene);
+        ASSERT_TRUE(rig.project->Fill());
+        const int laidBeforeSteps = rig.project->LaidTiles().Count();
+        std::vector<QString> said;
+        for (const TScriptedUi::Message& m : ui.messages) {
+            said.push_back(m.text);
+        }
+        rig.queue.RunUntilIdle(*rig.project);
+        EXPECT_GT(rig.project->LaidTiles().Count(), 100) << "the site is filled as if it were closed";
+        EXPECT_EQ(rig.queue.FillDoneCount, 1);
+        if (c.warning.isEmpty()) {
+            EXPECT_TRUE(ui.messages.empty());
+        } else {
+            ASSERT_EQ(said.size(), 1u) << "said before the steps run";
+            EXPECT_EQ(said[0], c.warning);
+            EXPECT_EQ(ui.messages.size(), 1u) << "and only once";
+            EXPECT_LE(laidBeforeSteps, 1) << "at most the start copy is laid when it is said";
+        }
+    }
+    QLocale::setDefault(saved);
 }
 
 // The tolerant comparison is not transitive: with the hand point (1, -100)

@@ -14,7 +14,10 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 using vk::TPlanSheet;
 
@@ -188,6 +191,62 @@ TEST_F(Sheet, ScrollBarsMoveTheViewAndLineStepIsASixth) {
     EXPECT_EQ(sheet.Geometry().HorzPos(), h->value());
 }
 
+namespace {
+void turnWheel(QWidget* target, QPointF at, QPoint angle, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QWheelEvent event(at, target->mapToGlobal(at), QPoint(), angle, Qt::NoButton, modifiers, Qt::NoScrollPhase,
+                      false);
+    QApplication::sendEvent(target, &event);
+}
+} // namespace
+
+// One notch went three line steps of a sixth: half a view.
+TEST_F(Sheet, WheelNotchScrollsAnEighthOfTheViewNotHalfOfIt) {
+    sheet.SetScale(0.5);
+    sheet.CenterOn(0, 0);
+    const int h0 = sheet.Geometry().HorzPos();
+    const int v0 = sheet.Geometry().VertPos();
+    const int eighthDown = int(std::lround(view()->height() / 8.0));
+    const int eighthAcross = int(std::lround(view()->width() / 8.0));
+    turnWheel(view(), QPointF(100, 100), QPoint(0, -120));
+    EXPECT_EQ(sheet.Geometry().VertPos(), v0 + eighthDown) << "a notch towards the user moves the view down";
+    EXPECT_EQ(sheet.Geometry().HorzPos(), h0);
+    EXPECT_EQ(sheet.FScrollBox->verticalScrollBar()->value(), sheet.Geometry().VertPos());
+    turnWheel(view(), QPointF(100, 100), QPoint(0, 240));
+    EXPECT_EQ(sheet.Geometry().VertPos(), v0 - eighthDown);
+    turnWheel(view(), QPointF(100, 100), QPoint(0, 120));
+    turnWheel(view(), QPointF(100, 100), QPoint(0, -120), Qt::ShiftModifier);
+    EXPECT_EQ(sheet.Geometry().VertPos(), v0 - 2 * eighthDown);
+    EXPECT_EQ(sheet.Geometry().HorzPos(), h0 + eighthAcross) << "Shift turns the wheel sideways";
+    EXPECT_EQ(sheet.Scale(), 0.5f) << "a plain wheel never zooms";
+}
+
+// Ctrl + wheel zoomed about the centre of the view: what the user pointed at
+// ran away.
+TEST_F(Sheet, CtrlWheelZoomsAboutThePointerNotTheCentre) {
+    sheet.SetScale(0.5);
+    sheet.CenterOn(1000, -2000);
+    const struct {
+        const char* name;
+        QPointF at;
+        int angle;
+        float scale;
+    } steps[] = {
+        {"in, near the top left corner", {90, 70}, 120, 1.0f},
+        {"in again, near the bottom right", {700, 500}, 120, 2.0f},
+        {"out, off centre", {200, 400}, -120, 1.0f},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        const QPointF before = sheet.Geometry().DeviceToWorld(step.at.x(), step.at.y());
+        turnWheel(view(), step.at, QPoint(0, step.angle), Qt::ControlModifier);
+        EXPECT_EQ(sheet.Scale(), step.scale);
+        const QPointF after = sheet.Geometry().DeviceToWorld(step.at.x(), step.at.y());
+        const double pixel = 1.0 / sheet.Geometry().K();
+        EXPECT_NEAR(after.x(), before.x(), pixel);
+        EXPECT_NEAR(after.y(), before.y(), pixel);
+    }
+}
+
 TEST_F(Sheet, PanelsShowHideAndReportTheirCloseButtons) {
     int miniClosed = 0;
     int infoClosed = 0;
@@ -208,6 +267,31 @@ TEST_F(Sheet, PanelsShowHideAndReportTheirCloseButtons) {
     EXPECT_EQ(infoClosed, 1);
     sheet.ClearElementInfo();
     EXPECT_TRUE(sheet.ElementInfo().isEmpty());
+}
+
+// The panel opened over the drawing and swallowed the clicks meant for it.
+TEST_F(Sheet, ElementPanelOpensBesideTheViewNotOverIt) {
+    const QRect fullView = sheet.FScrollBox->geometry();
+    sheet.ShowElementInfo();
+    QApplication::processEvents();
+    const QRect panel = sheet.FPrStatus->geometry();
+    const QRect view = sheet.FScrollBox->geometry();
+    EXPECT_FALSE(panel.intersects(view)) << "the panel covers none of the view";
+    EXPECT_TRUE(sheet.rect().contains(panel)) << "and stays on the sheet";
+    EXPECT_GE(panel.left(), view.right()) << "beside it, on the right";
+    EXPECT_FALSE(panel.intersects(sheet.FHorzRule->geometry()));
+    EXPECT_EQ(sheet.Geometry().ClientWidth(), sheet.FScrollBox->viewport()->width());
+    // Where the panel used to float (beside the overview, at the view's top
+    // left), a click now reaches the view.
+    const QPoint oldPanelCentre(fullView.left() + 4 + sheet.FMiniDisplay->width() + 4 + panel.width() / 2,
+                                fullView.top() + 4 + panel.height() / 2);
+    EXPECT_EQ(sheet.childAt(oldPanelCentre), sheet.FScrollBox->viewport());
+
+    sheet.FPrStatus->CloseButton()->click();
+    EXPECT_EQ(sheet.FScrollBox->geometry(), fullView) << "closed, it gives the strip back";
+    sheet.ShowElementInfo();
+    sheet.HideElementInfo();
+    EXPECT_EQ(sheet.FScrollBox->geometry(), fullView);
 }
 
 TEST_F(Sheet, OverviewClickCentresTheViewOnlyAfterPainting) {
@@ -237,6 +321,30 @@ TEST_F(Sheet, ViewMenuItemsAreAppendedInOrder) {
     EXPECT_EQ(items[0]->text(), QString("Размеры"));
     EXPECT_EQ(items[1]->text(), QString("Масштаб"));
     EXPECT_EQ(items[2]->text(), QString("Мини-дисплей"));
+}
+
+// The fields showed bare numbers; the sheet keeps them in millimetres
+// whatever unit it shows.
+TEST(SizeDialog, EveryFieldShowsItsUnit) {
+    vk::TSizeDialog dialog;
+    dialog.SetValues(50000, 40000, 25000, 20000);
+    dialog.show();
+    QApplication::processEvents();
+    for (QLineEdit* edit : {dialog.edSizeX, dialog.edSizeY, dialog.edPositiveX, dialog.edPositiveY}) {
+        const QLabel* unit = nullptr;
+        for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+            if (label->buddy() == edit) {
+                unit = label;
+            }
+        }
+        ASSERT_NE(unit, nullptr);
+        EXPECT_EQ(unit->text(), QString("мм"));
+        EXPECT_TRUE(unit->isVisible());
+        const QPoint unitAt = unit->mapTo(&dialog, QPoint(0, unit->height() / 2));
+        const QRect editAt(edit->mapTo(&dialog, QPoint(0, 0)), edit->size());
+        EXPECT_GE(unitAt.x(), editAt.right()) << "right of its field";
+        EXPECT_TRUE(unitAt.y() >= editAt.top() && unitAt.y() <= editAt.bottom()) << "on its line";
+    }
 }
 
 TEST(SizeDialog, RefusesGeometryThatBreaksTheInvariantsAndStaysOpen) {
