@@ -598,9 +598,31 @@ void TfrmTileEditor::acOpenTileExecute() {
         UpdateInfoLabel();
         if (view.Scale != -1.0f) {
             PlanSheet->SetView(view);
+        } else {
+            showWholeTile();
         }
     }
     PlanSheet->InvalidateView();
+}
+
+void TfrmTileEditor::showWholeTile() {
+    // A tile stored without a view of its own (those of the starter library)
+    // would open wherever the last view was, often beside the drawing.
+    TShapePath path;
+    for (int i = 0; i < m_tile->Elements().Count(); ++i) {
+        m_tile->Elements().Items(i)->AddToPath(path);
+    }
+    const QRectF bounds = path.Bounds();
+    if (!(bounds.width() > 0.0) || !(bounds.height() > 0.0)) {
+        return;
+    }
+    const QSizeF page = PlanSheet->ViewSizeMillimetres();
+    // The tile takes about two thirds of the view.
+    const double fit = std::min(page.width() / bounds.width(), page.height() / bounds.height()) * 2.0 / 3.0;
+    if (fit > 0.0) {
+        PlanSheet->SetScale(fit);
+    }
+    PlanSheet->CenterOn(m_tile->ToWorldX(float(bounds.center().x())), m_tile->ToWorldY(float(bounds.center().y())));
 }
 
 void TfrmTileEditor::acSaveTileExecute() {

@@ -183,6 +183,8 @@ private:
     void replaceTile(std::unique_ptr<TTile> tile);
     [[nodiscard]] std::unique_ptr<TTile> makeTile();
     void updateCaption(const QString& name);
+    // Scales and centres the view on the open tile.
+    void showWholeTile();
     void setDefaultView();
     // The drawing tools let go of an old tile's element.
     void resetTools();

@@ -1,5 +1,6 @@
 // The main window as a frame: start-up, commands, enabling, units.
 
+#include "support/WindowTestUtil.h"
 #include "app/ConfigForm.h"
 #include "app/MainForm.h"
 #include "model/Config.h"
@@ -21,29 +22,10 @@
 
 using vk::TfrmMain;
 
+using vk::test::onNextDialog;
+using vk::test::captions;
+
 namespace {
-
-// Runs `body` on the next modal dialog of type T, once the event loop shows it.
-template <typename T, typename F>
-void onNextDialog(F body) {
-    QTimer::singleShot(0, [body] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* d = qobject_cast<T*>(w); d != nullptr && d->isVisible()) {
-                body(d);
-                return;
-            }
-        }
-        ADD_FAILURE() << "no dialog appeared";
-    });
-}
-
-QStringList captions(const QList<QAction*>& actions) {
-    QStringList out;
-    for (QAction* a : actions) {
-        out << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    }
-    return out;
-}
 
 } // namespace
 

@@ -2,6 +2,7 @@
 // drawn by clicks on the sheet, its thickness and comment, stored into the
 // library and read back; every edit undone and redone.
 
+#include "support/WindowTestUtil.h"
 #include "app/EditComment.h"
 #include "app/MainForm.h"
 #include "app/PartsWindow.h"
@@ -9,6 +10,8 @@
 #include "editors/ElementListEditor.h"
 #include "editors/SelectTile.h"
 #include "geometry/GraphicPrimitive.h"
+#include "geometry/ShapePath.h"
+#include "library/StarterLibrary.h"
 #include "library/TileDB.h"
 #include "model/Config.h"
 #include "model/HalvesCheck.h"
@@ -44,28 +47,10 @@
 
 using namespace vk;
 
+using vk::test::onNextDialog;
+using vk::test::captions;
+
 namespace {
-
-template <typename T, typename F>
-void onNextDialog(F body) {
-    QTimer::singleShot(0, [body] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* d = qobject_cast<T*>(w); d != nullptr && d->isVisible()) {
-                body(d);
-                return;
-            }
-        }
-        ADD_FAILURE() << "no dialog appeared";
-    });
-}
-
-QStringList captions(const QList<QAction*>& actions) {
-    QStringList out;
-    for (QAction* a : actions) {
-        out << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    }
-    return out;
-}
 
 // The tile as far as its history reaches, byte for byte.
 struct TTileState {
@@ -376,6 +361,36 @@ TEST_F(TileEditor, OpenedTileReplacesTheOldOneOnlyWhenTheSaveQuestionLetsIt) {
     EXPECT_TRUE(editor->InfoLabel->text().endsWith(QStringLiteral("толщина 45.00 мм")));
     EXPECT_FALSE(enabled("acUndo")) << "an opened tile starts its own history";
     EXPECT_TRUE(ui.allAnswersUsed());
+}
+
+// A tile stored without a view of its own (the starter library's) opened
+// wherever the last view was, mostly beside the drawing.
+TEST_F(TileEditor, ATileStoredWithoutAViewOpensWholeInTheView) {
+    QFile description(QStringLiteral(STARTER_DESCRIPTION));
+    ASSERT_TRUE(description.open(QIODevice::ReadOnly));
+    WriteStarterLibrary(ReadStarterDescription(description.readAll()), *library);
+    for (int row = 0; row < 3; ++row) {
+        SCOPED_TRACE(row);
+        onNextDialog<TfrmSelectTile>([row](TfrmSelectTile* pick) {
+            pick->dbgTiles->setCurrentCell(row, 0);
+            pick->btOk->click();
+        });
+        ui.answer(TAnswer::No);
+        run("acOpenTile");
+        ASSERT_GT(tile()->Elements().Count(), 0);
+        TShapePath path;
+        for (int i = 0; i < tile()->Elements().Count(); ++i) {
+            tile()->Elements().Items(i)->AddToPath(path);
+        }
+        const QRectF local = path.Bounds();
+        const QRectF world = local.translated(tile()->BasePoint.X, tile()->BasePoint.Y);
+        const auto visible = sheet()->Geometry().VisibleRect();
+        EXPECT_LE(visible.L, world.left());
+        EXPECT_GE(visible.R, world.right());
+        EXPECT_LE(visible.B, world.top());
+        EXPECT_GE(visible.T, world.bottom());
+        EXPECT_GT(world.width(), (visible.R - visible.L) / 3.0) << "large enough to work on";
+    }
 }
 
 TEST_F(TileEditor, NewAnsweredCancelKeepsTheTileButShowsTheDefaultView) {

@@ -2,6 +2,7 @@
 // point and the orientation is one step, undone and redone to the same bytes,
 // and the modified flag follows the saved state.
 
+#include "support/WindowTestUtil.h"
 #include "app/LittleDialog.h"
 #include "app/MainForm.h"
 #include "editors/ElementListEditor.h"
@@ -37,6 +38,8 @@
 #include <functional>
 
 using namespace vk;
+
+using vk::test::onNextDialog;
 
 namespace {
 
@@ -75,20 +78,6 @@ void expectSame(const TProjectState& got, const TProjectState& want, const char*
     EXPECT_EQ(got.Base, want.Base) << when << ": base point";
     EXPECT_EQ(got.Start, want.Start) << when << ": start point";
     EXPECT_EQ(got.Orientation, want.Orientation) << when << ": orientation";
-}
-
-// Runs `body` on the next modal dialog of type T, once the event loop shows it.
-template <typename T, typename F>
-void onNextDialog(F body) {
-    QTimer::singleShot(0, [body] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* d = qobject_cast<T*>(w); d != nullptr && d->isVisible()) {
-                body(d);
-                return;
-            }
-        }
-        ADD_FAILURE() << "no dialog appeared";
-    });
 }
 
 // The property editor of the next element: its line becomes a cut line.
