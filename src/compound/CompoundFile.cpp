@@ -67,18 +67,46 @@ void wr32(char* p, quint32 v) {
 // The order of siblings in the format: shorter names first, then UTF-16
 // units compared upper-cased. It is also the order children are listed in,
 // whatever order they were written in.
+// Large projects compare names millions of times, mostly numbered ASCII
+// names that share a long prefix: equal units and ASCII letters need no
+// table look-up.
+char16_t upperUnit(char16_t c) {
+    if (c < 0x80) {
+        return c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c;
+    }
+    return QChar(c).toUpper().unicode();
+}
+
 int compareNames(const QString& a, const QString& b) {
     if (a.size() != b.size()) {
         return a.size() < b.size() ? -1 : 1;
     }
+    const char16_t* p = reinterpret_cast<const char16_t*>(a.constData());
+    const char16_t* q = reinterpret_cast<const char16_t*>(b.constData());
     for (qsizetype i = 0; i < a.size(); ++i) {
-        const char16_t x = a.at(i).toUpper().unicode();
-        const char16_t y = b.at(i).toUpper().unicode();
+        if (p[i] == q[i]) {
+            continue;
+        }
+        const char16_t x = upperUnit(p[i]);
+        const char16_t y = upperUnit(q[i]);
         if (x != y) {
             return x < y ? -1 : 1;
         }
     }
     return 0;
+}
+
+// Children in the format's order. A list already strictly in order (what
+// a sibling tree read in order, or our own numbered names, give) is kept
+// as it is: with no two names equal, a sort could not change it.
+template <typename NameOf>
+void sortByName(std::vector<quint32>& ids, const NameOf& nameOf) {
+    const auto notBefore = [&nameOf](quint32 x, quint32 y) { return compareNames(nameOf(x), nameOf(y)) >= 0; };
+    if (std::adjacent_find(ids.begin(), ids.end(), notBefore) == ids.end()) {
+        return;
+    }
+    std::stable_sort(ids.begin(), ids.end(),
+                     [&nameOf](quint32 x, quint32 y) { return compareNames(nameOf(x), nameOf(y)) < 0; });
 }
 
 const QString& notProjectText() {
@@ -402,9 +430,30 @@ bool TCfbFile::buildTree() {
             stack.push_back(Entries[id].Right);
             stack.push_back(Entries[id].Left);
         }
-        std::stable_sort(children.begin(), children.end(), [this](quint32 a, quint32 b) {
-            return compareNames(Entries[a].Name, Entries[b].Name) < 0;
-        });
+        if (!Broken[owner] && children.size() > 1) {
+            // A sound sibling tree read in order is usually sorted already;
+            // then it is the listing, and no name repeats.
+            std::vector<quint32> inOrder;
+            inOrder.reserve(children.size());
+            quint32 at = Entries[owner].Child;
+            while (at != kNoStream || !stack.empty()) {
+                while (at != kNoStream) {
+                    stack.push_back(at);
+                    at = Entries[at].Left;
+                }
+                at = stack.back();
+                stack.pop_back();
+                inOrder.push_back(at);
+                at = Entries[at].Right;
+            }
+            const auto notBefore = [this](quint32 x, quint32 y) {
+                return compareNames(Entries[x].Name, Entries[y].Name) >= 0;
+            };
+            if (std::adjacent_find(inOrder.begin(), inOrder.end(), notBefore) == inOrder.end()) {
+                children = std::move(inOrder);
+            }
+        }
+        sortByName(children, [this](quint32 id) -> const QString& { return Entries[id].Name; });
         for (const quint32 child : children) {
             if (Entries[child].Type == kStorageEntry) {
                 storages.push_back(child);
@@ -591,8 +640,7 @@ QByteArray TCompoundWriter::Impl::layOut() {
             continue;
         }
         std::vector<quint32> sorted = node.Children;
-        std::stable_sort(sorted.begin(), sorted.end(),
-                         [this](quint32 a, quint32 b) { return compareNames(nodes[a].Name, nodes[b].Name) < 0; });
+        sortByName(sorted, [this](quint32 id) -> const QString& { return nodes[id].Name; });
         const qsizetype n = qsizetype(sorted.size());
         const int height = treeHeight(n);
         // A full tree needs no red level.
@@ -622,7 +670,7 @@ QByteArray TCompoundWriter::Impl::layOut() {
             }
             node.Start = first;
             mini.append(node.Data);
-            mini.append(QByteArray(qsizetype(count) * kMiniSectorSize - size, '\0'));
+            mini.append(qsizetype(count) * kMiniSectorSize - size, '\0');
         } else {
             bigRanges.emplace_back(id, quint32((size + kSectorSize - 1) / kSectorSize));
         }
