@@ -473,7 +473,7 @@ struct TStorage::Impl {
 TStorage::TStorage(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
 TStorage::~TStorage() = default;
 
-std::unique_ptr<TStorage> TStorage::OpenFile(const QString& path, QString& error) {
+std::unique_ptr<TStorage> TStorage::OpenFile(const QString& path, QString& error, const TByteProgress& reading) {
     // The whole file is read at once: what is read afterwards cannot change
     // under the reader, even when a save replaces the file meanwhile.
     QFile file(path);
@@ -481,7 +481,30 @@ std::unique_ptr<TStorage> TStorage::OpenFile(const QString& path, QString& error
         error = QStringLiteral("Не удается открыть файл \"%1\": %2").arg(path, file.errorString());
         return nullptr;
     }
-    QByteArray bytes = file.readAll();
+    QByteArray bytes;
+    if (!reading) {
+        bytes = file.readAll();
+    } else {
+        // In pieces, so that a large file can be watched and given up.
+        constexpr qint64 kPiece = qint64(8) << 20;
+        const qint64 expected = file.size();
+        constexpr qint64 kTail = 65536; // the end is found by a read that gives nothing
+        bytes.reserve(qsizetype(std::max<qint64>(expected, 0) + kTail));
+        for (;;) {
+            if (!reading(bytes.size(), expected)) {
+                error = QString();
+                return nullptr;
+            }
+            const qsizetype had = bytes.size();
+            const qint64 piece = std::clamp<qint64>(expected - had, kTail, kPiece);
+            bytes.resize(had + qsizetype(piece));
+            const qint64 n = file.read(bytes.data() + had, piece);
+            bytes.resize(had + qsizetype(std::max<qint64>(n, 0)));
+            if (n <= 0) {
+                break;
+            }
+        }
+    }
     if (file.error() != QFileDevice::NoError) {
         error = QStringLiteral("Не удается прочитать файл \"%1\": %2").arg(path, file.errorString());
         return nullptr;
@@ -892,7 +915,7 @@ bool TCompoundWriter::WriteStream(const QString& name, const QByteArray& bytes) 
     return true;
 }
 
-bool TCompoundWriter::Commit() {
+bool TCompoundWriter::Commit(const TByteProgress& writing) {
     if (Failed() || m_committed) {
         abort();
         return false;
@@ -941,6 +964,9 @@ bool TCompoundWriter::Commit() {
         }
         p += n;
         left -= n;
+        if (writing) {
+            (void)writing(bytes.size() - left, bytes.size());
+        }
     }
     int writeErrno = errno;
     if (ok && target.Exists) {
