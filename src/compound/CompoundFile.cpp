@@ -862,14 +862,48 @@ bool TCompoundWriter::fail(const QString& error) {
     return false;
 }
 
+namespace {
+
+bool isAscii(const QString& name) {
+    return std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// The same name, letter case ignored as QString::toUpper ignores it.
+bool sameName(const QString& a, const QString& b) {
+    if (isAscii(a) && isAscii(b)) {
+        return a.size() == b.size() && compareNames(a, b) == 0;
+    }
+    return a.toUpper() == b.toUpper();
+}
+
+} // namespace
+
 bool TCompoundWriter::claimName(const QString& name) {
     if (!IsValidName(name)) {
         return fail(QStringLiteral("Недопустимое имя элемента файла: \"%1\"").arg(name));
     }
+    const QString repeated = QStringLiteral("Имя элемента файла повторяется: \"%1\"");
+    // A storage of a few children (every laid tile's) is searched; a set
+    // of names is made only for a storage of many.
+    constexpr size_t kFewChildren = 16;
+    const std::vector<quint32>& siblings = m_impl->nodes[m_impl->stack.back()].Children;
     QSet<QString>& names = m_names.back();
+    if (siblings.size() < kFewChildren) {
+        for (const quint32 id : siblings) {
+            if (sameName(m_impl->nodes[id].Name, name)) {
+                return fail(repeated.arg(name));
+            }
+        }
+        return true;
+    }
+    if (names.isEmpty()) {
+        for (const quint32 id : siblings) {
+            names.insert(m_impl->nodes[id].Name.toUpper());
+        }
+    }
     const QString key = name.toUpper();
     if (names.contains(key)) {
-        return fail(QStringLiteral("Имя элемента файла повторяется: \"%1\"").arg(name));
+        return fail(repeated.arg(name));
     }
     names.insert(key);
     return true;
