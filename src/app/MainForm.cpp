@@ -537,10 +537,19 @@ bool TfrmMain::OpenProjectFile(const QString& file) {
     if (m_project && !QuerySave()) {
         return false;
     }
-    startProject();
-    // The window keeps the new project whatever the reading says; its errors
-    // have been shown. Naming it after the file updates the caption.
-    const bool read = m_project->LoadFromFile(file);
+    // Read into a project of its own: an open the user stops leaves the
+    // current one as it was. Otherwise the window keeps the new project
+    // whatever the reading says; its errors have been shown.
+    auto opened = std::make_unique<TProject>(this, TProject::TNameChange{}, ProjectPlanSheet, this);
+    bool cancelled = false;
+    const bool read = opened->LoadFromFile(file, &cancelled);
+    if (cancelled) {
+        return false;
+    }
+    opened->SetOnNameChange([this](const QString& name) { updateCaption(name); });
+    replaceProject(nullptr);
+    replaceProject(std::move(opened));
+    updateCaption(m_project->Name());
     ResetTools();
     ProjectPlanSheet->InvalidateView();
     return read;

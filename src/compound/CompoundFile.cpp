@@ -67,18 +67,46 @@ void wr32(char* p, quint32 v) {
 // The order of siblings in the format: shorter names first, then UTF-16
 // units compared upper-cased. It is also the order children are listed in,
 // whatever order they were written in.
+// Large projects compare names millions of times, mostly numbered ASCII
+// names that share a long prefix: equal units and ASCII letters need no
+// table look-up.
+char16_t upperUnit(char16_t c) {
+    if (c < 0x80) {
+        return c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c;
+    }
+    return QChar(c).toUpper().unicode();
+}
+
 int compareNames(const QString& a, const QString& b) {
     if (a.size() != b.size()) {
         return a.size() < b.size() ? -1 : 1;
     }
+    const char16_t* p = reinterpret_cast<const char16_t*>(a.constData());
+    const char16_t* q = reinterpret_cast<const char16_t*>(b.constData());
     for (qsizetype i = 0; i < a.size(); ++i) {
-        const char16_t x = a.at(i).toUpper().unicode();
-        const char16_t y = b.at(i).toUpper().unicode();
+        if (p[i] == q[i]) {
+            continue;
+        }
+        const char16_t x = upperUnit(p[i]);
+        const char16_t y = upperUnit(q[i]);
         if (x != y) {
             return x < y ? -1 : 1;
         }
     }
     return 0;
+}
+
+// Children in the format's order. A list already strictly in order (what
+// a sibling tree read in order, or our own numbered names, give) is kept
+// as it is: with no two names equal, a sort could not change it.
+template <typename NameOf>
+void sortByName(std::vector<quint32>& ids, const NameOf& nameOf) {
+    const auto notBefore = [&nameOf](quint32 x, quint32 y) { return compareNames(nameOf(x), nameOf(y)) >= 0; };
+    if (std::adjacent_find(ids.begin(), ids.end(), notBefore) == ids.end()) {
+        return;
+    }
+    std::stable_sort(ids.begin(), ids.end(),
+                     [&nameOf](quint32 x, quint32 y) { return compareNames(nameOf(x), nameOf(y)) < 0; });
 }
 
 const QString& notProjectText() {
@@ -402,9 +430,30 @@ bool TCfbFile::buildTree() {
             stack.push_back(Entries[id].Right);
             stack.push_back(Entries[id].Left);
         }
-        std::stable_sort(children.begin(), children.end(), [this](quint32 a, quint32 b) {
-            return compareNames(Entries[a].Name, Entries[b].Name) < 0;
-        });
+        if (!Broken[owner] && children.size() > 1) {
+            // A sound sibling tree read in order is usually sorted already;
+            // then it is the listing, and no name repeats.
+            std::vector<quint32> inOrder;
+            inOrder.reserve(children.size());
+            quint32 at = Entries[owner].Child;
+            while (at != kNoStream || !stack.empty()) {
+                while (at != kNoStream) {
+                    stack.push_back(at);
+                    at = Entries[at].Left;
+                }
+                at = stack.back();
+                stack.pop_back();
+                inOrder.push_back(at);
+                at = Entries[at].Right;
+            }
+            const auto notBefore = [this](quint32 x, quint32 y) {
+                return compareNames(Entries[x].Name, Entries[y].Name) >= 0;
+            };
+            if (std::adjacent_find(inOrder.begin(), inOrder.end(), notBefore) == inOrder.end()) {
+                children = std::move(inOrder);
+            }
+        }
+        sortByName(children, [this](quint32 id) -> const QString& { return Entries[id].Name; });
         for (const quint32 child : children) {
             if (Entries[child].Type == kStorageEntry) {
                 storages.push_back(child);
@@ -424,7 +473,7 @@ struct TStorage::Impl {
 TStorage::TStorage(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
 TStorage::~TStorage() = default;
 
-std::unique_ptr<TStorage> TStorage::OpenFile(const QString& path, QString& error) {
+std::unique_ptr<TStorage> TStorage::OpenFile(const QString& path, QString& error, const TByteProgress& reading) {
     // The whole file is read at once: what is read afterwards cannot change
     // under the reader, even when a save replaces the file meanwhile.
     QFile file(path);
@@ -432,7 +481,30 @@ std::unique_ptr<TStorage> TStorage::OpenFile(const QString& path, QString& error
         error = QStringLiteral("Не удается открыть файл \"%1\": %2").arg(path, file.errorString());
         return nullptr;
     }
-    QByteArray bytes = file.readAll();
+    QByteArray bytes;
+    if (!reading) {
+        bytes = file.readAll();
+    } else {
+        // In pieces, so that a large file can be watched and given up.
+        constexpr qint64 kPiece = qint64(8) << 20;
+        const qint64 expected = file.size();
+        constexpr qint64 kTail = 65536; // the end is found by a read that gives nothing
+        bytes.reserve(qsizetype(std::max<qint64>(expected, 0) + kTail));
+        for (;;) {
+            if (!reading(bytes.size(), expected)) {
+                error = QString();
+                return nullptr;
+            }
+            const qsizetype had = bytes.size();
+            const qint64 piece = std::clamp<qint64>(expected - had, kTail, kPiece);
+            bytes.resize(had + qsizetype(piece));
+            const qint64 n = file.read(bytes.data() + had, piece);
+            bytes.resize(had + qsizetype(std::max<qint64>(n, 0)));
+            if (n <= 0) {
+                break;
+            }
+        }
+    }
     if (file.error() != QFileDevice::NoError) {
         error = QStringLiteral("Не удается прочитать файл \"%1\": %2").arg(path, file.errorString());
         return nullptr;
@@ -591,8 +663,7 @@ QByteArray TCompoundWriter::Impl::layOut() {
             continue;
         }
         std::vector<quint32> sorted = node.Children;
-        std::stable_sort(sorted.begin(), sorted.end(),
-                         [this](quint32 a, quint32 b) { return compareNames(nodes[a].Name, nodes[b].Name) < 0; });
+        sortByName(sorted, [this](quint32 id) -> const QString& { return nodes[id].Name; });
         const qsizetype n = qsizetype(sorted.size());
         const int height = treeHeight(n);
         // A full tree needs no red level.
@@ -622,7 +693,7 @@ QByteArray TCompoundWriter::Impl::layOut() {
             }
             node.Start = first;
             mini.append(node.Data);
-            mini.append(QByteArray(qsizetype(count) * kMiniSectorSize - size, '\0'));
+            mini.append(qsizetype(count) * kMiniSectorSize - size, '\0');
         } else {
             bigRanges.emplace_back(id, quint32((size + kSectorSize - 1) / kSectorSize));
         }
@@ -791,14 +862,48 @@ bool TCompoundWriter::fail(const QString& error) {
     return false;
 }
 
+namespace {
+
+bool isAscii(const QString& name) {
+    return std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// The same name, letter case ignored as QString::toUpper ignores it.
+bool sameName(const QString& a, const QString& b) {
+    if (isAscii(a) && isAscii(b)) {
+        return a.size() == b.size() && compareNames(a, b) == 0;
+    }
+    return a.toUpper() == b.toUpper();
+}
+
+} // namespace
+
 bool TCompoundWriter::claimName(const QString& name) {
     if (!IsValidName(name)) {
         return fail(QStringLiteral("Недопустимое имя элемента файла: \"%1\"").arg(name));
     }
+    const QString repeated = QStringLiteral("Имя элемента файла повторяется: \"%1\"");
+    // A storage of a few children (every laid tile's) is searched; a set
+    // of names is made only for a storage of many.
+    constexpr size_t kFewChildren = 16;
+    const std::vector<quint32>& siblings = m_impl->nodes[m_impl->stack.back()].Children;
     QSet<QString>& names = m_names.back();
+    if (siblings.size() < kFewChildren) {
+        for (const quint32 id : siblings) {
+            if (sameName(m_impl->nodes[id].Name, name)) {
+                return fail(repeated.arg(name));
+            }
+        }
+        return true;
+    }
+    if (names.isEmpty()) {
+        for (const quint32 id : siblings) {
+            names.insert(m_impl->nodes[id].Name.toUpper());
+        }
+    }
     const QString key = name.toUpper();
     if (names.contains(key)) {
-        return fail(QStringLiteral("Имя элемента файла повторяется: \"%1\"").arg(name));
+        return fail(repeated.arg(name));
     }
     names.insert(key);
     return true;
@@ -844,7 +949,7 @@ bool TCompoundWriter::WriteStream(const QString& name, const QByteArray& bytes) 
     return true;
 }
 
-bool TCompoundWriter::Commit() {
+bool TCompoundWriter::Commit(const TByteProgress& writing) {
     if (Failed() || m_committed) {
         abort();
         return false;
@@ -893,6 +998,9 @@ bool TCompoundWriter::Commit() {
         }
         p += n;
         left -= n;
+        if (writing) {
+            (void)writing(bytes.size() - left, bytes.size());
+        }
     }
     int writeErrno = errno;
     if (ok && target.Exists) {

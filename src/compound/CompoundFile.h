@@ -15,10 +15,15 @@
 #include <QByteArray>
 #include <QSet>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace vk {
+
+// How far a long reading or writing has come: bytes done of the total.
+// False asks to stop: a reading then ends as if it failed, without error.
+using TByteProgress = std::function<bool(qint64 done, qint64 total)>;
 
 class TStorage {
 public:
@@ -26,8 +31,10 @@ public:
     TStorage(const TStorage&) = delete;
     TStorage& operator=(const TStorage&) = delete;
 
-    // The root storage of a compound file, or nullptr with the reason.
-    [[nodiscard]] static std::unique_ptr<TStorage> OpenFile(const QString& path, QString& error);
+    // The root storage of a compound file, or nullptr with the reason: a
+    // null string when `reading` asked to stop.
+    [[nodiscard]] static std::unique_ptr<TStorage> OpenFile(const QString& path, QString& error,
+                                                            const TByteProgress& reading = {});
     [[nodiscard]] static std::unique_ptr<TStorage> OpenBytes(const QByteArray& bytes, QString& error);
 
     // Number of children; -1 when the storage cannot list them.
@@ -67,7 +74,8 @@ public:
     bool WriteStream(const QString& name, const QByteArray& bytes);
     // Writes the temporary file, makes it durable and moves it over the
     // target. The storages and streams are kept in memory until then.
-    bool Commit();
+    // `writing` hears of the bytes written; it cannot stop the save.
+    bool Commit(const TByteProgress& writing = {});
 
     [[nodiscard]] bool Failed() const { return !m_error.isEmpty(); }
     [[nodiscard]] const QString& Error() const { return m_error; }

@@ -36,6 +36,7 @@ class TCollage;
 class TPartList;
 class TTile;
 class TTilePlacementPrimitive;
+class TProgress;
 class TProjectFile;
 class TStorage;
 
@@ -171,7 +172,10 @@ public:
     // A failure is shown in an error box and gives false; what was read
     // up to it stays. Border records of an unknown kind are skipped, and
     // the user is told once how many.
-    bool LoadFromFile(const QString& fileName);
+    // Progress is shown meanwhile ("Открытие проекта…"); a user who stops
+    // it gets false, no message and `cancelled` set, and the project keeps
+    // what was read (the caller throws it away).
+    bool LoadFromFile(const QString& fileName, bool* cancelled = nullptr);
     // The same from a file's bytes; `fileName` names the project (may be empty).
     bool LoadFromBytes(const QByteArray& bytes, const QString& fileName = QString());
     // Writes the project file. The old file is replaced only when the new
@@ -232,7 +236,8 @@ private:
     // Lays the next queued copy: one step of the walk. The copies still queued.
     int layNext();
     void finishRun(bool cancelled);
-    bool loadFrom(const TStorage* root, const QString& openError, const QString& fileName);
+    bool loadFrom(const TStorage* root, const QString& openError, const QString& fileName,
+                  std::unique_ptr<TProgress> progress = nullptr, bool* cancelled = nullptr);
     void draw(QPainter& graphics, TDrawingSheet& sheet, bool showBasePoint, const QPen* pen, bool vectorTiles);
 
     TStepSink* m_mainWindow;

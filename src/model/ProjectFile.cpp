@@ -33,6 +33,7 @@
 #include <iterator>
 #include <cstring>
 #include <unordered_map>
+#include <vector>
 
 namespace vk {
 
@@ -47,6 +48,17 @@ const QString& readErrorText() {
 struct TReadError {
     QString Text;
 };
+
+// The user stopped the reading.
+struct TReadStopped {};
+
+// Reports every so many tiles: often enough for a window that repaints,
+// rarely enough to cost nothing.
+constexpr int kTilesPerReport = 1024;
+
+qint64 progressAt(qint64 from, qint64 to, qint64 done, qint64 total) {
+    return total <= 0 ? to : from + (to - from) * done / total;
+}
 
 // A stream of a fixed size: zeros when it is missing (false), its bytes
 // otherwise, the rest zeros when it is shorter. A longer stream is refused
@@ -198,10 +210,21 @@ bool TProject::SetTextureImage(const QByteArray& bytes) {
 
 // --- reading ---------------------------------------------------------------------------
 
-bool TProject::LoadFromFile(const QString& fileName) {
+bool TProject::LoadFromFile(const QString& fileName, bool* cancelled) {
+    std::unique_ptr<TProgress> progress =
+        ui().progress(QStringLiteral("Открытие проекта…"), TProjectFile::kProgressTotal, true);
     QString error;
-    const std::unique_ptr<TStorage> root = TStorage::OpenFile(fileName, error);
-    return loadFrom(root.get(), error, fileName);
+    const std::unique_ptr<TStorage> root =
+        TStorage::OpenFile(fileName, error, [&progress](qint64 done, qint64 total) {
+            return progress->report(progressAt(0, TProjectFile::kProgressFileRead, done, total));
+        });
+    if (root == nullptr && error.isNull()) {
+        if (cancelled != nullptr) {
+            *cancelled = true;
+        }
+        return false;
+    }
+    return loadFrom(root.get(), error, fileName, std::move(progress), cancelled);
 }
 
 bool TProject::LoadFromBytes(const QByteArray& bytes, const QString& fileName) {
@@ -210,12 +233,22 @@ bool TProject::LoadFromBytes(const QByteArray& bytes, const QString& fileName) {
     return loadFrom(root.get(), error, fileName);
 }
 
-bool TProject::loadFrom(const TStorage* root, const QString& openError, const QString& fileName) {
+bool TProject::loadFrom(const TStorage* root, const QString& openError, const QString& fileName,
+                        std::unique_ptr<TProgress> progress, bool* cancelled) {
     if (IsRunning()) {
         CancelFill();
     }
     int skipped = 0;
-    const QString error = root == nullptr ? openError : TProjectFile::Read(*root, *this, fileName, skipped);
+    bool stopped = false;
+    const QString error =
+        root == nullptr ? openError : TProjectFile::Read(*root, *this, fileName, skipped, progress.get(), &stopped);
+    progress.reset(); // before any message
+    if (cancelled != nullptr) {
+        *cancelled = stopped;
+    }
+    if (stopped) {
+        return false;
+    }
     if (skipped > 0) {
         ui().warning(QStringLiteral("В файле проекта пропущены элементы участка неизвестного вида: %1.\r\n"
                                     "Участок может быть нарисован не полностью.")
@@ -256,11 +289,20 @@ void TProject::restoreTexture(const QByteArray& bytes) {
     m_painter.Invalidate();
 }
 
-QString TProjectFile::Read(const TStorage& root, TProject& project, const QString& fileName, int& skippedKinds) {
+QString TProjectFile::Read(const TStorage& root, TProject& project, const QString& fileName, int& skippedKinds,
+                           TProgress* progress, bool* stopped) {
     try {
         readProject(root, project, fileName, skippedKinds);
+        if (const std::unique_ptr<TStorage> tiles = root.Storage(QStringLiteral("Tiles"))) {
+            readTiles(*tiles, project, progress);
+            project.LaidTiles().ShrinkToFit();
+        }
     } catch (const TReadError& e) {
         return e.Text;
+    } catch (const TReadStopped&) {
+        if (stopped != nullptr) {
+            *stopped = true;
+        }
     }
     return QString();
 }
@@ -323,10 +365,6 @@ void TProjectFile::readProject(const TStorage& root, TProject& project, const QS
     if (const std::unique_ptr<TStorage> borders = root.Storage(QStringLiteral("Borders"))) {
         readBorder(*borders, project, skippedKinds);
     }
-    if (const std::unique_ptr<TStorage> tiles = root.Storage(QStringLiteral("Tiles"))) {
-        readTiles(*tiles, project);
-        project.LaidTiles().ShrinkToFit();
-    }
 }
 
 void TProjectFile::readBorder(const TStorage& borders, TProject& project, int& skippedKinds) {
@@ -364,11 +402,17 @@ void TProjectFile::readBorder(const TStorage& borders, TProject& project, int& s
     project.BuildSiteRegion();
 }
 
-void TProjectFile::readTiles(const TStorage& tiles, TProject& project) {
+void TProjectFile::readTiles(const TStorage& tiles, TProject& project, TProgress* progress) {
     const int count = tiles.ChildCount();
     if (count < 0) {
         throw TReadError{readErrorText()};
     }
+    const auto report = [progress, count](int done) {
+        if (progress != nullptr && !progress->report(progressAt(kProgressFileRead, kProgressTotal, done, count))) {
+            throw TReadStopped{};
+        }
+    };
+    report(0);
     const float tolerance = float(GlobalConfig().TileLinkTolerance);
     // Tiles of one orientation share one shape: the library's tile turned.
     std::unordered_map<std::uint32_t, const TLaidShape*> shapes;
@@ -376,6 +420,9 @@ void TProjectFile::readTiles(const TStorage& tiles, TProject& project) {
     TTileList& laidTiles = project.LaidTiles();
     const QString prefix = QStringLiteral("Tile");
     for (int i = 0; i < count; ++i) {
+        if (i % kTilesPerReport == 0 && i > 0) {
+            report(i);
+        }
         const QString name = tiles.ChildName(i);
         if (name.isNull()) {
             throw TReadError{readErrorText()};
@@ -415,11 +462,13 @@ void TProjectFile::readTiles(const TStorage& tiles, TProject& project) {
                     parts != nullptr && parts->PartEquals(partId));
         }
     }
+    report(count);
 }
 
 // --- writing ---------------------------------------------------------------------------
 
-QString TProjectFile::Write(const TProject& project, const QString& fileName, bool& commentLost) {
+QString TProjectFile::Write(const TProject& project, const QString& fileName, bool& commentLost,
+                            TProgress* progress) {
     const TTile* const projectTile = project.Tile();
     const TCollage* const pattern = project.Pattern();
     const QBrush* const texture = project.TextureBrush();
@@ -460,27 +509,59 @@ QString TProjectFile::Write(const TProject& project, const QString& fileName, bo
     }
     w.EndStorage();
 
-    w.BeginStorage(QStringLiteral("Tiles"));
-    const int tileWidth = numberWidth(laidTiles.Count());
+    // The laid tiles are taken as they are before anything is reported:
+    // while the window repaints, a running fill may lay more.
+    struct TTileRecord {
+        TPointF Base;
+        float Orientation;
+        std::uint32_t Color;
+        std::int32_t PartID;
+        std::int32_t ContourID;
+    };
+    std::vector<TTileRecord> records;
+    records.reserve(size_t(laidTiles.Count()));
     for (int i = 0; i < laidTiles.Count(); ++i) {
         const TTileContainer& tile = laidTiles.Items(i);
-        const TPointF base = tile.BasePointKey();
+        records.push_back({tile.BasePointKey(), tile.Orientation, laidTiles.Color(tile), tile.PartID, tile.ContourID});
+    }
+    const qint64 tilesDone = kProgressTotal / 2;
+    const int count = int(records.size());
+    w.BeginStorage(QStringLiteral("Tiles"));
+    const int tileWidth = numberWidth(count);
+    for (int i = 0; i < count; ++i) {
+        if (progress != nullptr && i % kTilesPerReport == 0) {
+            (void)progress->report(progressAt(0, tilesDone, i, count));
+        }
+        const TTileRecord& tile = records[size_t(i)];
         w.BeginStorage(numbered(QStringLiteral("Tile"), i + 1, tileWidth));
-        w.WriteStream(QStringLiteral("BasePoint"), encodeFlaggedPoint(FlaggedPoint{base.X, base.Y, 1}));
+        w.WriteStream(QStringLiteral("BasePoint"), encodeFlaggedPoint(FlaggedPoint{tile.Base.X, tile.Base.Y, 1}));
         w.WriteStream(QStringLiteral("Orientation"), encodeSingle(tile.Orientation));
-        w.WriteStream(QStringLiteral("Color"), encodeInt32(std::int32_t(laidTiles.Color(tile))));
+        w.WriteStream(QStringLiteral("Color"), encodeInt32(std::int32_t(tile.Color)));
         w.WriteStream(QStringLiteral("PartID"), encodeInt32(tile.PartID));
         w.WriteStream(QStringLiteral("ContourID"), encodeInt32(tile.ContourID));
         w.EndStorage();
     }
     w.EndStorage();
+    std::vector<TTileRecord>().swap(records);
 
-    return w.Commit() ? QString() : w.Error();
+    const bool written = w.Commit([progress, tilesDone](qint64 done, qint64 total) {
+        if (progress != nullptr) {
+            (void)progress->report(progressAt(tilesDone, kProgressTotal, done, total));
+        }
+        return true;
+    });
+    return written ? QString() : w.Error();
 }
 
 bool TProject::SaveToFile(const QString& fileName) {
     bool commentLost = false;
-    const QString error = TProjectFile::Write(*this, fileName, commentLost);
+    QString error;
+    {
+        // Closed before any message about the save.
+        const std::unique_ptr<TProgress> progress =
+            ui().progress(QStringLiteral("Сохранение проекта…"), TProjectFile::kProgressTotal, false);
+        error = TProjectFile::Write(*this, fileName, commentLost, progress.get());
+    }
     if (!error.isEmpty()) {
         ui().error(QStringLiteral("Не удалось сохранить проект в файл \"%1\":\r\n%2").arg(fileName, error));
         return false;

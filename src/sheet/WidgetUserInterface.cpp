@@ -2,16 +2,60 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace vk {
 
 namespace {
 QWidget* dialogParent() { return QApplication::activeWindow(); }
+
+// Modal to the window it belongs to, so the user can only watch or stop;
+// every report lets the windows repaint (the file dialog just closed must
+// not stay drawn over the main window), at most some twenty times a second.
+class TDialogProgress final : public TProgress {
+public:
+    TDialogProgress(const QString& text, qint64 total, bool cancellable)
+        : m_dialog(text, QStringLiteral("Отмена"), 0, 1000, dialogParent()), m_total(std::max<qint64>(total, 1)),
+          m_cancellable(cancellable) {
+        m_dialog.setWindowTitle(QApplication::applicationDisplayName());
+        m_dialog.setWindowModality(Qt::WindowModal);
+        m_dialog.setAutoClose(false);
+        m_dialog.setAutoReset(false);
+        m_dialog.setMinimumDuration(300);
+        if (!cancellable) {
+            m_dialog.setCancelButton(nullptr);
+        }
+        m_dialog.setValue(0);
+        m_sinceEvents.start();
+    }
+
+    bool report(qint64 done) override {
+        if (m_sinceEvents.elapsed() >= 50) {
+            m_dialog.setValue(int(std::clamp<qint64>(done * 1000 / m_total, 0, 1000)));
+            QCoreApplication::processEvents();
+            m_sinceEvents.restart();
+        }
+        return !m_cancellable || !m_dialog.wasCanceled();
+    }
+
+private:
+    QProgressDialog m_dialog;
+    qint64 m_total;
+    bool m_cancellable;
+    QElapsedTimer m_sinceEvents;
+};
 } // namespace
+
+std::unique_ptr<TProgress> TWidgetUserInterface::progress(const QString& text, qint64 total, bool cancellable) {
+    return std::make_unique<TDialogProgress>(text, total, cancellable);
+}
 
 TAnswer TWidgetUserInterface::message(TMessageKind kind, const QString& text, TButtons buttons) {
     QMessageBox box(dialogParent());

@@ -16,6 +16,7 @@ public:
                                         const QString& name) override;
     std::optional<QString> openFileName(const QString& caption, const QString& folder,
                                         const QString& filter) override;
+    std::unique_ptr<TProgress> progress(const QString& text, qint64 total, bool cancellable) override;
 };
 
 } // namespace vk

@@ -10,7 +10,16 @@ THeadlessUserInterface& headless() {
     return instance;
 }
 TUserInterface* current = nullptr;
+
+class TSilentProgress final : public TProgress {
+public:
+    bool report(qint64) override { return true; }
+};
 } // namespace
+
+std::unique_ptr<TProgress> TUserInterface::progress(const QString&, qint64, bool) {
+    return std::make_unique<TSilentProgress>();
+}
 
 std::optional<QString> TUserInterface::saveFileName(const QString&, const QString&, const QString&,
                                                    const QString&) {

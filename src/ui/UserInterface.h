@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 namespace vk {
@@ -15,6 +16,16 @@ enum class TMessageKind { Warning, Information, Confirmation, Error };
 enum class TAnswer { Ok, Cancel, Yes, No };
 
 enum class TButtons { Ok, OkCancel, YesNo, YesNoCancel };
+
+// A long task the user waits for, shown while the object lives.
+class TProgress {
+public:
+    virtual ~TProgress() = default;
+    // `done` of the total the task began with. False once the user has
+    // asked to stop; the task then stops as soon as it can. A task that
+    // cannot be stopped is never told to.
+    virtual bool report(qint64 done) = 0;
+};
 
 class TUserInterface {
 public:
@@ -37,6 +48,12 @@ public:
                                                 const QString& filter, const QString& name);
     virtual std::optional<QString> openFileName(const QString& caption, const QString& folder,
                                                 const QString& filter);
+
+    // Shows the progress of a task, with `text` and a bar up to `total`,
+    // until the returned object goes; the program's windows keep repainting
+    // meanwhile. "Отмена" is offered only when `cancellable`. Without a
+    // window (the default) nothing is shown and nothing is stopped.
+    virtual std::unique_ptr<TProgress> progress(const QString& text, qint64 total, bool cancellable);
 
     // Convenience wrappers.
     void warning(const QString& text) { message(TMessageKind::Warning, text, TButtons::Ok); }

@@ -38,6 +38,32 @@ std::optional<QString> TScriptedUi::inputText(const QString& caption, const QStr
     return text;
 }
 
+namespace {
+class TRecordedProgress final : public TProgress {
+public:
+    TRecordedProgress(TScriptedUi::Progress& record, int cancelAt) : m_record(record), m_cancelAt(cancelAt) {}
+    ~TRecordedProgress() override { m_record.closed = true; }
+    bool report(qint64 done) override {
+        m_record.reports.push_back(done);
+        return m_cancelAt <= 0 || int(m_record.reports.size()) < m_cancelAt;
+    }
+
+private:
+    TScriptedUi::Progress& m_record;
+    int m_cancelAt;
+};
+} // namespace
+
+std::unique_ptr<TProgress> TScriptedUi::progress(const QString& text, qint64 total, bool cancellable) {
+    progresses.push_back({text, total, cancellable, {}, false});
+    int cancelAt = 0;
+    if (cancellable && !m_cancelAt.empty()) {
+        cancelAt = m_cancelAt.front();
+        m_cancelAt.pop_front();
+    }
+    return std::make_unique<TRecordedProgress>(progresses.back(), cancelAt);
+}
+
 std::optional<QString> TScriptedUi::nextFile(const FileDialog& dialog) {
     fileDialogs.push_back(dialog);
     if (m_files.empty()) {

@@ -35,12 +35,23 @@ public:
         QString name;
     };
 
+    struct Progress {
+        QString text;
+        qint64 total = 0;
+        bool cancellable = false;
+        std::vector<qint64> reports; // every value reported, in order
+        bool closed = false;
+    };
+
     // Answers for message boxes with more than an OK button, in order.
     void answer(TAnswer a) { m_answers.push_back(a); }
     // Texts typed into input boxes; nullopt means Cancel.
     void type(std::optional<QString> text) { m_texts.push_back(std::move(text)); }
     // File names chosen in file dialogs, in order; nullopt means Cancel.
     void chooseFile(std::optional<QString> path) { m_files.push_back(std::move(path)); }
+
+    // The user stops the next cancellable task at its `report`-th report (from 1).
+    void cancelProgressAt(int report) { m_cancelAt.push_back(report); }
 
     TAnswer message(TMessageKind kind, const QString& text, TButtons buttons) override;
     std::optional<QString> inputText(const QString& caption, const QString& prompt,
@@ -49,17 +60,23 @@ public:
                                         const QString& name) override;
     std::optional<QString> openFileName(const QString& caption, const QString& folder,
                                         const QString& filter) override;
+    std::unique_ptr<TProgress> progress(const QString& text, qint64 total, bool cancellable) override;
 
     std::vector<Message> messages;
     std::vector<Input> inputs;
     std::vector<FileDialog> fileDialogs;
+    // Shown progress; the front entries stay valid while later ones are added.
+    std::deque<Progress> progresses;
 
-    [[nodiscard]] bool allAnswersUsed() const { return m_answers.empty() && m_texts.empty() && m_files.empty(); }
+    [[nodiscard]] bool allAnswersUsed() const {
+        return m_answers.empty() && m_texts.empty() && m_files.empty() && m_cancelAt.empty();
+    }
 
 private:
     std::deque<TAnswer> m_answers;
     std::deque<std::optional<QString>> m_texts;
     std::deque<std::optional<QString>> m_files;
+    std::deque<int> m_cancelAt;
 
     std::optional<QString> nextFile(const FileDialog& dialog);
 };
