@@ -4,6 +4,9 @@
 #include "app/ExternalLinks.h"
 #include "app/HelpViewer.h"
 #include "app/Icons.h"
+#include "app/WorkTile.h"
+#include "sheet/PointEditor.h"
+#include "sheet/TilePlacementEditor.h"
 #include "commands/ElementCommands.h"
 #include "editors/ElementListEditor.h"
 #include "editors/SelectTile.h"
@@ -52,7 +55,8 @@ TfrmCollageEditor::TfrmCollageEditor(QWidget* parent, const QList<QAction*>& hel
     setObjectName(u"frmCollageEditor"_s);
     setWindowTitle(u"Редактор узоров"_s);
     SetHelpContextOf(*this, HelpContext);
-    resize(1100, 800);
+    // Wide enough for the whole tool bar.
+    resize(1400, 800);
 
     CollagePlanSheet = new TPlanSheet(this);
     CollagePlanSheet->setObjectName(u"CollagePlanSheet"_s);
@@ -71,6 +75,7 @@ TfrmCollageEditor::TfrmCollageEditor(QWidget* parent, const QList<QAction*>& hel
     m_baseCaption = windowTitle();
     CollagePlanSheet->AddViewMenuItems(mnuDrawing);
     m_workTile = std::make_unique<TTile>();
+    m_workTileDialog = new TfrmWorkTile(*this);
     ClearMarkedPlace();
     ClearMarkedTilePoint();
     bindSheet();
@@ -80,6 +85,8 @@ TfrmCollageEditor::TfrmCollageEditor(QWidget* parent, const QList<QAction*>& hel
 }
 
 TfrmCollageEditor::~TfrmCollageEditor() {
+    delete m_workTileDialog;
+    m_workTileDialog = nullptr;
     CollagePlanSheet->OnPSPaint = nullptr;
     CollagePlanSheet->OnPSMiniPaint = nullptr;
     CollagePlanSheet->OnPSMouseDown = nullptr;
@@ -113,9 +120,7 @@ void TfrmCollageEditor::buildActions(const QList<QAction*>& helpActions) {
         {A::acRedo, "acRedo", u"Повторить"_s, {}, {u"Ctrl+Shift+Z"_s, u"Ctrl+Y"_s}, E::CanRedo},
         {A::switchNewTile, "switchNewTile", u"Обозначить место плитки"_s, u"Обозначить место плитки"_s, none,
          E::Pattern, Check},
-        // The placement dialog arrives with its own window; until then it
-        // stays disabled.
-        {A::acNewTile, "acNewTile", u"Добавить плитку"_s, u"Добавить плитку"_s, none, E::Never},
+        {A::acNewTile, "acNewTile", u"Добавить плитку"_s, u"Добавить плитку"_s, none, E::Pattern},
         {A::acNewTileEx, "acNewTileEx", u"Добавить плитку \"как есть\""_s, u"Добавить плитку \"как есть\""_s, none,
          E::PatternWithPlace},
         {A::acTileList, "acTileList", u"Список плиток в узоре"_s, u"Список плиток в узоре"_s, none, E::Pattern},
@@ -159,6 +164,7 @@ void TfrmCollageEditor::connectActions() {
     on(A::acUndo, [this] { stepHistory(true); });
     on(A::acRedo, [this] { stepHistory(false); });
     on(A::acNewTileEx, &TfrmCollageEditor::acNewTileExExecute);
+    on(A::acNewTile, &TfrmCollageEditor::acNewTileExecute);
     on(A::acTileList, [this] { showElementList(true); });
     on(A::acNextList, [this] { showElementList(false); });
     on(A::acCheckCollage, &TfrmCollageEditor::acCheckCollageExecute);
@@ -363,6 +369,9 @@ void TfrmCollageEditor::MarkTilePointAt(float x, float y) {
 
 void TfrmCollageEditor::ClearMarkedPlace() {
     m_markedPlace = FlaggedPoint{};
+    if (m_workTileDialog != nullptr) {
+        m_workTileDialog->TilePlacement->PP->SetPoint({0.0f, 0.0f});
+    }
     UpdateActions();
 }
 
@@ -386,6 +395,7 @@ void TfrmCollageEditor::PatternMouseDown(Qt::MouseButton button, float x, float 
     }
     case TClickMode::MarkPlace:
         MarkPlaceAt(x, y);
+        m_workTileDialog->TilePlacement->PP->SetPoint(m_pattern->ToWorld(m_markedPlace.point()));
         break;
     }
     updateUndoActions();
@@ -393,12 +403,24 @@ void TfrmCollageEditor::PatternMouseDown(Qt::MouseButton button, float x, float 
 }
 
 void TfrmCollageEditor::acNewTileExExecute() {
+    // The tile's own base point is its local origin.
+    AddPlacement(FlaggedPoint{0.0f, 0.0f, 1});
+}
+
+void TfrmCollageEditor::acNewTileExecute() {
+    if (m_workTileDialog->isHidden()) {
+        m_workTileDialog->show();
+    }
+    m_workTileDialog->raise();
+    m_workTileDialog->activateWindow();
+}
+
+void TfrmCollageEditor::AddPlacement(FlaggedPoint tilePoint) {
     if (!IsEnabled(TEnable::PatternWithPlace) || m_tile == nullptr) {
         return;
     }
     auto placement = std::make_unique<TTilePlacementPrimitive>(m_pattern.get());
-    // The tile's own base point is its local origin.
-    placement->SetTilePoint(FlaggedPoint{0.0f, 0.0f, 1});
+    placement->SetTilePoint(tilePoint);
     placement->SetPatternPoint(m_markedPlace);
     placement->SetRotation(m_placeAngle);
     placement->SetRotationFlag(1);

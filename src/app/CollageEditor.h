@@ -23,6 +23,7 @@ namespace vk {
 class TCollage;
 class TPlanSheet;
 class TTile;
+class TfrmWorkTile;
 
 // The pattern editor's commands, named as their actions are.
 enum class TCollageAction {
@@ -89,6 +90,10 @@ public:
     void MarkTilePointAt(float x, float y);
     void ClearMarkedPlace();
     void ClearMarkedTilePoint();
+    // Appends a placement of the working tile: `tilePoint` (the tile's own
+    // coordinates, unturned) onto MarkedPlace, turned by PlaceAngle; the
+    // marked place is cleared. Nothing without a pattern or a marked place.
+    void AddPlacement(FlaggedPoint tilePoint);
 
     [[nodiscard]] TTile* Tile() const { return m_tile; }
     [[nodiscard]] TTile& WorkTile() const { return *m_workTile; }
@@ -97,6 +102,7 @@ public:
     [[nodiscard]] TCollage* Pattern() const { return m_pattern.get(); }
     [[nodiscard]] FlaggedPoint MarkedPlace() const { return m_markedPlace; }
     [[nodiscard]] FlaggedPoint MarkedTilePoint() const { return m_markedTilePoint; }
+    [[nodiscard]] TfrmWorkTile* WorkTileDialog() const { return m_workTileDialog; }
     [[nodiscard]] const QString& BaseCaption() const { return m_baseCaption; }
     // The last check, shown until the pattern changes.
     [[nodiscard]] const std::optional<TPatternCheck>& LastCheck() const { return m_check; }
@@ -113,6 +119,7 @@ public:
     void acSaveCollageExecute();
     void acDeleteCollageExecute();
     void acNewTileExExecute();
+    void acNewTileExecute();
     void acCheckCollageExecute();
     void showElementList(bool placements);
 
@@ -158,6 +165,7 @@ private:
     FlaggedPoint m_markedPlace;
     FlaggedPoint m_markedTilePoint;
     std::optional<TPatternCheck> m_check;
+    TfrmWorkTile* m_workTileDialog = nullptr;
 };
 
 } // namespace vk

@@ -5,6 +5,10 @@
 #include "app/CollageEditor.h"
 #include "app/MainForm.h"
 #include "app/TileEditor.h"
+#include "app/WorkTile.h"
+#include "sheet/FloatEdit.h"
+#include "sheet/PointEditor.h"
+#include "sheet/TilePlacementEditor.h"
 #include "editors/SelectTile.h"
 #include "geometry/ElementList.h"
 #include "geometry/GraphicPrimitive.h"
@@ -30,6 +34,7 @@
 #include <QTableWidget>
 #include <QLocale>
 #include <QMenu>
+#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QUndoStack>
@@ -210,6 +215,7 @@ TEST_F(CollageEditor, CommandsCarryTheirCaptionsHintsKeysAndRules) {
         {"acSaveCollage", "Сохранить", "Сохранить узор", "Ctrl+S", false, true, true},
         {"acDeleteCollage", "Удалить", "Удалить", "", false, true, true},
         {"switchNewTile", "Обозначить место плитки", "Обозначить место плитки", "", false, true, true},
+        {"acNewTile", "Добавить плитку", "Добавить плитку", "", false, true, true},
         {"acNewTileEx", "Добавить плитку \"как есть\"", "Добавить плитку \"как есть\"", "", false, false, true},
         {"acTileList", "Список плиток в узоре", "Список плиток в узоре", "", false, true, true},
         {"switchNewCollage", "Обозначить соседний узор", "Обозначить соседний узор", "", false, true, true},
@@ -499,6 +505,80 @@ TEST_F(CollageEditor, HerringboneFromTheEditorFillsASiteAsTheCommandLineDoes) {
     EXPECT_EQ(json["tiles"].toInt(), report.Tiles);
     EXPECT_EQ(json["whole_total"].toInt(), report.WholeTotal);
     EXPECT_EQ(json["pieces_total"].toInt(), report.PiecesTotal);
+}
+
+// Types a value into a field and confirms it with Enter, as a user does.
+void typeInto(TJvFloatEdit3* field, const QString& text) {
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
+// The placement dialog: with no tile point marked the tile's own base point
+// goes onto the marked place and no mark is left; a marked tile point stays
+// for the next copies; without a marked place nothing is added.
+TEST_F(CollageEditor, PlacementDialogAddsTheTileByItsMarkedPointAndKeepsThatPoint) {
+    newPattern();
+    run("acNewTile");
+    TfrmWorkTile* dialog = editor->WorkTileDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Добавить плитку в узор"));
+
+    dialog->btAddTile->click();
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_EQ(ui.messages.back().text, QStringLiteral("На узоре не обозначено место плитки"));
+    EXPECT_EQ(pattern()->Elements().Count(), 0);
+
+    toggle("switchNewTile", true);
+    click(sheet(), 0, 0);
+    EXPECT_EQ(dialog->TilePlacement->PP->Point(), TPointF(0, 0));
+    dialog->btAddTile->click();
+    ASSERT_EQ(pattern()->Elements().Count(), 1);
+    EXPECT_EQ(pattern()->Placement(0)->TilePoint().point(), TPointF(0, 0));
+    EXPECT_FALSE(editor->MarkedTilePoint().isSet()) << "the base point was filled in for this copy only";
+    EXPECT_FALSE(editor->MarkedPlace().isSet());
+
+    // The point (10, 0) of the tile marked, then the orientation 90: the
+    // fields show where that point now is, (0, 10) of the turned tile.
+    TTile& work = editor->WorkTile();
+    click(*dialog->TilePlanSheet, work.ToWorldX(10), work.ToWorldY(0));
+    EXPECT_EQ(editor->MarkedTilePoint().point(), TPointF(10, 0));
+    typeInto(dialog->TilePlacement->TileAngle, QStringLiteral("90"));
+    EXPECT_FLOAT_EQ(editor->PlaceAngle(), 90.0f);
+    const TPointF shown = dialog->TilePlacement->TP->Point();
+    EXPECT_NEAR(shown.X, work.ToWorldX(0), 1e-3);
+    EXPECT_NEAR(shown.Y, work.ToWorldY(10), 1e-3);
+
+    for (const float x : {300.0f, 500.0f}) {
+        click(sheet(), x, 0);
+        dialog->btAddTile->click();
+    }
+    ASSERT_EQ(pattern()->Elements().Count(), 3);
+    for (int i = 1; i < 3; ++i) {
+        EXPECT_EQ(pattern()->Placement(i)->TilePoint().point(), TPointF(10, 0));
+        EXPECT_FLOAT_EQ(pattern()->Placement(i)->Rotation(), 90.0f);
+    }
+    EXPECT_TRUE(editor->MarkedTilePoint().isSet()) << "a point the user chose stays marked";
+    run("acUndo");
+    EXPECT_EQ(pattern()->Elements().Count(), 2);
+
+    dialog->acClearHandPoint->trigger();
+    EXPECT_FALSE(editor->MarkedTilePoint().isSet());
+    dialog->close();
+    EXPECT_FALSE(dialog->isVisible());
+    run("acNewTile");
+    EXPECT_TRUE(dialog->isVisible()) << "closing only hid it";
+    // The tile editor's last view of the tile, at half its scale.
+    ViewRecord stored;
+    library->LoadView(editor->WorkTile().ID, stored);
+    ASSERT_NE(stored.Scale, -1.0f);
+    // Painted once, then restored.
+    dialog->TilePlanSheet->RenderView();
+    QApplication::processEvents();
+    EXPECT_FLOAT_EQ(dialog->TilePlanSheet->Scale(), stored.Scale / 2);
+    keepPicture(*dialog, QStringLiteral("placement-dialog"));
 }
 
 } // namespace
