@@ -254,10 +254,14 @@ TEST_F(CollageEditor, ClickModeFollowsTheTogglesAndTheFirstMarkSetsTheOrigin) {
     EXPECT_EQ(editor->ClickMode(), TfrmCollageEditor::TClickMode::Nothing);
     click(sheet(), 30, 40);
     EXPECT_FALSE(editor->MarkedPlace().isSet());
+    const auto help = [this] { return editor->property("helpContext").toInt(); };
+    EXPECT_EQ(help(), 5);
     toggle("switchNewCollage", true);
     EXPECT_EQ(editor->ClickMode(), TfrmCollageEditor::TClickMode::AddNeighbour);
+    EXPECT_EQ(help(), 56);
     toggle("switchNewTile", true);
     EXPECT_EQ(editor->ClickMode(), TfrmCollageEditor::TClickMode::MarkPlace);
+    EXPECT_EQ(help(), 55);
     click(sheet(), 30, 40, Qt::RightButton);
     EXPECT_FALSE(editor->MarkedPlace().isSet());
     click(sheet(), 30, 40);
@@ -579,6 +583,39 @@ TEST_F(CollageEditor, PlacementDialogAddsTheTileByItsMarkedPointAndKeepsThatPoin
     QApplication::processEvents();
     EXPECT_FLOAT_EQ(dialog->TilePlanSheet->Scale(), stored.Scale / 2);
     keepPicture(*dialog, QStringLiteral("placement-dialog"));
+}
+
+// A pattern with unsaved changes: Cancel at the save question keeps it (and
+// "Новый" still shows the default view) and refuses closing; "Удалить"
+// removes the stored pattern after its question.
+TEST_F(CollageEditor, SaveQuestionKeepsThePatternAndDeleteRemovesItFromTheLibrary) {
+    buildHerringbone();
+    TCollage* built = pattern();
+    sheet().SetScale(2);
+    ui.answer(TAnswer::Cancel);
+    run("acNewCollage");
+    EXPECT_EQ(pattern(), built);
+    EXPECT_FLOAT_EQ(sheet().Scale(), 1.0f) << "the default view all the same";
+    ui.answer(TAnswer::Cancel);
+    editor->close();
+    EXPECT_TRUE(editor->isVisible()) << "closing refused";
+
+    ui.answer(TAnswer::Yes);
+    ui.type(QStringLiteral("Ёлочка"));
+    run("acSaveCollage");
+    ASSERT_EQ(library->ListPatterns(tileEditor->Tile()->ID).size(), 1u);
+    ui.answer(TAnswer::No);
+    run("acDeleteCollage");
+    EXPECT_EQ(ui.messages.back().text, QStringLiteral("Удалить узор \"Ёлочка\"?"));
+    EXPECT_NE(pattern(), nullptr);
+    ui.answer(TAnswer::Yes);
+    run("acDeleteCollage");
+    EXPECT_EQ(pattern(), nullptr);
+    EXPECT_TRUE(library->ListPatterns(tileEditor->Tile()->ID).empty());
+    EXPECT_EQ(editor->windowTitle(), QStringLiteral("Редактор узоров"));
+    EXPECT_TRUE(ui.allAnswersUsed());
+    editor->close();
+    EXPECT_FALSE(editor->isVisible()) << "nothing to ask without a pattern";
 }
 
 } // namespace
