@@ -9,6 +9,7 @@
 #include "sheet/FloatEdit.h"
 #include "sheet/PointEditor.h"
 #include "sheet/TilePlacementEditor.h"
+#include "editors/ElementListEditor.h"
 #include "editors/SelectTile.h"
 #include "geometry/ElementList.h"
 #include "geometry/GraphicPrimitive.h"
@@ -34,6 +35,7 @@
 #include <QTableWidget>
 #include <QLocale>
 #include <QMenu>
+#include <QListWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -616,6 +618,38 @@ TEST_F(CollageEditor, SaveQuestionKeepsThePatternAndDeleteRemovesItFromTheLibrar
     EXPECT_TRUE(ui.allAnswersUsed());
     editor->close();
     EXPECT_FALSE(editor->isVisible()) << "nothing to ask without a pattern";
+}
+
+// The two element lists: each over its own list of the pattern, deletions
+// there are steps of the pattern's history too.
+TEST_F(CollageEditor, ElementListsDeleteHandPointsAndPlacementsUndoably) {
+    buildHerringbone();
+    const struct {
+        const char* action;
+        const char* caption;
+        int before;
+    } lists[] = {{"acNextList", "Список соседних узоров", 2}, {"acTileList", "Список плиток в узоре", 2}};
+    for (const auto& list : lists) {
+        SCOPED_TRACE(list.action);
+        onNextDialog<TfrmElListEditor>([&list](TfrmElListEditor* dialog) {
+            EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8(list.caption));
+            EXPECT_EQ(dialog->ElList->count(), list.before);
+            dialog->ElList->item(0)->setSelected(true);
+            dialog->DeleteSelected();
+            dialog->reject();
+        });
+        ui.answer(TAnswer::Yes); // "Удалить?"
+        run(list.action);
+    }
+    EXPECT_EQ(pattern()->HandPoints().Count(), 1);
+    ASSERT_EQ(pattern()->Elements().Count(), 1);
+    EXPECT_FLOAT_EQ(pattern()->Placement(0)->Rotation(), 90.0f) << "the first row went";
+    EXPECT_TRUE(pattern()->BasePoint.isSet());
+    run("acUndo");
+    run("acUndo");
+    EXPECT_EQ(pattern()->HandPoints().Count(), 2);
+    EXPECT_EQ(pattern()->Elements().Count(), 2);
+    EXPECT_TRUE(ui.allAnswersUsed());
 }
 
 } // namespace
