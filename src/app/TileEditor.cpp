@@ -1,6 +1,7 @@
 #include "app/TileEditor.h"
 
 #include "app/About.h"
+#include "app/CollageEditor.h"
 #include "app/EditComment.h"
 #include "app/ExternalLinks.h"
 #include "app/HelpViewer.h"
@@ -147,10 +148,9 @@ void TfrmTileEditor::buildActions(const QList<QAction*>& helpActions) {
         {A::acOpenTile, "acOpenTile", u"Открыть"_s, u"Открыть плитку"_s, {u"Ctrl+O"_s}, E::Always},
         {A::acSaveTile, "acSaveTile", u"Сохранить"_s, u"Сохранить"_s, {u"Ctrl+S"_s}, E::Tile},
         {A::acDeleteTile, "acDeleteTile", u"Удалить"_s, {}, none, E::Tile},
-        // The pattern editor arrives with its own window; until then it
-        // stays disabled.
         {A::acExport, "acExport", u"Экспорт в bmp"_s, u"Экспорт в bmp"_s, none, E::Tile},
-        {A::acCollageEditor, "acCollageEditor", u"Редактор узоров"_s, u"Редактор узоров"_s, none, E::Never},
+        {A::acCollageEditor, "acCollageEditor", u"Редактор узоров"_s, u"Редактор узоров"_s, none,
+         E::StoredUnmodifiedTile},
         {A::acExit, "acExit", u"Выход"_s, {}, none, E::Always},
 
         {A::acUndo, "acUndo", u"Отменить"_s, {}, {u"Ctrl+Z"_s}, E::CanUndo},
@@ -211,6 +211,11 @@ void TfrmTileEditor::connectActions() {
     on(A::acDeleteTile, &TfrmTileEditor::acDeleteTileExecute);
     on(A::acExport, &TfrmTileEditor::acExportExecute);
     on(A::acExit, &QWidget::close);
+    on(A::acCollageEditor, [this] {
+        if (IsEnabled(TEnable::StoredUnmodifiedTile)) {
+            TfrmCollageEditor::Execute(this, *m_tile, m_helpActions);
+        }
+    });
     on(A::acUndo, [this] { stepHistory(true); });
     on(A::acRedo, [this] { stepHistory(false); });
     on(A::acElementList, &TfrmTileEditor::acElementListExecute);
@@ -434,6 +439,8 @@ bool TfrmTileEditor::IsEnabled(TEnable rule) const {
         return m_tile != nullptr && m_tile->Elements().Count() > 0;
     case TEnable::StoredTileWithElements:
         return IsEnabled(TEnable::TileWithElements) && m_tile->ID != -1;
+    case TEnable::StoredUnmodifiedTile:
+        return m_tile != nullptr && m_tile->ID != -1 && !m_tile->IsModified();
     case TEnable::DrawingTarget:
         return m_parts ? currentPart() != nullptr : m_tile != nullptr;
     case TEnable::HalvesWithPart:

@@ -101,6 +101,8 @@ public:
         TileWithElements,
         // A stored tile with elements: its parts are stored under its identifier.
         StoredTileWithElements,
+        // The pattern editor works on the tile as the library holds it.
+        StoredUnmodifiedTile,
         // Halves mode: a part is current; otherwise a tile is open.
         DrawingTarget,
         HalvesWithPart,
