@@ -1,8 +1,6 @@
 #include "app/CollageEditor.h"
 
-#include "app/About.h"
-#include "app/ExternalLinks.h"
-#include "app/HelpViewer.h"
+#include "app/HelpActions.h"
 #include "app/Icons.h"
 #include "app/WorkTile.h"
 #include "sheet/PointEditor.h"
@@ -134,23 +132,7 @@ void TfrmCollageEditor::buildActions(const QList<QAction*>& helpActions) {
         {A::acMinidisplay, "acMinidisplay", u"Мини-дисплей"_s, u"Мини-дисплей"_s, none, E::Always, Check},
     };
     m_actions.Add(this, rows, collageEditorIcon);
-    if (helpActions.size() >= 4) {
-        m_helpActions = helpActions.mid(0, 4);
-        return;
-    }
-    const TActionRow<A, E> help[] = {
-        {A::acHelp, "acHelp", u"Справка"_s, {}, {QKeySequence(Qt::Key_F1)}, E::Always},
-        {A::acOnLine, "acOnLine", u"Vorkalo в Интернете"_s, u"Домашняя страничка программы"_s, none, E::Always},
-        {A::acSupport, "acSupport", u"Письмо в тех.поддержку"_s, u"Написать письмо службе технической поддержки"_s,
-         none, E::Always},
-        {A::acAbout, "acAbout", u"О программе..."_s, {}, none, E::Always},
-    };
-    m_actions.Add(this, help, MakeIcon);
-    connect(Action(A::acHelp), &QAction::triggered, this, [] { ShowHelpContents(); });
-    connect(Action(A::acOnLine), &QAction::triggered, this, [] { OpenHomePage(); });
-    connect(Action(A::acSupport), &QAction::triggered, this, [] { ComposeSupportMail(); });
-    connect(Action(A::acAbout), &QAction::triggered, this, [this] { TfrmAbout::Execute(this); });
-    m_helpActions = {Action(A::acHelp), Action(A::acOnLine), Action(A::acSupport), Action(A::acAbout)};
+    m_helpActions = HelpActions(this, helpActions);
 }
 
 void TfrmCollageEditor::connectActions() {

@@ -47,10 +47,6 @@ enum class TCollageAction {
     acMinidisplay,
     // Stand-ins for the main window's help commands when the editor is
     // opened without them.
-    acHelp,
-    acOnLine,
-    acSupport,
-    acAbout,
 };
 
 class TfrmCollageEditor : public QMainWindow {

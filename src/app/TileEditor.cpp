@@ -1,10 +1,8 @@
 #include "app/TileEditor.h"
 
-#include "app/About.h"
 #include "app/CollageEditor.h"
 #include "app/EditComment.h"
-#include "app/ExternalLinks.h"
-#include "app/HelpViewer.h"
+#include "app/HelpActions.h"
 #include "app/Icons.h"
 #include "app/PartsWindow.h"
 #include "commands/ElementCommands.h"
@@ -183,23 +181,7 @@ void TfrmTileEditor::buildActions(const QList<QAction*>& helpActions) {
         {A::acMinidisplay, "acMinidisplay", u"Мини-дисплей"_s, u"Мини-дисплей"_s, none, E::Always, Check},
     };
     m_actions.Add(this, rows, tileEditorIcon);
-    if (helpActions.size() >= 4) {
-        m_helpActions = helpActions.mid(0, 4);
-        return;
-    }
-    const TActionRow<A, E> help[] = {
-        {A::acHelp, "acHelp", u"Справка"_s, {}, {QKeySequence(Qt::Key_F1)}, E::Always},
-        {A::acOnLine, "acOnLine", u"Vorkalo в Интернете"_s, u"Домашняя страничка программы"_s, none, E::Always},
-        {A::acSupport, "acSupport", u"Письмо в тех.поддержку"_s, u"Написать письмо службе технической поддержки"_s,
-         none, E::Always},
-        {A::acAbout, "acAbout", u"О программе..."_s, {}, none, E::Always},
-    };
-    m_actions.Add(this, help, MakeIcon);
-    connect(Action(A::acHelp), &QAction::triggered, this, [] { ShowHelpContents(); });
-    connect(Action(A::acOnLine), &QAction::triggered, this, [] { OpenHomePage(); });
-    connect(Action(A::acSupport), &QAction::triggered, this, [] { ComposeSupportMail(); });
-    connect(Action(A::acAbout), &QAction::triggered, this, [this] { TfrmAbout::Execute(this); });
-    m_helpActions = {Action(A::acHelp), Action(A::acOnLine), Action(A::acSupport), Action(A::acAbout)};
+    m_helpActions = HelpActions(this, helpActions);
 }
 
 void TfrmTileEditor::connectActions() {

@@ -66,10 +66,6 @@ enum class TTileAction {
     acMinidisplay,
     // Stand-ins for the main window's help commands when the editor is
     // opened without them.
-    acHelp,
-    acOnLine,
-    acSupport,
-    acAbout,
 };
 
 // The name "Экспорт в bmp" offers for a tile: control characters and

@@ -2,6 +2,7 @@
 // herringbone of a 200 x 100 tile built by clicks, checked, stored and read
 // back; every placement and hand point undone and redone.
 
+#include "support/WindowTestUtil.h"
 #include "app/CollageEditor.h"
 #include "app/MainForm.h"
 #include "app/TileEditor.h"
@@ -46,18 +47,7 @@ using namespace vk;
 
 namespace {
 
-template <typename T, typename F>
-void onNextDialog(F body) {
-    QTimer::singleShot(0, [body] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* d = qobject_cast<T*>(w); d != nullptr && d->isVisible()) {
-                body(d);
-                return;
-            }
-        }
-        ADD_FAILURE() << "no dialog appeared";
-    });
-}
+using vk::test::onNextDialog;
 
 // With VORKALO_SCREENSHOTS set to a folder, the window is kept there as a picture.
 void keepPicture(QWidget& window, const QString& name) {
