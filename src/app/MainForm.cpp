@@ -888,27 +888,7 @@ void TfrmMain::ElementClick(Qt::MouseButton button, float x, float y) {
     if (!m_project || !m_newElement) {
         return;
     }
-    if (button == Qt::RightButton) {
-        if (m_project->Elements().Count() == 0) {
-            m_project->ClearBasePoint();
-        }
-        m_newElement->ClearData();
-        ProjectPlanSheet->ShowViewImage();
-        return;
-    }
-    bool finished = false;
-    m_newElement->AddCreationPoint(*ProjectPlanSheet, finished, x, y);
-    if (finished) {
-        const std::int32_t kind = m_newElement->GetKind();
-        // A border without elements had no base point before the first
-        // click of this one set it.
-        const FlaggedPoint baseBefore =
-            m_project->Elements().Count() == 0 ? FlaggedPoint{} : m_project->BasePoint;
-        m_project->History().push(new TAddElementCommand(
-            *m_project, m_project->Elements(), std::move(m_newElement), baseBefore,
-            kind == pkArc ? QStringLiteral("Дуга") : QStringLiteral("Отрезок")));
-        m_newElement = CreatePrimitive(kind, m_project.get());
-    }
+    DrawElementClick(*m_project, m_newElement, *ProjectPlanSheet, button == Qt::RightButton, x, y);
 }
 
 void TfrmMain::ElementTrack(float x, float y) {

@@ -1031,26 +1031,9 @@ void TfrmTileEditor::ElementClick(Qt::MouseButton button, float x, float y) {
         cutLineClick(button, x, y);
         return;
     }
-    if (button == Qt::RightButton) {
-        if (m_tile->Elements().Count() == 0) {
-            m_tile->ClearBasePoint();
-        }
-        m_newElement->ClearData();
-        PlanSheet->ShowViewImage();
-        return;
-    }
-    bool finished = false;
-    m_newElement->AddCreationPoint(*PlanSheet, finished, x, y);
-    if (finished) {
-        const std::int32_t kind = m_newElement->GetKind();
-        m_newElement->LineStyle = TLinesBox::LineStyleOfRow(cbLineStyle->currentIndex());
-        // A tile without elements had no base point before the first click
-        // of this one set it.
-        const FlaggedPoint baseBefore = m_tile->Elements().Count() == 0 ? FlaggedPoint{} : m_tile->BasePoint;
-        m_tile->History().push(new TAddElementCommand(*m_tile, m_tile->Elements(), std::move(m_newElement),
-                                                      baseBefore, kind == pkArc ? u"Дуга"_s : u"Отрезок"_s));
+    m_newElement->LineStyle = TLinesBox::LineStyleOfRow(cbLineStyle->currentIndex());
+    if (DrawElementClick(*m_tile, m_newElement, *PlanSheet, button == Qt::RightButton, x, y)) {
         UpdateInfoLabel();
-        m_newElement = CreatePrimitive(kind, m_tile.get());
         PlanSheet->InvalidateView();
     }
 }

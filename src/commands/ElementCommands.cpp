@@ -3,6 +3,7 @@
 #include "geometry/ElementList.h"
 #include "geometry/GraphicPrimitive.h"
 #include "geometry/ShapeDocument.h"
+#include "ui/DrawingSheet.h"
 
 #include <algorithm>
 #include <cstring>
@@ -116,6 +117,31 @@ void TChangeElementCommand::set(const TGraphicPrimitive& state) {
     if (TGraphicPrimitive* element = m_list.Find(m_handle)) {
         element->Assign(state);
     }
+}
+
+bool DrawElementClick(T_TnC_Ancestor& document, std::unique_ptr<TGraphicPrimitive>& drawing, TDrawingSheet& sheet,
+                      bool rightButton, float x, float y) {
+    if (rightButton) {
+        if (document.Elements().Count() == 0) {
+            document.ClearBasePoint();
+        }
+        drawing->ClearData();
+        sheet.ShowViewImage();
+        return false;
+    }
+    bool finished = false;
+    drawing->AddCreationPoint(sheet, finished, x, y);
+    if (!finished) {
+        return false;
+    }
+    const std::int32_t kind = drawing->GetKind();
+    // A document without elements had no base point before the first click
+    // of this one set it.
+    const FlaggedPoint baseBefore = document.Elements().Count() == 0 ? FlaggedPoint{} : document.BasePoint;
+    document.History().push(new TAddElementCommand(document, document.Elements(), std::move(drawing), baseBefore,
+                                                   kind == pkArc ? QStringLiteral("Дуга") : QStringLiteral("Отрезок")));
+    drawing = CreatePrimitive(kind, &document);
+    return true;
 }
 
 } // namespace vk

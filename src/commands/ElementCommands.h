@@ -13,6 +13,7 @@
 
 namespace vk {
 
+class TDrawingSheet;
 class TElementList;
 class TGraphicPrimitive;
 
@@ -98,5 +99,14 @@ private:
     std::unique_ptr<TGraphicPrimitive> m_after;
     int m_id;
 };
+
+// A click of the segment or arc tool drawing into `document`: `drawing`
+// takes the point; once complete it joins the document's elements as one
+// step named for its kind ("Отрезок", "Дуга") and a fresh element of the same
+// kind takes its place. A right click drops what was begun and, in a
+// document without elements, forgets the base point its first click set.
+// True when an element was added.
+bool DrawElementClick(T_TnC_Ancestor& document, std::unique_ptr<TGraphicPrimitive>& drawing, TDrawingSheet& sheet,
+                      bool rightButton, float x, float y);
 
 } // namespace vk

@@ -436,18 +436,28 @@ TEST(Project, EveryJointOfAFinishedFillIsDrawn) {
     }
 }
 
+namespace {
+
+// The square site filled, and every laid tile given `colour`.
+TTileList& recolouredSquares(TFillRig& rig, std::uint32_t colour) {
+    rig.load(squareScene());
+    EXPECT_TRUE(rig.fill());
+    TTileList& tiles = rig.project->LaidTiles();
+    for (int i = 0; i < tiles.Count(); ++i) {
+        tiles.SetColor(i, colour);
+    }
+    return tiles;
+}
+
+} // namespace
+
 // The tiles of the default colour of a finished fill are painted by filling
 // the view once; when their group is not the first (every tile recoloured,
 // then one given its colour back) that fill painted over the groups before it.
 TEST(Project, ATileRecolouredBackToTheDefaultDoesNotHideTheOthers) {
     TFakeSheet sheet;
     TFillRig rig;
-    rig.load(squareScene());
-    ASSERT_TRUE(rig.fill());
-    TTileList& tiles = rig.project->LaidTiles();
-    for (int i = 0; i < tiles.Count(); ++i) {
-        tiles.SetColor(i, 0xFF0000FFu);
-    }
+    TTileList& tiles = recolouredSquares(rig, 0xFF0000FFu);
     tiles.SetColor(0, DefaultTileColor);
     ASSERT_NE(tiles.ColorGroups().Items(0).Color, DefaultTileColor) << "the default colour's group comes last";
     for (const double pixelsPerTile : {3.0, 6.0, 25.0}) {
@@ -467,12 +477,7 @@ TEST(Project, ATileRecolouredBackToTheDefaultDoesNotHideTheOthers) {
 TEST(Project, TinyTilesDrawnOneByOneDoNotPaintTheSiteBlack) {
     TFakeSheet sheet;
     TFillRig rig;
-    rig.load(squareScene());
-    ASSERT_TRUE(rig.fill());
-    TTileList& tiles = rig.project->LaidTiles();
-    for (int i = 0; i < tiles.Count(); ++i) {
-        tiles.SetColor(i, 0xFFE0E0FFu);
-    }
+    recolouredSquares(rig, 0xFFE0E0FFu);
     for (const double pixelsPerTile : {1.0, 2.0, 3.0}) {
         QTransform view;
         view.translate(5, 45);
