@@ -7,11 +7,13 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6opengl6-dev
   libgl-dev
-  libpolyclipping-dev libgsf-1-dev libsqlite3-dev
+  libpolyclipping-dev libgsf-1-dev libsqlite3-dev libdxflib-dev qt6-svg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   qt6-translations-l10n
   xvfb x11-apps imagemagick fonts-dejavu-core
+  # Independent readers the tests check exported PDF and DXF files with.
+  poppler-utils python3-ezdxf python3-shapely
 )
 
 missing=()
