@@ -263,7 +263,7 @@ int LoadInput(const TOptions& o, TCollectingUi& ui, vk::TProject& project, std::
     if (fromProject) {
         return loadProject(o.input, project, *library, ui, err) ? 0 : 1;
     }
-    const QString problem = vk::LoadScene(text, project);
+    const QString problem = vk::LoadScene(text, project, QFileInfo(o.input).absolutePath());
     if (writeErrors(ui, o.input, err)) {
         return 1;
     }

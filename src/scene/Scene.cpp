@@ -1,5 +1,6 @@
 #include "scene/Scene.h"
 
+#include "exchange/DxfReader.h"
 #include "geometry/GraphicPrimitive.h"
 #include "model/Collage.h"
 #include "model/Parts.h"
@@ -10,6 +11,7 @@
 #include "model/TileLibrary.h"
 
 #include <QColor>
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -64,6 +66,59 @@ void addElements(const std::vector<TElementDescription>& described, T_TnC_Ancest
     }
 }
 
+// {"dxf": FILE, "layers": [...], "unit": "m"} as elements of `owner`.
+// `what` names the place in problem texts.
+void addDxfElements(const QJsonObject& spec, const QString& folder, const QString& what, T_TnC_Ancestor& owner,
+                    TElementList& into) {
+    const auto problem = [&](const QString& why) { return TSceneProblem{QStringLiteral("%1: %2").arg(what, why)}; };
+    const QJsonValue file = spec.value(QStringLiteral("dxf"));
+    if (!file.isString() || file.toString().isEmpty()) {
+        throw problem(QStringLiteral("поле \"dxf\" должно быть именем файла"));
+    }
+    const QString path = QDir(folder.isEmpty() ? QDir::currentPath() : folder).absoluteFilePath(file.toString());
+    const TDxfDrawing drawing = TDxfDrawing::Read(path);
+    if (!drawing.Error().isEmpty()) {
+        throw problem(drawing.Error());
+    }
+    QStringList layers = drawing.LayerNames();
+    if (spec.contains(QStringLiteral("layers"))) {
+        const QJsonValue value = spec.value(QStringLiteral("layers"));
+        if (!value.isArray()) {
+            throw problem(QStringLiteral("поле \"layers\" должно быть списком имен слоев"));
+        }
+        layers.clear();
+        for (const QJsonValue& layer : value.toArray()) {
+            if (!layer.isString()) {
+                throw problem(QStringLiteral("поле \"layers\" должно быть списком имен слоев"));
+            }
+            if (!drawing.LayerNames().contains(layer.toString())) {
+                throw problem(QStringLiteral("в файле \"%1\" нет слоя \"%2\" с отрезками, дугами или полилиниями")
+                                  .arg(file.toString(), layer.toString()));
+            }
+            layers << layer.toString();
+        }
+    }
+    TDxfUnit unit = drawing.Unit().value_or(TDxfUnit::Millimetre);
+    if (spec.contains(QStringLiteral("unit"))) {
+        const std::optional<TDxfUnit> given = DxfUnitOfKey(spec.value(QStringLiteral("unit")).toString());
+        if (!given) {
+            throw problem(QStringLiteral("поле \"unit\" должно быть одним из \"mm\", \"cm\", \"m\", \"inch\""));
+        }
+        unit = *given;
+    }
+    const QString refused = drawing.ProblemWith(layers);
+    if (!refused.isEmpty()) {
+        throw problem(refused);
+    }
+    for (auto& element : drawing.Elements(layers, unit, &owner)) {
+        into.Add(std::move(element));
+    }
+}
+
+bool isDxf(const QJsonValue& value) {
+    return value.isObject() && value.toObject().contains(QStringLiteral("dxf"));
+}
+
 QString libraryName(const QJsonObject& object) {
     const QJsonValue value = object.value(QStringLiteral("library"));
     return value.isString() ? value.toString() : QString();
@@ -75,12 +130,12 @@ void requireLibrary(const QString& what) {
     }
 }
 
-void loadTile(const QJsonObject& scene, TProject& project) {
+void loadTile(const QJsonObject& scene, TProject& project, const QString& folder) {
     const QJsonValue value = scene.value(QStringLiteral("tile"));
     if (!value.isObject()) {
         throw TSceneProblem{QStringLiteral("В сцене нет плитки (\"tile\")")};
     }
-    const QJsonObject object = value.toObject();
+    QJsonObject object = value.toObject();
     if (object.contains(QStringLiteral("library"))) {
         const QString name = libraryName(object);
         requireLibrary(QStringLiteral("плитки \"%1\"").arg(name));
@@ -98,8 +153,13 @@ void loadTile(const QJsonObject& scene, TProject& project) {
         }
         return;
     }
+    // An outline from a drawing is read apart; the rest as written.
+    const QJsonValue dxfOutline = object.value(QStringLiteral("outline"));
+    if (isDxf(dxfOutline)) {
+        object.insert(QStringLiteral("outline"), QJsonArray());
+    }
     TShapeDescriptionReader reader(TDescriptionRules::Scene);
-    const TTileDescription described = reader.Tile(value);
+    const TTileDescription described = reader.Tile(object);
     auto tile = std::make_unique<TTile>();
     if (!described.Name.isNull()) {
         tile->SetName(described.Name);
@@ -109,6 +169,9 @@ void loadTile(const QJsonObject& scene, TProject& project) {
     }
     tile->Comment = described.Comment;
     addElements(described.Outline, *tile, tile->Elements());
+    if (isDxf(dxfOutline)) {
+        addDxfElements(dxfOutline.toObject(), folder, QStringLiteral("Контур плитки"), *tile, tile->Elements());
+    }
     if (tile->Elements().CountOfStyles(kSolid) == 0) {
         throw TSceneProblem{QStringLiteral("У плитки \"%1\" нет контура (\"outline\")").arg(tile->Name())};
     }
@@ -180,7 +243,7 @@ void loadPattern(const QJsonObject& scene, TProject& project) {
 
 } // namespace
 
-QString LoadScene(const QByteArray& json, TProject& project) {
+QString LoadScene(const QByteArray& json, TProject& project, const QString& folder) {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError) {
@@ -189,19 +252,23 @@ QString LoadScene(const QByteArray& json, TProject& project) {
     if (!document.isObject()) {
         return QStringLiteral("Сцена должна быть объектом JSON");
     }
-    return LoadScene(document.object(), project);
+    return LoadScene(document.object(), project, folder);
 }
 
-QString LoadScene(const QJsonObject& scene, TProject& project) {
+QString LoadScene(const QJsonObject& scene, TProject& project, const QString& folder) {
     try {
-        if (!scene.value(QStringLiteral("border")).isArray()) {
+        const QJsonValue border = scene.value(QStringLiteral("border"));
+        if (!border.isArray() && !isDxf(border)) {
             throw TSceneProblem{QStringLiteral("В сцене нет границы участка (\"border\")")};
         }
-        loadTile(scene, project);
+        loadTile(scene, project, folder);
         loadPattern(scene, project);
         TShapeDescriptionReader reader(TDescriptionRules::Scene);
-        addElements(reader.Elements(scene.value(QStringLiteral("border")), {TDescriptionStep::What::Border, 0, {}}),
-                    project, project.Elements());
+        if (isDxf(border)) {
+            addDxfElements(border.toObject(), folder, QStringLiteral("Граница участка"), project, project.Elements());
+        } else {
+            addElements(reader.Elements(border, {TDescriptionStep::What::Border, 0, {}}), project, project.Elements());
+        }
         if (!scene.contains(QStringLiteral("start"))) {
             throw TSceneProblem{QStringLiteral("В сцене нет начальной точки (\"start\")")};
         }

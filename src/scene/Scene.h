@@ -13,6 +13,12 @@
 // model/ShapeDescription.h, the one the starter library is described in.
 // "tile": {"library": "name"} and "pattern": {"library": "name"} take them
 // from the tile library.
+//
+// The border, and a tile's "outline", may come from a DXF drawing instead:
+// {"dxf": "site.dxf", "layers": ["Граница"], "unit": "m"}, the file
+// relative to the scene's folder, every layer when "layers" is left out,
+// and the unit ("mm", "cm", "m", "inch") the file's own when it names one,
+// else millimetres.
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -24,9 +30,10 @@ class TProject;
 struct TReport;
 
 // Sets up `project` from the scene. Returns the problem (a text naming it)
-// or an empty text when the scene can be filled.
-[[nodiscard]] QString LoadScene(const QByteArray& json, TProject& project);
-[[nodiscard]] QString LoadScene(const QJsonObject& scene, TProject& project);
+// or an empty text when the scene can be filled. Files the scene names are
+// found from `folder` (the current one when empty).
+[[nodiscard]] QString LoadScene(const QByteArray& json, TProject& project, const QString& folder = {});
+[[nodiscard]] QString LoadScene(const QJsonObject& scene, TProject& project, const QString& folder = {});
 
 // The report as one JSON object:
 // {"area_m2", "perimeter_m", "tiles", "whole_total", "pieces_total",

@@ -1,6 +1,6 @@
 #include "exchange/DxfReader.h"
 
-#include "DxfFixture.h"
+#include "support/DxfFixture.h"
 #include "geometry/ElementList.h"
 #include "geometry/GraphicPrimitive.h"
 #include "model/SiteRegion.h"
