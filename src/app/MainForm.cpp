@@ -2,6 +2,7 @@
 
 #include "app/About.h"
 #include "app/ConfigForm.h"
+#include "app/DxfImportDialog.h"
 #include "app/EditComment.h"
 #include "app/ExternalLinks.h"
 #include "app/HelpViewer.h"
@@ -15,6 +16,7 @@
 #include "editors/SelectTile.h"
 #include "geometry/GraphicPrimitive.h"
 #include "geometry/NumberFormat.h"
+#include "geometry/ShapePath.h"
 #include "ui/UserInterface.h"
 #include "model/Collage.h"
 #include "model/Config.h"
@@ -37,6 +39,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QUndoStack>
+#include <algorithm>
 #include <cmath>
 
 namespace vk {
@@ -116,6 +119,7 @@ void TfrmMain::buildActions() {
         {A::acOpenProject, "acOpenProject", u"Открыть"_s, {}, {u"Ctrl+O"_s}, E::Always},
         {A::acSaveProject, "acSaveProject", u"Сохранить"_s, {}, {u"Ctrl+S"_s}, E::Project},
         {A::acSaveProjectAs, "acSaveProjectAs", u"Сохранить как..."_s, {}, none, E::Project},
+        {A::acImportDxf, "acImportDxf", u"Импорт участка из DXF..."_s, {}, none, E::ProjectIdle},
         {A::acExit, "acExit", u"Выход"_s, {}, none, E::Always},
         {A::acTileEditor, "acTileEditor", u"Редактор плиток"_s, {}, none, E::Always},
 
@@ -193,6 +197,7 @@ void TfrmMain::connectActions() {
         if (m_project) m_project->SaveAs();
     });
     on(A::acExit, &QWidget::close);
+    on(A::acImportDxf, &TfrmMain::acImportDxfExecute);
     on(A::acTileEditor, [this] {
         TfrmTileEditor::Execute(this, {Action(A::acHelp), Action(A::acOnLine), Action(A::acSupport),
                                        Action(A::acAbout)});
@@ -252,7 +257,7 @@ void TfrmMain::buildMenus() {
     QMenuBar* bar = menuBar();
     mnuProjects = bar->addMenu(u"Проекты"_s);
     AddItems(mnuProjects, {a(A::acNewProject), a(A::acOpenProject), nullptr, a(A::acSaveProject),
-                           a(A::acSaveProjectAs), nullptr, a(A::acExit)});
+                           a(A::acSaveProjectAs), nullptr, a(A::acImportDxf), nullptr, a(A::acExit)});
 
     mnuSite = bar->addMenu(u"Участок"_s);
     mnuStartPoint = new QMenu(u"Начальная точка"_s, mnuSite);
@@ -553,6 +558,40 @@ bool TfrmMain::OpenProjectFile(const QString& file) {
     ResetTools();
     ProjectPlanSheet->InvalidateView();
     return read;
+}
+
+void TfrmMain::acImportDxfExecute() {
+    if (!m_project || m_project->IsRunning()) {
+        return;
+    }
+    const QString caption = u"Импорт участка из DXF"_s;
+    const auto chosen = AskDxfImport(this, true, caption);
+    if (!chosen || m_project->IsRunning()) {
+        return;
+    }
+    ApplyDxfImport(*m_project, chosen->first, chosen->second, caption);
+    showWholeBorder();
+    ProjectPlanSheet->InvalidateView();
+}
+
+void TfrmMain::showWholeBorder() {
+    TShapePath path;
+    for (int i = 0; i < m_project->Elements().Count(); ++i) {
+        m_project->Elements().Items(i)->AddToPath(path);
+    }
+    const QRectF bounds = path.Bounds();
+    if (!(bounds.width() > 0.0) && !(bounds.height() > 0.0)) {
+        return;
+    }
+    const QSizeF page = ProjectPlanSheet->ViewSizeMillimetres();
+    // A margin of a tenth of the view on every side.
+    const double fit = std::min(bounds.width() > 0.0 ? page.width() / bounds.width() : 1e9,
+                                bounds.height() > 0.0 ? page.height() / bounds.height() : 1e9) *
+                       0.8;
+    if (fit > 0.0 && fit < 1e9) {
+        ProjectPlanSheet->SetScale(fit);
+    }
+    ProjectPlanSheet->CenterOn(float(bounds.center().x()), float(bounds.center().y()));
 }
 
 void TfrmMain::acNewProjectExecute() {

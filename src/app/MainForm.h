@@ -33,6 +33,7 @@ enum class TMainAction {
     acOpenProject,
     acSaveProject,
     acSaveProjectAs,
+    acImportDxf,
     acExit,
     acTileEditor,
     acUndo,
@@ -148,6 +149,9 @@ public:
     void acDeletePrimitiveExecute();
     void acStartPointEditExecute();
     void acEditCommentExecute();
+    // "Импорт участка из DXF...": the border replaced or extended by a
+    // drawing's elements, one step; the view then shows the whole border.
+    void acImportDxfExecute();
     // Asks to save a modified project before it goes; false keeps it.
     bool QuerySave();
 
@@ -198,6 +202,7 @@ private:
     // A new, empty project becomes the window's.
     void startProject();
     void updateCaption(const QString& name);
+    void showWholeBorder();
     void paintProject(QPainter& graphics);
     void paintPreview(QPainter& graphics);
     void paintFirstStepsHint(QPainter& graphics);

@@ -1,6 +1,7 @@
 #include "app/TileEditor.h"
 
 #include "app/CollageEditor.h"
+#include "app/DxfImportDialog.h"
 #include "app/EditComment.h"
 #include "app/HelpActions.h"
 #include "app/Icons.h"
@@ -147,6 +148,7 @@ void TfrmTileEditor::buildActions(const QList<QAction*>& helpActions) {
         {A::acSaveTile, "acSaveTile", u"Сохранить"_s, u"Сохранить"_s, {u"Ctrl+S"_s}, E::Tile},
         {A::acDeleteTile, "acDeleteTile", u"Удалить"_s, {}, none, E::Tile},
         {A::acExport, "acExport", u"Экспорт в bmp"_s, u"Экспорт в bmp"_s, none, E::Tile},
+        {A::acImportDxf, "acImportDxf", u"Импорт контура из DXF..."_s, {}, none, E::Always},
         {A::acCollageEditor, "acCollageEditor", u"Редактор узоров"_s, u"Редактор узоров"_s, none,
          E::StoredUnmodifiedTile},
         {A::acExit, "acExit", u"Выход"_s, {}, none, E::Always},
@@ -192,6 +194,7 @@ void TfrmTileEditor::connectActions() {
     on(A::acSaveTile, &TfrmTileEditor::acSaveTileExecute);
     on(A::acDeleteTile, &TfrmTileEditor::acDeleteTileExecute);
     on(A::acExport, &TfrmTileEditor::acExportExecute);
+    on(A::acImportDxf, &TfrmTileEditor::acImportDxfExecute);
     on(A::acExit, &QWidget::close);
     on(A::acCollageEditor, [this] {
         if (IsEnabled(TEnable::StoredUnmodifiedTile)) {
@@ -282,7 +285,7 @@ void TfrmTileEditor::buildMenus() {
     auto* rename = new QAction(u"Сменить название"_s, this);
     rename->setEnabled(false);
     AddItems(mnuTiles, {a(A::acNewTile), a(A::acOpenTile), nullptr, a(A::acSaveTile), saveAs, rename,
-                        a(A::acExport), nullptr, a(A::acDeleteTile), nullptr, a(A::acCollageEditor), nullptr,
+                        a(A::acExport), a(A::acImportDxf), nullptr, a(A::acDeleteTile), nullptr, a(A::acCollageEditor), nullptr,
                         a(A::acExit)});
 
     mnuDrawing = bar->addMenu(u"Чертеж"_s);
@@ -549,6 +552,22 @@ void TfrmTileEditor::acNewTileExecute() {
     }
     // Also when the old tile stays.
     setDefaultView();
+    PlanSheet->InvalidateView();
+}
+
+void TfrmTileEditor::acImportDxfExecute() {
+    const QString caption = u"Импорт контура из DXF"_s;
+    const auto chosen = AskDxfImport(this, false, caption);
+    if (!chosen) {
+        return;
+    }
+    if (!m_tile) {
+        replaceTile(makeTile());
+    }
+    TDxfChoice choice = chosen->second;
+    choice.Replace = false;
+    ApplyDxfImport(*m_tile, chosen->first, choice, caption);
+    showWholeTile();
     PlanSheet->InvalidateView();
 }
 

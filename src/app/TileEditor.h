@@ -41,6 +41,7 @@ enum class TTileAction {
     acSaveTile,
     acDeleteTile,
     acExport,
+    acImportDxf,
     acCollageEditor,
     acExit,
     acUndo,
@@ -140,6 +141,9 @@ public:
     void acSaveTileExecute();
     void acDeleteTileExecute();
     void acExportExecute();
+    // "Импорт контура из DXF...": a drawing's elements into the open tile
+    // (a new one when none is open), one step of its history.
+    void acImportDxfExecute();
     void acThicknessExecute();
     void acEditCommentExecute();
     void acElementListExecute();
