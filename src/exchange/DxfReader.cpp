@@ -274,12 +274,14 @@ public:
         for (const TRawEntity& e : entities) {
             // Entities of a block drawn on layer 0 take the reference's layer.
             const std::string& layer = inheritedLayer != nullptr && e.Layer == "0" ? *inheritedLayer : e.Layer;
-            if (e.type == TRawEntity::Type::Insert) {
+            if (e.type == TRawEntity::Type::Insert && !e.Tilted) {
                 insert(e, m, layer, depth);
                 continue;
             }
-            if (e.type == TRawEntity::Type::Skip || (e.Tilted && e.type != TRawEntity::Type::Ellipse &&
-                                                     e.type != TRawEntity::Type::Spline)) {
+            // A block or a flat entity on a plane tilted against ours has no
+            // true outline in it.
+            if (e.type == TRawEntity::Type::Skip || e.type == TRawEntity::Type::Insert ||
+                (e.Tilted && e.type != TRawEntity::Type::Ellipse && e.type != TRawEntity::Type::Spline)) {
                 ++m_skipped;
                 continue;
             }

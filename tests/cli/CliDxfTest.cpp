@@ -1,0 +1,140 @@
+// vorkalo-cli with a scene whose border (or tile outline) is a DXF drawing
+// made by another CAD program: the report against figures an independent
+// reader worked out (tests/data/dxf/measure.py, ezdxf and shapely).
+
+#include "support/TempDir.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TResult {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+TResult fill(const QString& scene) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(VORKALO_CLI_PATH), {QStringLiteral("fill"), scene, QStringLiteral("--json")});
+    process.waitForFinished(120000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+QJsonArray pt(double x, double y) { return QJsonArray{x, y}; }
+QJsonArray square(double size) {
+    const auto seg = [](double x0, double y0, double x1, double y1) {
+        return QJsonObject{{"segment", QJsonArray{pt(x0, y0), pt(x1, y1)}}};
+    };
+    return QJsonArray{seg(0, 0, size, 0), seg(size, 0, size, size), seg(size, size, 0, size), seg(0, size, 0, 0)};
+}
+
+// Half-metre slabs in plain rows over the given border.
+QJsonObject scene(const QJsonValue& border, const QJsonValue& outline = square(500)) {
+    const QJsonObject tile{{"name", "Плита"}, {"thickness", 60}, {"outline", outline}};
+    const QJsonObject placement{{"tilePoint", pt(0, 0)}, {"patternPoint", pt(0, 0)}, {"rotation", 0}};
+    return QJsonObject{{"tile", tile},
+                       {"pattern", QJsonObject{{"name", "Ряды"},
+                                               {"placements", QJsonArray{placement}},
+                                               {"handPoints", QJsonArray{pt(500, 0), pt(0, 500)}}}},
+                       {"border", border},
+                       {"start", pt(0, 0)}};
+}
+
+// The scene and a copy of the drawing side by side: the scene names it
+// relative to its own folder.
+QString place(const vk::test::TTempDir& dir, const QString& drawing, const QJsonObject& content) {
+    if (!drawing.isEmpty()) {
+        QFile::copy(QStringLiteral(DXF_DATA "/") + drawing, dir.file(drawing));
+    }
+    const QString path = dir.file(QStringLiteral("scene.json"));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(QJsonDocument(content).toJson());
+    return path;
+}
+
+} // namespace
+
+TEST(CliDxf, DrawingsOfOtherProgramsGiveTheIndependentlyMeasuredSite) {
+    // Drawn in millimetres and read as metres, to make yards of them.
+    const struct {
+        const char* file;
+        double area;      // m², measure.py
+        double perimeter; // m
+    } cases[] = {
+        {"blk1.dxf", 778.539480, 111.415860},   // closed polyline, arcs as bulges
+        {"alg1.dxf", 500.658896, 91.251111},    // four lines, not all one way round
+        {"block10.dxf", 727.461340, 142.049543}, // closed polyline of twelve corners
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        vk::test::TTempDir dir;
+        const QString path =
+            place(dir, c.file, scene(QJsonObject{{"dxf", c.file}, {"unit", "m"}}));
+        const TResult r = fill(path);
+        ASSERT_EQ(r.code, 0) << r.err.toStdString();
+        const QJsonObject report = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        // The report traces arcs with chords of up to a millimetre.
+        EXPECT_NEAR(report["area_m2"].toDouble(), c.area, c.area * 1e-4);
+        EXPECT_NEAR(report["perimeter_m"].toDouble(), c.perimeter, c.perimeter * 1e-6);
+        EXPECT_GT(report["tiles"].toInt(), 0);
+    }
+}
+
+TEST(CliDxf, TileOutlineFromADrawingLaysAsTheSameOutlineWrittenOut) {
+    // The rounded outline, 40 x 20 units, read as centimetres: a 400 x 200 mm
+    // stone with corners of 50 mm radius, over a 4 m square.
+    const auto seg = [](double x0, double y0, double x1, double y1) {
+        return QJsonObject{{"segment", QJsonArray{pt(x0, y0), pt(x1, y1)}}};
+    };
+    const auto quarter = [](double cx, double cy, double sx, double sy) {
+        return QJsonObject{{"arc", QJsonObject{{"centre", pt(cx, cy)}, {"start", pt(sx, sy)}, {"sweep", 90}}}};
+    };
+    const QJsonArray written{quarter(300, 50, 300, 0),  seg(350, 50, 350, 150), quarter(300, 150, 350, 150),
+                             seg(300, 200, 0, 200),     quarter(0, 150, 0, 200), seg(-50, 150, -50, 50),
+                             quarter(0, 50, -50, 50),   seg(0, 0, 300, 0)};
+    vk::test::TTempDir dir;
+    const TResult fromDrawing = fill(place(dir, QStringLiteral("blk1.dxf"),
+                                           scene(square(4000), QJsonObject{{"dxf", "blk1.dxf"}, {"unit", "cm"}})));
+    const TResult fromJson = fill(place(dir, QString(), scene(square(4000), written)));
+    ASSERT_EQ(fromDrawing.code, 0) << fromDrawing.err.toStdString();
+    ASSERT_EQ(fromJson.code, 0) << fromJson.err.toStdString();
+    const QJsonObject a = QJsonDocument::fromJson(fromDrawing.out.toUtf8()).object();
+    const QJsonObject b = QJsonDocument::fromJson(fromJson.out.toUtf8()).object();
+    EXPECT_GT(a["tiles"].toInt(), 0);
+    for (const char* key : {"tiles", "whole_total", "pieces_total"}) {
+        EXPECT_EQ(a[key].toInt(), b[key].toInt()) << key;
+    }
+}
+
+TEST(CliDxf, ProblemsWithTheDrawingNameTheFileAndStop) {
+    const struct {
+        const char* name;
+        QJsonObject border;
+        const char* said;
+    } cases[] = {
+        {"MissingFile", QJsonObject{{"dxf", "nowhere.dxf"}}, "nowhere.dxf"},
+        {"UnknownLayer", QJsonObject{{"dxf", "blk1.dxf"}, {"layers", QJsonArray{"Участок"}}}, "Участок"},
+        {"UnknownUnit", QJsonObject{{"dxf", "blk1.dxf"}, {"unit", "ft"}}, "\"unit\""},
+        {"NoFileName", QJsonObject{{"dxf", 5}}, "\"dxf\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        vk::test::TTempDir dir;
+        const TResult r = fill(place(dir, QStringLiteral("blk1.dxf"), scene(c.border)));
+        EXPECT_EQ(r.code, 1);
+        EXPECT_TRUE(r.err.contains(QStringLiteral("Граница участка"))) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.said))) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+}
