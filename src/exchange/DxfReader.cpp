@@ -714,7 +714,7 @@ QStringList TDxfDrawing::SuggestedLayers() const {
             names << layer.Name;
         }
     }
-    return names.isEmpty() ? LayerNames() : names;
+    return names;
 }
 
 int TDxfDrawing::UsableOn(const QStringList& layers) const {

@@ -73,7 +73,7 @@ public:
     // In the order the file first used them.
     [[nodiscard]] const std::vector<TDxfLayer>& Layers() const { return m_layers; }
     [[nodiscard]] QStringList LayerNames() const;
-    // Layers with a closed figure, or every layer when none has one.
+    // Layers with a closed figure: those an import offers ticked.
     [[nodiscard]] QStringList SuggestedLayers() const;
     // Entities of kinds that cannot become border elements (text,
     // dimensions, hatches, points, ...).
