@@ -1,0 +1,43 @@
+#pragma once
+// "Ведомость материалов": what to buy for the laid tiles, per colour group.
+// A cut piece that matched a half is made from a tile cut into halves; how
+// many tiles that takes depends on whether the part's halves are
+// interchangeable. Waste and packs are applied per colour, because a buyer
+// orders each colour on its own: the totals line sums the colour lines
+// (it is not recomputed from the summed counts, which could come out a
+// tile or a pack short of what the colour lines add up to).
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace vk {
+
+class TProject;
+
+struct TMaterialsLine {
+    std::uint32_t Argb = 0;      // the colour group (0 in the totals line)
+    int Whole = 0;               // WholeCount of the group (unmatched cut tiles included)
+    int ForHalves = 0;           // tiles cut into halves, summed over parts
+    int Tiles = 0;               // Whole + ForHalves
+    int WithWaste = 0;           // ceil(Tiles * (1 + waste/100))
+    double AreaM2 = 0;           // WithWaste * tile area
+    std::optional<int> Packs;    // ceil(WithWaste / pack) when a pack size is given
+};
+
+struct TMaterials {
+    double WastePercent = 0;
+    int Pack = 0;                // 0 = not given
+    double TileAreaM2 = 0;
+    std::vector<TMaterialsLine> Colours;   // in the report's colour order
+    TMaterialsLine Total;
+};
+
+// `wastePercent` is at least 0; a `pack` of 0 or less gives no pack counts.
+[[nodiscard]] TMaterials ComputeMaterials(const TProject& project, double wastePercent, int pack);
+
+// ceil(tiles * (1 + wastePercent / 100)), where a product that is a whole
+// number up to rounding (100 tiles and 5 %) is not rounded up once more.
+[[nodiscard]] int TilesWithWaste(int tiles, double wastePercent);
+
+} // namespace vk
