@@ -1,5 +1,6 @@
 #include "model/Materials.h"
 
+#include "geometry/NumberFormat.h"
 #include "geometry/Tolerance.h"
 #include "model/Config.h"
 #include "model/Parts.h"
@@ -71,7 +72,10 @@ TMaterials ComputeMaterials(const TProject& project, double wastePercent, int pa
     m.WastePercent = wastePercent;
     m.Pack = std::max(0, pack);
     if (TTile* tile = project.Tile()) {
-        m.TileAreaM2 = std::abs(double(tile->Area(float(GlobalConfig().TileLinkTolerance))));
+        // Good to about seven digits after float storage: kept to a hundredth
+        // of a square millimetre, so that 0.01 m² does not read 0.0099999998.
+        const double area = std::abs(double(tile->Area(float(GlobalConfig().TileLinkTolerance))));
+        m.TileAreaM2 = std::round(area * 1e8) / 1e8;
     }
     const TPartList* parts = project.TileParts();
     const TColorController& groups = project.LaidTiles().ColorGroups();
@@ -99,6 +103,30 @@ TMaterials ComputeMaterials(const TProject& project, double wastePercent, int pa
     }
     total.AreaM2 = total.WithWaste * m.TileAreaM2;
     return m;
+}
+
+QStringList MaterialsHeadings() {
+    return {QStringLiteral("Цвет"),         QStringLiteral("Целых"),     QStringLiteral("На половинки"),
+            QStringLiteral("Всего плиток"), QStringLiteral("С запасом"), QStringLiteral("Площадь, кв.м."),
+            QStringLiteral("Упаковок")};
+}
+
+QStringList MaterialsRow(const TMaterialsLine& line, bool total) {
+    return {total ? QStringLiteral("Итого") : QStringLiteral("#%1").arg(line.Argb, 8, 16, QLatin1Char('0')),
+            QString::number(line.Whole),
+            QString::number(line.ForHalves),
+            QString::number(line.Tiles),
+            QString::number(line.WithWaste),
+            formatF(line.AreaM2),
+            line.Packs ? QString::number(*line.Packs) : QString()};
+}
+
+QString MaterialsText(const TMaterials& materials, QChar separator) {
+    QString text = MaterialsHeadings().join(separator) + QLatin1Char('\n');
+    for (const TMaterialsLine& line : materials.Colours) {
+        text += MaterialsRow(line, false).join(separator) + QLatin1Char('\n');
+    }
+    return text + MaterialsRow(materials.Total, true).join(separator) + QLatin1Char('\n');
 }
 
 } // namespace vk

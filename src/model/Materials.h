@@ -7,6 +7,8 @@
 // (it is not recomputed from the summed counts, which could come out a
 // tile or a pack short of what the colour lines add up to).
 
+#include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -39,5 +41,17 @@ struct TMaterials {
 // ceil(tiles * (1 + wastePercent / 100)), where a product that is a whole
 // number up to rounding (100 tiles and 5 %) is not rounded up once more.
 [[nodiscard]] int TilesWithWaste(int tiles, double wastePercent);
+
+// The column headings of the table, "Цвет" first.
+[[nodiscard]] QStringList MaterialsHeadings();
+// One row of the table as text: the colour as #aarrggbb ("Итого" in the
+// totals line), counts as whole numbers, the area with two decimals and the
+// user's decimal separator, packs empty when no pack size is given.
+[[nodiscard]] QStringList MaterialsRow(const TMaterialsLine& line, bool total);
+// The table as text: the headings, a row per colour and the totals row, the
+// cells joined by `separator`, every row ended by a line feed. What is
+// copied (tab) and saved as CSV (';', which spreadsheet programs in Russian
+// locales split on, since their decimal separator is the comma).
+[[nodiscard]] QString MaterialsText(const TMaterials& materials, QChar separator);
 
 } // namespace vk

@@ -7,6 +7,7 @@
 #include "model/Materials.h"
 #include "model/Parts.h"
 
+#include <QLocale>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -179,7 +180,7 @@ TEST(Materials, AreaIsTheTilesWithWasteTimesTheTileArea) {
     ASSERT_TRUE(rig.fill());
     const TMaterials m = ComputeMaterials(*rig.project, 5, 0);
     EXPECT_NEAR(m.TileAreaM2, 0.01, 1e-8);
-    EXPECT_NEAR(m.Total.AreaM2, 1.07, 1e-6) << "the area is kept as a float";
+    EXPECT_NEAR(m.Total.AreaM2, 1.07, 1e-12) << "not 1.0699999761 from the float area";
 }
 
 TEST(Materials, NothingLaidBuysNothing) {
@@ -191,4 +192,37 @@ TEST(Materials, NothingLaidBuysNothing) {
     EXPECT_EQ(m.Total.WithWaste, 0);
     EXPECT_EQ(m.Total.Packs, 0);
     EXPECT_NEAR(m.TileAreaM2, 0.02, 1e-8);
+}
+
+TEST(Materials, TableTextForCopyingAndCsv) {
+    TFillRig rig;
+    rig.load(paverSquare(true));
+    ASSERT_TRUE(rig.fill());
+    redTopRow(*rig.project);
+    struct TText {
+        const char* name;
+        QLocale locale;
+        QChar separator;
+        int pack;
+        const char* text;
+    };
+    const TText cases[] = {
+        {"tab-separated, point", QLocale::c(), QLatin1Char('\t'), 10,
+         "Цвет\tЦелых\tНа половинки\tВсего плиток\tС запасом\tПлощадь, кв.м.\tУпаковок\n"
+         "#ffe5e5e5\t36\t9\t45\t48\t0.96\t5\n"
+         "#ffff0000\t4\t1\t5\t6\t0.12\t1\n"
+         "Итого\t40\t10\t50\t54\t1.08\t6\n"},
+        {"semicolons, decimal comma, no pack size", QLocale(QLocale::Russian), QLatin1Char(';'), 0,
+         "Цвет;Целых;На половинки;Всего плиток;С запасом;Площадь, кв.м.;Упаковок\n"
+         "#ffe5e5e5;36;9;45;48;0,96;\n"
+         "#ffff0000;4;1;5;6;0,12;\n"
+         "Итого;40;10;50;54;1,08;\n"},
+    };
+    for (const TText& c : cases) {
+        SCOPED_TRACE(c.name);
+        QLocale::setDefault(c.locale);
+        const QString text = MaterialsText(ComputeMaterials(*rig.project, 5, c.pack), c.separator);
+        QLocale::setDefault(QLocale::system());
+        EXPECT_EQ(text.toStdString(), std::string(c.text));
+    }
 }
