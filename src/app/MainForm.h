@@ -40,6 +40,7 @@ enum class TMainAction {
     acSelectTile,
     acSelectCollage,
     acOrientation,
+    acOptimizeStart,
     acFill,
     acFill1,
     acDelTiles,
@@ -100,6 +101,8 @@ public:
         // What the project refuses while a run is pending.
         ProjectIdle,
         ProjectWithLaidTilesIdle,
+        // A border, a tile and a pattern, and no run pending.
+        ProjectReadyToLayIdle,
         // The project's history has a step to undo, or to redo (and is idle).
         CanUndo,
         CanRedo,
@@ -142,6 +145,8 @@ public:
     bool OpenProjectFile(const QString& file);
     void acParamsExecute();
     void acOrientationExecute();
+    // "Подобрать начальную точку".
+    void acOptimizeStartExecute();
     void acDelTilesExecute();
     void acBorderListExecute();
     void acEditPrimitiveExecute();
