@@ -8,6 +8,7 @@
 #include "app/HelpViewer.h"
 #include "app/Icons.h"
 #include "app/LittleDialog.h"
+#include "app/OptimizeDialog.h"
 #include "app/ReportDialog.h"
 #include "app/TileEditor.h"
 #include "commands/ElementCommands.h"
@@ -128,6 +129,9 @@ void TfrmMain::buildActions() {
         {A::acSelectTile, "acSelectTile", u"Выбрать плитку"_s, {}, none, E::ProjectIdle},
         {A::acSelectCollage, "acSelectCollage", u"Выбрать узор"_s, {}, none, E::ProjectIdle},
         {A::acOrientation, "acOrientation", u"Ориентация кладки"_s, {}, none, E::ProjectIdle},
+        {A::acOptimizeStart, "acOptimizeStart", u"Подобрать начальную точку"_s,
+         u"Подобрать начальную точку и ориентацию, при которых нужно меньше плиток"_s, none,
+         E::ProjectReadyToLayIdle},
         {A::acFill, "acFill", u"Заполнить"_s, {}, none, E::ProjectIdle},
         {A::acFill1, "acFill1", u"Положить один узор"_s, {}, none, E::ProjectIdle},
         {A::acDelTiles, "acDelTiles", u"Удалить плитки"_s, {}, none, E::ProjectWithLaidTilesIdle},
@@ -209,6 +213,7 @@ void TfrmMain::connectActions() {
         if (m_project && m_project->SelectPattern()) ProjectPlanSheet->InvalidateView();
     });
     on(A::acOrientation, &TfrmMain::acOrientationExecute);
+    on(A::acOptimizeStart, &TfrmMain::acOptimizeStartExecute);
     on(A::acFill, [this] {
         if (m_project && m_project->Fill()) ProjectPlanSheet->InvalidateView();
     });
@@ -263,7 +268,7 @@ void TfrmMain::buildMenus() {
     mnuStartPoint = new QMenu(u"Начальная точка"_s, mnuSite);
     AddItems(mnuStartPoint, {a(A::acMenuStartPointSet), a(A::acStartPointEdit)});
     AddItems(mnuSite, {a(A::acUndo), a(A::acRedo), nullptr, a(A::acFill), a(A::acReport), a(A::acEditComment), nullptr,
-                       a(A::acSelectTile), a(A::acSelectCollage), a(A::acOrientation), nullptr,
+                       a(A::acSelectTile), a(A::acSelectCollage), a(A::acOrientation), a(A::acOptimizeStart), nullptr,
                        mnuStartPoint->menuAction(), a(A::acMenuLine), a(A::acMenuArc),
                        a(A::acSelectElement), a(A::acBorderList), nullptr,
                        a(A::acMenuPointer), a(A::acMultiplySelection), a(A::acSetColor),
@@ -389,6 +394,9 @@ bool TfrmMain::IsEnabled(TEnable rule) const {
         return HasProject() && !m_project->IsRunning();
     case TEnable::ProjectWithLaidTilesIdle:
         return IsEnabled(TEnable::ProjectWithLaidTiles) && !m_project->IsRunning();
+    case TEnable::ProjectReadyToLayIdle:
+        return IsEnabled(TEnable::ProjectWithBorder) && m_project->Tile() != nullptr &&
+               m_project->Pattern() != nullptr && !m_project->IsRunning();
     // A step back or forth must not mix with a pending fill.
     case TEnable::CanUndo:
         return IsEnabled(TEnable::ProjectIdle) && m_project->HasHistory() && m_project->History().canUndo();
@@ -624,6 +632,32 @@ void TfrmMain::acOrientationExecute() {
         return;
     }
     m_project->History().push(new TOrientationCommand(*m_project, m_project->Orientation(), float(*angle)));
+}
+
+void TfrmMain::acOptimizeStartExecute() {
+    if (!m_project || m_project->IsRunning()) {
+        return;
+    }
+    // Candidates lie around the start point: without one there is nothing
+    // to start from.
+    if (!m_project->StartPoint().isSet()) {
+        ui().warning(u"Нужно задать начальную точку"_s);
+        return;
+    }
+    TfrmOptimize dialog(*m_project, ProjectPlanSheet->UnitDivisor(), ProjectPlanSheet->GetUnitName(),
+                        [this](const TStartCandidate& chosen) {
+                            if (!m_project || m_project->IsRunning()) {
+                                return;
+                            }
+                            m_project->History().push(new TLayingStartCommand(
+                                *m_project, m_project->StartPoint(), m_project->Orientation(),
+                                FlaggedPoint{chosen.Start.X, chosen.Start.Y, 1}, chosen.Orientation));
+                            if (m_project->Fill()) {
+                                ProjectPlanSheet->InvalidateView();
+                            }
+                        },
+                        this);
+    dialog.exec();
 }
 
 void TfrmMain::acDelTilesExecute() {

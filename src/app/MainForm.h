@@ -41,6 +41,7 @@ enum class TMainAction {
     acSelectTile,
     acSelectCollage,
     acOrientation,
+    acOptimizeStart,
     acFill,
     acFill1,
     acDelTiles,
@@ -101,6 +102,8 @@ public:
         // What the project refuses while a run is pending.
         ProjectIdle,
         ProjectWithLaidTilesIdle,
+        // A border, a tile and a pattern, and no run pending.
+        ProjectReadyToLayIdle,
         // The project's history has a step to undo, or to redo (and is idle).
         CanUndo,
         CanRedo,
@@ -143,6 +146,8 @@ public:
     bool OpenProjectFile(const QString& file);
     void acParamsExecute();
     void acOrientationExecute();
+    // "Подобрать начальную точку".
+    void acOptimizeStartExecute();
     void acDelTilesExecute();
     void acBorderListExecute();
     void acEditPrimitiveExecute();

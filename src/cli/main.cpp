@@ -2,15 +2,20 @@
 //
 //   vorkalo-cli fill SCENE.json|PROJECT.mpp [--db DIR] [--json] [--tiles] [--max-tiles N] [-o OUT.mpp]
 //   vorkalo-cli report PROJECT.mpp [--db DIR] [--json] [--tiles]
+//   vorkalo-cli optimize SCENE.json|PROJECT.mpp [--db DIR] [--grid N]
+//               [--orientations A,B,...|FROM:TO:STEP] [--json] [--max-tiles N]
 //
 // fill lays the scene or the saved project anew as the program's
 // "Заполнить" does (96 dpi, the configured display unit), prints the report
 // and with -o saves the laid project; report prints the report of a saved
-// project as it stands. Exit codes: 0 done, 1 an input it cannot use, a
-// library it needs and cannot use, a fill larger than allowed or an output
-// it cannot write (the problem is named on standard error), 2 bad arguments.
+// project as it stands; optimize lays the start points and orientations
+// that "Подобрать начальную точку" tries and prints the best five. Exit
+// codes: 0 done, 1 an input it cannot use, a library it needs and cannot
+// use, a fill larger than allowed or an output it cannot write (the problem
+// is named on standard error), 2 bad arguments.
 
 #include "cli/CliCommon.h"
+#include "cli/OptimizeCommand.h"
 #include "library/TileDB.h"
 #include "model/Collage.h"
 #include "model/Config.h"
@@ -104,6 +109,9 @@ int main(int argc, char* argv[]) {
     }
     if (command == QLatin1String("report")) {
         return report(args.mid(1), out, err);
+    }
+    if (command == QLatin1String("optimize")) {
+        return Optimize(args.mid(1), out, err);
     }
     err << "vorkalo-cli: неизвестная команда \"" << command << "\"\n" << kUsage;
     return 2;

@@ -347,7 +347,9 @@ void TProject::prepareShapes() {
     }
 }
 
-void TProject::PrepareFill() {
+void TProject::PrepareFill() { prepareFill(false); }
+
+void TProject::prepareFill(bool quiet) {
     SetModified(true);
     clearLaidTiles();
     m_savedScale = m_scale->Scale();
@@ -356,7 +358,7 @@ void TProject::PrepareFill() {
     m_tolerance = FillRegionTolerance(*m_scale);
     BuildSiteRegion();
     // The border is closed all the same; the user learns where it is not.
-    if (!m_openEnds.empty()) {
+    if (!quiet && !m_openEnds.empty()) {
         const int factor = m_scale->UnitFactor();
         ui().warning(QStringLiteral("Контур участка не замкнут: концы в точках %1 и %2")
                          .arg(shownPoint(m_openEnds.front().first, factor),
@@ -377,6 +379,29 @@ bool TProject::Fill() {
         return false;
     }
     PrepareFill();
+    startWalk();
+    m_runner.Run();
+    return true;
+}
+
+bool TProject::FillQuietly() {
+    if (IsRunning() || Elements().Count() == 0 || !m_tile || !m_workPattern || !StartPoint().isSet()) {
+        return false;
+    }
+    prepareFill(true);
+    startWalk();
+    // Every unit here and now, as a runner without a window would, and
+    // without the window's completion message.
+    while (m_runner.IsRunning()) {
+        if (layNext() == 0) {
+            finishRun(false);
+            m_runner.Stop();
+        }
+    }
+    return true;
+}
+
+void TProject::startWalk() {
     std::vector<QPointF> hands;
     const TElementList& handList = m_workPattern->HandPoints();
     for (int i = 0; i < handList.Count(); ++i) {
@@ -395,8 +420,6 @@ bool TProject::Fill() {
                                site.bottom() - m_copyBounds.top() + kMargin));
     }
     m_walk.Start(startOrigin(), hands, reach);
-    m_runner.Run();
-    return true;
 }
 
 bool TProject::LayOnePattern() {

@@ -121,6 +121,12 @@ public:
     void PrepareFill();
     // "Положить один узор": the copy at the start point only.
     bool LayOnePattern();
+    // The fill "Заполнить" would lay, laid here and now without a word to
+    // the user: nothing asked or shown, nothing posted, whatever sink the
+    // project has. For a caller that tries many fills on a copy of its own,
+    // on any thread. False when not ready (no border, tile, pattern or start
+    // point) or while a run is pending.
+    bool FillQuietly();
     // A posted step of run `run`: lays queued copies for at most the step
     // budget; steps of another run (cancelled, finished) do nothing.
     void HandleLayStep(std::uint64_t run);
@@ -233,6 +239,10 @@ private:
     bool placeTile(const TLaidShape& shape, QPointF offset, QPointF origin, float orientation, bool quick);
     void prepareShapes();
     [[nodiscard]] QPointF startOrigin() const;
+    // Starts the breadth-first walk of the copies from the start point.
+    void startWalk();
+    // PrepareFill; `quiet` keeps an open border to itself.
+    void prepareFill(bool quiet);
     // Lays the next queued copy: one step of the walk. The copies still queued.
     int layNext();
     void finishRun(bool cancelled);

@@ -27,4 +27,21 @@ void TOrientationCommand::apply() { m_project.SetOrientation(m_after); }
 
 void TOrientationCommand::revert() { m_project.SetOrientation(m_before); }
 
+TLayingStartCommand::TLayingStartCommand(TProject& project, FlaggedPoint startBefore, float orientationBefore,
+                                         FlaggedPoint startAfter, float orientationAfter)
+    : TDocumentCommand(project, QStringLiteral("Начальная точка и ориентация")), m_project(project),
+      m_startBefore(startBefore), m_orientationBefore(orientationBefore), m_startAfter(startAfter),
+      m_orientationAfter(orientationAfter) {}
+
+void TLayingStartCommand::apply() { set(m_startAfter, m_orientationAfter); }
+
+void TLayingStartCommand::revert() { set(m_startBefore, m_orientationBefore); }
+
+void TLayingStartCommand::set(const FlaggedPoint& start, float orientation) {
+    m_project.SetOrientation(orientation);
+    if (auto* point = dynamic_cast<TPointPrimitive*>(&m_project.StartPointElement())) {
+        point->SetPoint(start);
+    }
+}
+
 } // namespace vk

@@ -43,4 +43,25 @@ private:
     float m_after;
 };
 
+// A start point and an orientation chosen together ("Подобрать начальную
+// точку"): one step, undone at once.
+class TLayingStartCommand : public TDocumentCommand {
+public:
+    TLayingStartCommand(TProject& project, FlaggedPoint startBefore, float orientationBefore, FlaggedPoint startAfter,
+                        float orientationAfter);
+
+protected:
+    void apply() override;
+    void revert() override;
+
+private:
+    void set(const FlaggedPoint& start, float orientation);
+
+    TProject& m_project;
+    FlaggedPoint m_startBefore;
+    float m_orientationBefore;
+    FlaggedPoint m_startAfter;
+    float m_orientationAfter;
+};
+
 } // namespace vk
