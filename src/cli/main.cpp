@@ -2,15 +2,18 @@
 //
 //   vorkalo-cli fill SCENE.json|PROJECT.mpp [--db DIR] [--json] [--tiles] [--max-tiles N] [-o OUT.mpp]
 //   vorkalo-cli report PROJECT.mpp [--db DIR] [--json] [--tiles]
+//   vorkalo-cli export SCENE.json|PROJECT.mpp [--db DIR] [--pdf F] [--svg F] [--dxf F] [--scale 1:N] [--no-report]
 //
 // fill lays the scene or the saved project anew as the program's
 // "Заполнить" does (96 dpi, the configured display unit), prints the report
 // and with -o saves the laid project; report prints the report of a saved
-// project as it stands. Exit codes: 0 done, 1 an input it cannot use, a
+// project as it stands; export writes the plan as the printed pages (PDF),
+// SVG and DXF, laying a scene first. Exit codes: 0 done, 1 an input it cannot use, a
 // library it needs and cannot use, a fill larger than allowed or an output
 // it cannot write (the problem is named on standard error), 2 bad arguments.
 
 #include "cli/CliCommon.h"
+#include "cli/ExportCommand.h"
 #include "library/TileDB.h"
 #include "model/Collage.h"
 #include "model/Config.h"
@@ -18,7 +21,10 @@
 #include "model/Project.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
+
+#include <memory>
 
 using namespace vkcli;
 
@@ -79,7 +85,14 @@ int fill(const QStringList& args, QTextStream& out, QTextStream& err) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    // The printed pages need fonts, and fonts need a GUI application; a
+    // headless machine gets the platform that draws nowhere.
+    const bool needsFonts = argc > 1 && qstrcmp(argv[1], "export") == 0;
+    if (needsFonts && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    const std::unique_ptr<QCoreApplication> app =
+        needsFonts ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vorkalo-cli"));
     vk::RegisterElementKinds();
     QTextStream out(stdout);
@@ -104,6 +117,9 @@ int main(int argc, char* argv[]) {
     }
     if (command == QLatin1String("report")) {
         return report(args.mid(1), out, err);
+    }
+    if (command == QLatin1String("export")) {
+        return exportCommand(args.mid(1), out, err);
     }
     err << "vorkalo-cli: неизвестная команда \"" << command << "\"\n" << kUsage;
     return 2;
