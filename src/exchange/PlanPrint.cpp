@@ -33,21 +33,28 @@ constexpr double kScaleBarMaxMm = 60.0;
 // a smaller scale.
 constexpr int kMaxPlanPages = 400;
 
+// A pen `mm` paper millimetres wide where one unit is `unitMm` of paper.
+// Never cosmetic: a preview draws the printer's pages scaled down, and a
+// cosmetic line would keep its printer pixels on the screen.
+QPen paperPen(QPen pen, double mm, double unitMm) {
+    pen.setCosmetic(false);
+    pen.setWidthF(mm / unitMm);
+    return pen;
+}
+
 // What the project's drawing asks of a sheet, for paper: lines as wide as a
-// printed line should be, whatever the device's resolution.
+// printed line should be at the plan's scale (world millimetres per paper
+// millimetre), whatever the device's resolution.
 class TPaperSheet final : public TDrawingSheet {
 public:
-    explicit TPaperSheet(double pixelsPerMm) {
-        const auto widen = [pixelsPerMm](QPen& pen, double mm) {
-            pen.setCosmetic(true);
-            pen.setWidthF(std::max(1.0, mm * pixelsPerMm));
-        };
+    explicit TPaperSheet(double scale) {
+        const auto widen = [scale](QPen& pen, double mm) { pen = paperPen(pen, mm, 1.0 / scale); };
         widen(m_palette.BlackPen, kTilePenMm);
         widen(m_palette.DashPen, kTilePenMm);
         widen(m_palette.GreenPen, kTilePenMm);
         widen(m_palette.RedPen, kTilePenMm);
         widen(m_palette.BluePen, kTilePenMm);
-        m_pick = float(1.0 / pixelsPerMm);
+        m_pick = float(0.5 * scale);
     }
     [[nodiscard]] float PickTolerance() const override { return m_pick; }
     [[nodiscard]] int UnitDivisor() const override { return 1000; }
@@ -109,10 +116,7 @@ void drawScaleBar(QPainter& painter, QPointF origin, double pxPerMm, double scal
     const double width = length / scale * pxPerMm;
     const double height = 1.8 * pxPerMm;
     const int parts = 4;
-    QPen pen(Qt::black);
-    pen.setCosmetic(true);
-    pen.setWidthF(std::max(1.0, 0.15 * pxPerMm));
-    painter.setPen(pen);
+    painter.setPen(paperPen(QPen(Qt::black), 0.15, 1.0 / pxPerMm));
     for (int i = 0; i < parts; ++i) {
         painter.setBrush(i % 2 == 0 ? QBrush(Qt::black) : QBrush(Qt::white));
         painter.drawRect(QRectF(origin.x() + width * i / parts, origin.y(), width / parts, height));
@@ -274,13 +278,10 @@ TPrintResult PrintProject(QPainter& painter, QPagedPaintDevice& device, TProject
     const double top = area->center().y() + rows * roomH * scale / 2.0;
     const double k = pxPerMm / scale; // device pixels per world millimetre
 
-    TPaperSheet sheet(pxPerMm);
-    QPen tilePen = sheet.Palette().BlackPen;
-    QPen borderPen = tilePen;
-    borderPen.setWidthF(std::max(1.0, kBorderPenMm * pxPerMm));
-    QPen framePen(QColor(150, 150, 150));
-    framePen.setCosmetic(true);
-    framePen.setWidthF(std::max(1.0, 0.1 * pxPerMm));
+    TPaperSheet sheet(scale);
+    const QPen tilePen = sheet.Palette().BlackPen;
+    const QPen borderPen = paperPen(tilePen, kBorderPenMm, 1.0 / scale);
+    const QPen framePen = paperPen(QPen(QColor(150, 150, 150)), 0.1, 1.0 / pxPerMm);
 
     const int pages = columns * rows;
     for (int page = 0; page < pages; ++page) {
