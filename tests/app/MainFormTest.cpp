@@ -81,7 +81,8 @@ TEST(MainWindow, MenusAndToolBarInTheirOrder) {
     for (QAction* a : w.menuBar()->actions()) bar << a->text();
     EXPECT_EQ(bar, (QStringList{"Проекты", "Участок", "Редактор плиток", "Параметры", "Помощь"}));
     EXPECT_EQ(captions(w.mnuProjects->actions()),
-              (QStringList{"Новый", "Открыть", "-", "Сохранить", "Сохранить как...", "-", "Выход"}));
+              (QStringList{"Новый", "Открыть", "-", "Сохранить", "Сохранить как...", "-", "Экспорт", "-",
+                           "Выход"}));
     EXPECT_EQ(captions(w.mnuSite->actions()),
               (QStringList{"Отменить", "Повторить", "-", "Заполнить", "Отчет", "Комментарий", "-", "Выбрать плитку",
                            "Выбрать узор", "Ориентация кладки", "-", "Начальная точка",
