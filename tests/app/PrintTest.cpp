@@ -204,6 +204,32 @@ TEST_F(PrintFromMainWindow, ThePrintRegionWithoutARectangleIsRefusedWithAReason)
     EXPECT_TRUE(ui.messages[0].text.contains(QStringLiteral("Область печати не выделена")));
 }
 
+TEST_F(PrintFromMainWindow, ThePrintRegionIsPrintedAloneAtItsOwnScale) {
+    test::TTempDir dir;
+    TPrintOptions options;
+    options.Report = false;
+    const TPrintResult whole = WritePdf(dir.file("whole.pdf"), *project(), options);
+    ASSERT_TRUE(whole.Ok()) << whole.Error.toStdString();
+
+    options.What = TPrintWhat::PrintRegion;
+    const TPrintResult none = WritePdf(dir.file("none.pdf"), *project(), options);
+    EXPECT_FALSE(none.Ok());
+    EXPECT_FALSE(QFile::exists(dir.file("none.pdf"))) << "nothing is written without a region";
+
+    project()->SetPrintCorner(100, 100);
+    project()->SetPrintCorner(150, 150);
+    const TPrintResult region = WritePdf(dir.file("region.pdf"), *project(), options);
+    ASSERT_TRUE(region.Ok()) << region.Error.toStdString();
+    EXPECT_EQ(region.Pages, 1);
+    EXPECT_LT(region.Scale * 4, whole.Scale) << "a twentieth of the site, fitted into the page, is drawn larger";
+
+    // At a fixed scale the region needs fewer sheets than the site.
+    options.Scale = 2;
+    EXPECT_EQ(WritePdf(dir.file("region2.pdf"), *project(), options).Pages, 1);
+    options.What = TPrintWhat::BorderAndTiles;
+    EXPECT_GT(WritePdf(dir.file("whole2.pdf"), *project(), options).Pages, 4);
+}
+
 TEST_F(PrintFromMainWindow, PreviewShowsThePlanPagesAndTheReportPage) {
     int pages = 0;
     test::onNextDialog<TfrmPrintOptions>([&pages](TfrmPrintOptions* d) {
