@@ -59,6 +59,15 @@ void whenShown(F body, int triesLeft = 200) {
     });
 }
 
+// With VORKALO_SCREENSHOTS set to a folder, a picture of `w` is written there.
+void keepShot(QWidget& w, const QString& name) {
+    const QString folder = qEnvironmentVariable("VORKALO_SCREENSHOTS");
+    if (!folder.isEmpty()) {
+        QDir().mkpath(folder);
+        w.grab().save(folder + "/" + name + ".png");
+    }
+}
+
 // A main window whose project is the 1 m square of 100 mm tiles, laid.
 class PrintFromMainWindow : public ::testing::Test {
 protected:
@@ -158,6 +167,8 @@ TEST(PrintOptionsDialog, CaptionsDefaultsAndHelp) {
     EXPECT_FALSE(chosen.Report);
     EXPECT_EQ(chosen.Scale, 50);
 
+    dialog.show();
+    keepShot(dialog, "print-options");
     CloseHelp();
     dialog.btnHelp->click();
     ASSERT_NE(HelpWindow(), nullptr);
@@ -174,6 +185,8 @@ TEST_F(PrintFromMainWindow, SelectRegionAnswersYesAndTheToolSpansTheRectangle) {
     EXPECT_FALSE(project()->PrintRect().has_value());
 
     drag(100, 200, 600, 900);
+    sheet()->RenderView();
+    keepShot(*window, "print-region");
     ASSERT_TRUE(project()->PrintRect().has_value());
     EXPECT_NEAR(project()->PrintRect()->left(), 100, 1);
     EXPECT_NEAR(project()->PrintRect()->bottom(), 900, 1);
@@ -239,11 +252,7 @@ TEST_F(PrintFromMainWindow, PreviewShowsThePlanPagesAndTheReportPage) {
             widget->fitInView();
             QApplication::processEvents();
             pages = widget->pageCount();
-            const QString folder = qEnvironmentVariable("VORKALO_SCREENSHOTS");
-            if (!folder.isEmpty()) {
-                QDir().mkpath(folder);
-                preview->grab().save(folder + "/print-preview.png");
-            }
+            keepShot(*preview, "print-preview");
             preview->reject();
         });
         d->btnOk->click();
