@@ -203,6 +203,53 @@ TEST(DxfExport, IndependentReaderFindsEveryTileBorderAndReport) {
     EXPECT_EQ(polylines(*dxf, kDxfReportLayer, "other"), 1) << "the text is on its layer";
 }
 
+TEST(DxfExport, CutTilesGoToTheLayerOfWhetherAHalfMatched) {
+    // 200 x 100 pavers with a left and a right half, in rows over the 1 m
+    // square from x = -100: 40 whole, 20 cut in their middle to a half.
+    const QJsonObject part{
+        {"name", "Половинка"},
+        {"equals", false},
+        {"cuts", QJsonArray{segment(100, 0, 100, 100)}},
+        {"halves", QJsonArray{QJsonObject{{"name", "левая"}, {"rect", QJsonArray{pt(-1, -1), pt(101, 101)}}},
+                              QJsonObject{{"name", "правая"}, {"rect", QJsonArray{pt(99, -1), pt(201, 101)}}}}}};
+    QJsonObject scene{{"tile", rectTile(200, 100, QJsonArray{part})},
+                      {"pattern", simplePattern(QJsonArray{pt(200, 0), pt(0, 100)})},
+                      {"border", rect(0, 0, 1000, 1000)},
+                      {"start", pt(-100, 0)}};
+    TFillRig rig;
+    rig.load(scene);
+    ASSERT_TRUE(rig.fill());
+    // The same pavers without halves: their pieces match none.
+    scene["tile"] = rectTile(200, 100, QJsonArray{});
+    TFillRig uncut;
+    uncut.load(scene);
+    ASSERT_TRUE(uncut.fill());
+
+    const struct {
+        const char* name;
+        TFillRig* rig;
+        int whole, cut, noHalf;
+    } cases[] = {{"halves matched", &rig, 40, 20, 0}, {"a tile without halves", &uncut, 40, 0, 20}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TTempDir dir;
+        const QString file = dir.file("pavers.dxf");
+        ASSERT_EQ(WriteDxf(file, *c.rig->project), QString());
+        const std::optional<QJsonObject> dxf = readDxf(file);
+        if (!dxf) {
+            GTEST_SKIP() << "/usr/bin/python3 with ezdxf is needed";
+        }
+        EXPECT_EQ(polylines(*dxf, kDxfTilesLayer), c.whole);
+        EXPECT_EQ(polylines(*dxf, kDxfCutLayer), c.cut);
+        EXPECT_EQ(polylines(*dxf, kDxfNoHalfLayer), c.noHalf);
+        for (const char* layer : {kDxfCutLayer, kDxfNoHalfLayer}) {
+            for (const QJsonValue a : (*dxf)["layers"][QLatin1String(layer)]["areas"].toArray()) {
+                EXPECT_NEAR(a.toDouble(), 100 * 100, 1e-3) << "a cut paver is its half on the site";
+            }
+        }
+    }
+}
+
 TEST(DxfExport, ArcsOfTilesAndBorderKeepTheirGeometryAsBulges) {
     TFillRig rig;
     rig.load(roundScene());
