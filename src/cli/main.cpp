@@ -24,6 +24,7 @@
 #include <QGuiApplication>
 #include <QTextStream>
 
+#include <cstdio>
 #include <memory>
 
 using namespace vkcli;
@@ -91,8 +92,18 @@ int main(int argc, char* argv[]) {
     if (needsFonts && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    // The platform's start-up remarks on the desktop session it does not
+    // find (no XDG_RUNTIME_DIR); standard error is for the tool's problems.
+    // What stops it (no platform at all) is still said.
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtCriticalMsg || type == QtFatalMsg) {
+                std::fprintf(stderr, "vorkalo-cli: %s\n", text.toLocal8Bit().constData());
+            }
+        });
     const std::unique_ptr<QCoreApplication> app =
         needsFonts ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
+    qInstallMessageHandler(previous);
     QCoreApplication::setApplicationName(QStringLiteral("vorkalo-cli"));
     vk::RegisterElementKinds();
     QTextStream out(stdout);

@@ -26,6 +26,7 @@ TResult runProgram(const QString& program, const QStringList& args) {
     // The tool must find its own way without a display.
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     process.setProcessEnvironment(env);
     process.start(program, args);
     process.waitForFinished(120000);
@@ -96,6 +97,7 @@ TEST(CliExport, PdfFittedToThePageIsVectorsWithTheReportPage) {
     const TResult r = run({"export", scene, "--pdf", pdf});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(pdf));
+    EXPECT_EQ(r.err, QString()) << "nothing to say when all went well";
     EXPECT_EQ(pageCount(pdf), 2) << "the plan, then the report";
     const QString text = pdfText(pdf);
     EXPECT_TRUE(text.contains(QStringLiteral("Всего плиток: 121"))) << text.toStdString();
