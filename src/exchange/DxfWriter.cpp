@@ -5,7 +5,6 @@
 #include "geometry/Tolerance.h"
 
 #include <QColor>
-#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QTemporaryDir>

@@ -33,14 +33,6 @@ TShapePath polygonsPath(const std::vector<QPolygonF>& polygons) {
 
 } // namespace
 
-int TExportDrawing::TileCount() const {
-    int count = 0;
-    for (const TExportGroup& group : Groups) {
-        count += int(group.Tiles.size());
-    }
-    return count;
-}
-
 TExportDrawing CollectDrawing(TProject& project) {
     TExportDrawing drawing;
     if (project.SitePath() == nullptr && project.Elements().Count() > 0) {

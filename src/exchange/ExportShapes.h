@@ -40,7 +40,6 @@ struct TExportDrawing {
     std::vector<TExportGroup> Groups;
     // The report's lines, as the report dialog reads.
     QStringList ReportLines;
-    [[nodiscard]] int TileCount() const;
 };
 
 // The project as it stands: its border (the site is built from the border
