@@ -9,12 +9,16 @@
 #include "app/Icons.h"
 #include "app/LittleDialog.h"
 #include "app/OptimizeDialog.h"
+#include "app/PrintOptions.h"
+#include "app/PrintPreview.h"
 #include "app/ReportDialog.h"
 #include "app/TileEditor.h"
 #include "commands/ElementCommands.h"
 #include "commands/ElementEdit.h"
 #include "editors/ElementListEditor.h"
 #include "editors/SelectTile.h"
+#include "exchange/DxfWriter.h"
+#include "exchange/SvgExport.h"
 #include "geometry/GraphicPrimitive.h"
 #include "geometry/NumberFormat.h"
 #include "geometry/ShapePath.h"
@@ -32,6 +36,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QMenuBar>
@@ -166,8 +172,11 @@ void TfrmMain::buildActions() {
         {A::acClearSelection, "acClearSelection", u"Сбросить выделение"_s, {}, none, E::Never},
         {A::acAssignTexture, "acAssignTexture", u"Назначить текстуру"_s, {}, none, E::Never},
         {A::acDropTexture, "acDropTexture", u"Удалить текстуру"_s, {}, none, E::Never},
-        {A::acPrint, "acPrint", u"Печать"_s, u"Печать проекта"_s, none, E::Never},
-        {A::acPrintReg, "acPrintReg", u"Выделить область для печати"_s, {}, none, E::Never, Check},
+        {A::acPrint, "acPrint", u"Печать"_s, u"Печать проекта"_s, none, E::Project},
+        {A::acPrintReg, "acPrintReg", u"Выделить область для печати"_s, {}, none, E::Project, Check},
+        {A::acExportPdf, "acExportPdf", u"PDF..."_s, u"Записать печатаемые листы в файл PDF"_s, none, E::Project},
+        {A::acExportSvg, "acExportSvg", u"SVG..."_s, u"Записать чертеж в файл SVG"_s, none, E::Project},
+        {A::acExportDxf, "acExportDxf", u"DXF..."_s, u"Записать чертеж в файл DXF"_s, none, E::Project},
         {A::acCheckParts, "acCheckParts", u"Проверить половинки"_s, {}, none, E::Never, Check},
 
         {A::acScaleUp, "acScaleUp", u"Увеличить"_s, {}, none, E::Always},
@@ -230,6 +239,11 @@ void TfrmMain::connectActions() {
     on(A::acEditPrimitive, &TfrmMain::acEditPrimitiveExecute);
     on(A::acDeletePrimitive, &TfrmMain::acDeletePrimitiveExecute);
 
+    on(A::acPrint, &TfrmMain::acPrintExecute);
+    on(A::acExportPdf, [this] { ExportPlan(TExportKind::Pdf); });
+    on(A::acExportSvg, [this] { ExportPlan(TExportKind::Svg); });
+    on(A::acExportDxf, [this] { ExportPlan(TExportKind::Dxf); });
+
     on(A::acScaleUp, [this] { ProjectPlanSheet->ZoomIn(); });
     on(A::acScaleDown, [this] { ProjectPlanSheet->ZoomOut(); });
     on(A::acAskScale, [this] { ProjectPlanSheet->AskScale(); });
@@ -261,8 +275,11 @@ void TfrmMain::buildMenus() {
     using A = TMainAction;
     QMenuBar* bar = menuBar();
     mnuProjects = bar->addMenu(u"Проекты"_s);
+    mnuExport = new QMenu(u"Экспорт"_s, mnuProjects);
+    AddItems(mnuExport, {a(A::acExportPdf), a(A::acExportSvg), a(A::acExportDxf)});
     AddItems(mnuProjects, {a(A::acNewProject), a(A::acOpenProject), nullptr, a(A::acSaveProject),
-                           a(A::acSaveProjectAs), nullptr, a(A::acImportDxf), nullptr, a(A::acExit)});
+                           a(A::acSaveProjectAs), nullptr, a(A::acImportDxf), mnuExport->menuAction(), nullptr,
+                           a(A::acExit)});
 
     mnuSite = bar->addMenu(u"Участок"_s);
     mnuStartPoint = new QMenu(u"Начальная точка"_s, mnuSite);
@@ -338,6 +355,22 @@ void TfrmMain::buildTools() {
                   .move = Handler(this, &TfrmMain::BorderDrag),
                   .prepare = [this](bool down) { return prepareSelection(down); }});
     m_tools->Group({Action(A::acLine), Action(A::acArc), Action(A::acSelectElement)});
+    // Off, the rectangle goes: it is what the tool is on for.
+    m_tools->Add({.action = Action(A::acPrintReg),
+                  .help = H::PrintRegion,
+                  .rounding = TRounding::Off,
+                  .press = Handler(this, &TfrmMain::PrintCorner),
+                  .move = Handler(this, &TfrmMain::PrintTrack),
+                  .release = Handler(this, &TfrmMain::PrintCorner),
+                  .prepare = [this](bool down) {
+                      if (!m_project) {
+                          return false;
+                      }
+                      if (!down) {
+                          m_project->ClearPrintRect();
+                      }
+                      return true;
+                  }});
 }
 
 void TfrmMain::updateUndoActions() {
@@ -999,6 +1032,129 @@ void TfrmMain::BorderDrag(const TShiftState& shift, float x, float y) {
     TElementEdit edit(*m_project, m_project->Elements(), element);
     element.DragTo(*ProjectPlanSheet, x, y);
     edit.Commit(QStringLiteral("Перемещение"), ciDrag);
+}
+
+void TfrmMain::PrintCorner(float x, float y) {
+    if (!m_project) {
+        return;
+    }
+    m_project->SetPrintCorner(x, y);
+    ProjectPlanSheet->InvalidateView();
+}
+
+void TfrmMain::PrintTrack(const TShiftState& shift, float x, float y) {
+    if (!m_project || !shift.left() || !m_project->PrintCorner1.isSet()) {
+        return;
+    }
+    ProjectPlanSheet->ShowViewImage();
+    if (QPainter* g = ProjectPlanSheet->ViewGraphics()) {
+        g->setPen(ProjectPlanSheet->Palette().DashPen);
+        g->setBrush(Qt::NoBrush);
+        g->drawRect(QRectF(QPointF(m_project->PrintCorner1.X, m_project->PrintCorner1.Y), QPointF(x, y)).normalized());
+    }
+}
+
+namespace {
+
+// "Опции печати" with the scale last chosen; nullopt when cancelled, and
+// `selectRegion` set when the user chose "Выделить область".
+std::optional<TPrintOptions> askPrintOptions(QWidget* parent, TPrintOptions& remembered, bool& selectRegion) {
+    TfrmPrintOptions dialog(parent);
+    TPrintOptions shown;
+    shown.Scale = remembered.Scale;
+    dialog.SetOptions(shown);
+    const int answer = dialog.exec();
+    selectRegion = answer == TfrmPrintOptions::Yes;
+    if (answer != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    remembered = dialog.Options();
+    return remembered;
+}
+
+} // namespace
+
+void TfrmMain::acPrintExecute() {
+    if (!m_project) {
+        return;
+    }
+    bool selectRegion = false;
+    const std::optional<TPrintOptions> options = askPrintOptions(this, m_printOptions, selectRegion);
+    if (selectRegion) {
+        if (!Action(TMainAction::acPrintReg)->isChecked()) {
+            Action(TMainAction::acPrintReg)->trigger();
+        }
+        return;
+    }
+    if (options) {
+        PreviewProject(this, *m_project, *options);
+    }
+}
+
+void TfrmMain::ExportPlan(TExportKind kind) {
+    if (!m_project) {
+        return;
+    }
+    TPrintOptions options;
+    if (kind == TExportKind::Pdf) {
+        bool selectRegion = false;
+        const std::optional<TPrintOptions> chosen = askPrintOptions(this, m_printOptions, selectRegion);
+        if (selectRegion && !Action(TMainAction::acPrintReg)->isChecked()) {
+            Action(TMainAction::acPrintReg)->trigger();
+        }
+        if (!chosen) {
+            return;
+        }
+        options = *chosen;
+        QString problem;
+        if (!PrintArea(*m_project, options.What, &problem)) {
+            ui().warning(problem);
+            return;
+        }
+    }
+    const struct {
+        const char* caption;
+        const char* filter;
+        const char* suffix;
+    } kinds[] = {{"Экспорт в PDF", "Документы PDF (*.pdf)|*.pdf", "pdf"},
+                 {"Экспорт в SVG", "Рисунки SVG (*.svg)|*.svg", "svg"},
+                 {"Экспорт в DXF", "Чертежи DXF (*.dxf)|*.dxf", "dxf"}};
+    const auto& k = kinds[int(kind)];
+    const QString suffix = QString::fromLatin1(k.suffix);
+    const QFileInfo projectFile(m_project->FileName);
+    const QString folder = m_project->FileName.isEmpty() ? ProjectsFolder() : projectFile.absolutePath();
+    const QString name = (m_project->FileName.isEmpty() ? QStringLiteral("План") : projectFile.completeBaseName()) +
+                         QLatin1Char('.') + suffix;
+    std::optional<QString> file =
+        ui().saveFileName(QString::fromUtf8(k.caption), folder, QString::fromUtf8(k.filter), name);
+    if (!file || file->isEmpty()) {
+        return;
+    }
+    if (QFileInfo(*file).suffix().isEmpty()) {
+        *file += QLatin1Char('.') + suffix;
+    }
+    if (QFileInfo::exists(*file) &&
+        ui().confirm(QStringLiteral("Файл \"%1\" уже существует.\r\nЗаменить его?").arg(QFileInfo(*file).fileName())) !=
+            TAnswer::Yes) {
+        return;
+    }
+    QString problem;
+    switch (kind) {
+    case TExportKind::Pdf:
+        problem = WritePdf(*file, *m_project, options).Error;
+        break;
+    case TExportKind::Svg:
+        problem = WriteSvg(*file, *m_project);
+        break;
+    case TExportKind::Dxf:
+        problem = WriteDxf(*file, *m_project);
+        break;
+    }
+    if (!problem.isEmpty()) {
+        ui().error(problem);
+        return;
+    }
+    statusBar()->showMessage(QStringLiteral("Записан файл %1").arg(QDir::toNativeSeparators(*file)), 10000);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {

@@ -3,6 +3,7 @@
 // project command in the menu bar and the tool bar, the mouse tools that draw
 // the border, and the posted steps of a running fill.
 
+#include "exchange/PlanPrint.h"
 #include "model/FillHost.h"
 #include "ui/HelpContext.h"
 #include "window/ActionTable.h"
@@ -68,6 +69,9 @@ enum class TMainAction {
     acDropTexture,
     acPrint,
     acPrintReg,
+    acExportPdf,
+    acExportSvg,
+    acExportDxf,
     acCheckParts,
     acScaleUp,
     acScaleDown,
@@ -129,6 +133,7 @@ public:
     QMenu* mnuSite = nullptr;
     QMenu* mnuStartPoint = nullptr;
     QMenu* mnuHelp = nullptr;
+    QMenu* mnuExport = nullptr;
     QMenu* ElementMenu = nullptr;
     // "Отменить" and "Повторить": the project's history, captioned with the
     // step they would take.
@@ -157,6 +162,12 @@ public:
     // "Импорт участка из DXF...": the border replaced or extended by a
     // drawing's elements, one step; the view then shows the whole border.
     void acImportDxfExecute();
+    // "Печать": the options, then the preview; "Выделить область" switches
+    // to the print-region tool instead.
+    void acPrintExecute();
+    // "Экспорт": the plan written as a file for other programs.
+    enum class TExportKind { Pdf, Svg, Dxf };
+    void ExportPlan(TExportKind kind);
     // Asks to save a modified project before it goes; false keeps it.
     bool QuerySave();
 
@@ -166,6 +177,8 @@ public:
     void StartPointClick(float x, float y);
     void BorderPick(float x, float y);
     void BorderDrag(const TShiftState& shift, float x, float y);
+    void PrintCorner(float x, float y);
+    void PrintTrack(const TShiftState& shift, float x, float y);
     // After "Новый" and "Открыть".
     void ResetTools();
 
@@ -227,6 +240,8 @@ private:
 
     std::unique_ptr<TProject> m_project;
     std::unique_ptr<TGraphicPrimitive> m_newElement;
+    // The print options as last chosen.
+    TPrintOptions m_printOptions;
     bool m_undoRefreshQueued = false;
 };
 

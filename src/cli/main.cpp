@@ -4,17 +4,20 @@
 //   vorkalo-cli report PROJECT.mpp [--db DIR] [--json] [--tiles]
 //   vorkalo-cli optimize SCENE.json|PROJECT.mpp [--db DIR] [--grid N]
 //               [--orientations A,B,...|FROM:TO:STEP] [--json] [--max-tiles N]
+//   vorkalo-cli export SCENE.json|PROJECT.mpp [--db DIR] [--pdf F] [--svg F] [--dxf F] [--scale 1:N] [--no-report]
 //
 // fill lays the scene or the saved project anew as the program's
 // "Заполнить" does (96 dpi, the configured display unit), prints the report
 // and with -o saves the laid project; report prints the report of a saved
 // project as it stands; optimize lays the start points and orientations
-// that "Подобрать начальную точку" tries and prints the best five. Exit
-// codes: 0 done, 1 an input it cannot use, a library it needs and cannot
-// use, a fill larger than allowed or an output it cannot write (the problem
-// is named on standard error), 2 bad arguments.
+// that "Подобрать начальную точку" tries and prints the best five; export
+// writes the plan as the printed pages (PDF), SVG and DXF, laying a scene
+// first. Exit codes: 0 done, 1 an input it cannot use, a library it needs
+// and cannot use, a fill larger than allowed or an output it cannot write
+// (the problem is named on standard error), 2 bad arguments.
 
 #include "cli/CliCommon.h"
+#include "cli/ExportCommand.h"
 #include "cli/OptimizeCommand.h"
 #include "library/TileDB.h"
 #include "model/Collage.h"
@@ -23,7 +26,11 @@
 #include "model/Project.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
+
+#include <cstdio>
+#include <memory>
 
 using namespace vkcli;
 
@@ -84,7 +91,24 @@ int fill(const QStringList& args, QTextStream& out, QTextStream& err) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    // The printed pages need fonts, and fonts need a GUI application; a
+    // headless machine gets the platform that draws nowhere.
+    const bool needsFonts = argc > 1 && qstrcmp(argv[1], "export") == 0;
+    if (needsFonts && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    // The platform's start-up remarks on the desktop session it does not
+    // find (no XDG_RUNTIME_DIR); standard error is for the tool's problems.
+    // What stops it (no platform at all) is still said.
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtCriticalMsg || type == QtFatalMsg) {
+                std::fprintf(stderr, "vorkalo-cli: %s\n", text.toLocal8Bit().constData());
+            }
+        });
+    const std::unique_ptr<QCoreApplication> app =
+        needsFonts ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
+    qInstallMessageHandler(previous);
     QCoreApplication::setApplicationName(QStringLiteral("vorkalo-cli"));
     vk::RegisterElementKinds();
     QTextStream out(stdout);
@@ -112,6 +136,9 @@ int main(int argc, char* argv[]) {
     }
     if (command == QLatin1String("optimize")) {
         return Optimize(args.mid(1), out, err);
+    }
+    if (command == QLatin1String("export")) {
+        return exportCommand(args.mid(1), out, err);
     }
     err << "vorkalo-cli: неизвестная команда \"" << command << "\"\n" << kUsage;
     return 2;

@@ -103,6 +103,14 @@ public:
     void SetStartPoint(float x, float y);
     // "Удалить плитки" (after the window's confirmation).
     bool ClearLaidTiles();
+    // The print rectangle, world millimetres: the first call sets the first
+    // corner, the next the second, and a call after both starts a new
+    // rectangle. It is drawn while both corners are set.
+    void SetPrintCorner(float x, float y);
+    // Both corners unset; the sheet repaints.
+    void ClearPrintRect();
+    // The rectangle of both print corners; none while either is unset.
+    [[nodiscard]] std::optional<QRectF> PrintRect() const;
 
     // --- laying --------------------------------------------------------------------
     // Shows the first missing precondition as a warning.

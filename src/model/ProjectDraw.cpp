@@ -38,6 +38,28 @@ void TProject::DrawTiles(QPainter& graphics, TDrawingSheet& sheet, const QPen& p
     m_painter.Draw(graphics, sheet, pen, *m_siteRegion, m_texture.get());
 }
 
+void TProject::SetPrintCorner(float x, float y) {
+    if (PrintCorner2.isSet()) {
+        ClearPrintRect();
+    }
+    FlaggedPoint& corner = PrintCorner1.isSet() ? PrintCorner2 : PrintCorner1;
+    corner = FlaggedPoint{x, y, 1};
+}
+
+void TProject::ClearPrintRect() {
+    PrintCorner1 = PrintCorner2 = FlaggedPoint{};
+    if (m_sheet != nullptr) {
+        m_sheet->InvalidateView();
+    }
+}
+
+std::optional<QRectF> TProject::PrintRect() const {
+    if (!PrintCorner1.isSet() || !PrintCorner2.isSet()) {
+        return std::nullopt;
+    }
+    return QRectF(QPointF(PrintCorner1.X, PrintCorner1.Y), QPointF(PrintCorner2.X, PrintCorner2.Y)).normalized();
+}
+
 void TProject::Draw(QPainter& graphics, TDrawingSheet& sheet, bool showBasePoint, const QPen* pen) {
     // A picture of the tiles is worth keeping only for a raster device.
     const QPaintEngine* engine = graphics.paintEngine();
@@ -78,11 +100,10 @@ void TProject::draw(QPainter& graphics, TDrawingSheet& sheet, bool showBasePoint
     // 6. The border, last element first.
     DrawElements(graphics, sheet, &palette.BlackPen);
     // 7. The print rectangle.
-    if (PrintCorner1.isSet() && PrintCorner2.isSet()) {
+    if (const std::optional<QRectF> printRect = PrintRect()) {
         graphics.setPen(palette.DashPen);
         graphics.setBrush(Qt::NoBrush);
-        graphics.drawRect(QRectF(QPointF(PrintCorner1.X, PrintCorner1.Y), QPointF(PrintCorner2.X, PrintCorner2.Y))
-                              .normalized());
+        graphics.drawRect(*printRect);
     }
     // 8. The start point.
     DrawPlusMarker(graphics, sheet, StartPoint(), &palette.BluePen, *this);

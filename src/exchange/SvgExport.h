@@ -1,0 +1,20 @@
+#pragma once
+// The plan as an SVG drawing in world millimetres: the site's border, and
+// every laid tile as one closed path in its colour, the tiles of each colour
+// group in a group of their own. Arcs stay arcs.
+
+#include <QByteArray>
+#include <QString>
+
+namespace vk {
+
+class TProject;
+struct TExportDrawing;
+
+[[nodiscard]] QByteArray SvgDocument(const TExportDrawing& drawing, const QString& title);
+
+// Writes the project's drawing; an empty text when written, else why not
+// (naming the file).
+[[nodiscard]] QString WriteSvg(const QString& fileName, TProject& project);
+
+} // namespace vk
