@@ -1,12 +1,14 @@
 // vorkalo-cli: the headless tool.
 //
 //   vorkalo-cli fill SCENE.json|PROJECT.mpp [--db DIR] [--json] [--tiles] [--max-tiles N] [-o OUT.mpp]
-//   vorkalo-cli report PROJECT.mpp [--db DIR] [--json] [--tiles]
+//                    [--waste PERCENT] [--pack N] [--csv FILE]
+//   vorkalo-cli report PROJECT.mpp [--db DIR] [--json] [--tiles] [--waste PERCENT] [--pack N] [--csv FILE]
 //
 // fill lays the scene or the saved project anew as the program's
 // "Заполнить" does (96 dpi, the configured display unit), prints the report
 // and with -o saves the laid project; report prints the report of a saved
-// project as it stands. Exit codes: 0 done, 1 an input it cannot use, a
+// project as it stands. Both end with the materials list (waste 5 % unless
+// --waste says otherwise), which --csv also writes to a file. Exit codes: 0 done, 1 an input it cannot use, a
 // library it needs and cannot use, a fill larger than allowed or an output
 // it cannot write (the problem is named on standard error), 2 bad arguments.
 
@@ -37,8 +39,7 @@ int report(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (library == nullptr || !loadProject(o.input, project, *library, ui, err)) {
         return 1;
     }
-    printReport(project, o, out);
-    return 0;
+    return printReport(project, o, out, err);
 }
 
 int fill(const QStringList& args, QTextStream& out, QTextStream& err) {
@@ -72,8 +73,7 @@ int fill(const QStringList& args, QTextStream& out, QTextStream& err) {
             return 1;
         }
     }
-    printReport(project, o, out);
-    return 0;
+    return printReport(project, o, out, err);
 }
 
 } // namespace
