@@ -7,6 +7,7 @@
 #include "app/HelpViewer.h"
 #include "app/Icons.h"
 #include "app/LittleDialog.h"
+#include "app/MaterialsWindow.h"
 #include "app/ReportDialog.h"
 #include "app/TileEditor.h"
 #include "commands/ElementCommands.h"
@@ -128,6 +129,7 @@ void TfrmMain::buildActions() {
         {A::acFill1, "acFill1", u"Положить один узор"_s, {}, none, E::ProjectIdle},
         {A::acDelTiles, "acDelTiles", u"Удалить плитки"_s, {}, none, E::ProjectWithLaidTilesIdle},
         {A::acReport, "acReport", u"Отчет"_s, {}, none, E::Project},
+        {A::acMaterials, "acMaterials", u"Ведомость материалов"_s, {}, none, E::ProjectWithLaidTilesIdle},
         {A::acEditComment, "acEditComment", u"Комментарий"_s, {}, none, E::Project},
         {A::acBorderList, "acBorderList", u"Список границ участка"_s, {}, none, E::Project},
 
@@ -214,6 +216,9 @@ void TfrmMain::connectActions() {
     on(A::acReport, [this] {
         if (m_project) ShowReport(*m_project, this);
     });
+    on(A::acMaterials, [this] {
+        if (m_project) ShowMaterials(*m_project, this);
+    });
     on(A::acEditComment, &TfrmMain::acEditCommentExecute);
     on(A::acBorderList, &TfrmMain::acBorderListExecute);
     on(A::acStartPointEdit, &TfrmMain::acStartPointEditExecute);
@@ -257,7 +262,7 @@ void TfrmMain::buildMenus() {
     mnuSite = bar->addMenu(u"Участок"_s);
     mnuStartPoint = new QMenu(u"Начальная точка"_s, mnuSite);
     AddItems(mnuStartPoint, {a(A::acMenuStartPointSet), a(A::acStartPointEdit)});
-    AddItems(mnuSite, {a(A::acUndo), a(A::acRedo), nullptr, a(A::acFill), a(A::acReport), a(A::acEditComment), nullptr,
+    AddItems(mnuSite, {a(A::acUndo), a(A::acRedo), nullptr, a(A::acFill), a(A::acReport), a(A::acMaterials), a(A::acEditComment), nullptr,
                        a(A::acSelectTile), a(A::acSelectCollage), a(A::acOrientation), nullptr,
                        mnuStartPoint->menuAction(), a(A::acMenuLine), a(A::acMenuArc),
                        a(A::acSelectElement), a(A::acBorderList), nullptr,

@@ -35,6 +35,8 @@ enum class THelpContext : int {
     OutliningHalf = 54,
     TilePlace = 55,
     NeighbourPattern = 56,
+    // "Ведомость материалов".
+    Materials = 60,
 };
 
 [[nodiscard]] constexpr int HelpNumber(THelpContext context) { return static_cast<int>(context); }

@@ -21,7 +21,7 @@
 namespace {
 
 // Every help context the program's windows and tools carry.
-const int kContexts[] = {0, 4, 5, 6, 21, 24, 26, 27, 28, 29, 43, 44, 46, 47, 49, 50, 51, 52, 53, 54, 55, 56};
+const int kContexts[] = {0, 4, 5, 6, 21, 24, 26, 27, 28, 29, 43, 44, 46, 47, 49, 50, 51, 52, 53, 54, 55, 56, 60};
 
 QString readAll(const QString& path) {
     QFile file(path);
@@ -150,6 +150,7 @@ TEST(HelpPages, EachNamedTopicOpensThePageWrittenForIt) {
         {H::OutliningHalf, "Очертить половинку"},
         {H::TilePlace, "Обозначить место плитки"},
         {H::NeighbourPattern, "Обозначить соседний узор"},
+        {H::Materials, "Ведомость материалов"},
     };
     vk::CloseHelp();
     for (const auto& c : cases) {
