@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QKeyEvent>
@@ -58,6 +59,10 @@ private:
 QPixmap swatch(std::uint32_t argb) {
     QPixmap square(16, 16);
     square.fill(QColor::fromRgba(argb));
+    // A thin frame keeps light colours (the default grey) visible.
+    QPainter frame(&square);
+    frame.setPen(QColor(128, 128, 128));
+    frame.drawRect(0, 0, 15, 15);
     return square;
 }
 
@@ -158,6 +163,7 @@ TfrmMaterials::TfrmMaterials(const TProject& project, QWidget* parent)
     edPack->setValue(settings.value(PackKey, 0).toInt());
 
     auto* inputs = new QFormLayout;
+    inputs->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     inputs->addRow(QStringLiteral("Запас, %"), edWaste);
     inputs->addRow(QStringLiteral("Плиток в упаковке"), edPack);
 

@@ -10,9 +10,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
@@ -189,5 +191,20 @@ TEST_F(MaterialsWindow, PrintHandsThePageToThePrintPath) {
     EXPECT_EQ(title, QStringLiteral("Ведомость материалов"));
     for (const char* text : {"Брусчатка", "толщина 60 мм", "Запас, %: 5", "Упаковок", "#ffff0000", "Итого", "1.08"}) {
         EXPECT_TRUE(html.contains(QString::fromUtf8(text))) << text;
+    }
+}
+
+// Kept where VORKALO_SCREENSHOTS names a folder, as the other windows' pictures.
+TEST_F(MaterialsWindow, PictureOfTheWindow) {
+    TfrmMaterials window(*rig.project);
+    window.edPack->setValue(10);
+    window.show();
+    QApplication::processEvents();
+    const QImage picture = window.grab().toImage();
+    ASSERT_FALSE(picture.isNull());
+    const QString folder = qEnvironmentVariable("VORKALO_SCREENSHOTS");
+    if (!folder.isEmpty()) {
+        QDir().mkpath(folder);
+        picture.save(folder + "/materials.png");
     }
 }
