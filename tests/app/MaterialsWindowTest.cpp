@@ -1,12 +1,14 @@
 // "Ведомость материалов": the table of a laid site, its inputs and what its
 // buttons copy, save and print.
 
+#include "app/HelpViewer.h"
 #include "app/MaterialsWindow.h"
 #include "model/Counting.h"
 #include "model/FillTestSupport.h"
 #include "model/Parts.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
+#include "support/WindowTestUtil.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -17,6 +19,8 @@
 #include <QImage>
 #include <QLabel>
 #include <QLocale>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QSpinBox>
@@ -207,4 +211,38 @@ TEST_F(MaterialsWindow, PictureOfTheWindow) {
         QDir().mkpath(folder);
         picture.save(folder + "/materials.png");
     }
+}
+
+TEST_F(MaterialsWindow, HelpButtonAndF1OpenItsPage) {
+    TfrmMaterials window(*rig.project);
+    InstallHelp();
+    CloseHelp();
+    window.btnHelp->click();
+    ASSERT_NE(HelpWindow(), nullptr);
+    EXPECT_EQ(HelpWindow()->CurrentPage(), QStringLiteral("ctx60.html"));
+    CloseHelp();
+    window.show();
+    window.edWaste->setFocus();
+    QTest::keyClick(window.edWaste, Qt::Key_F1);
+    ASSERT_NE(HelpWindow(), nullptr);
+    EXPECT_EQ(HelpWindow()->CurrentPage(), QStringLiteral("ctx60.html"));
+    CloseHelp();
+}
+
+TEST_F(MaterialsWindow, PrintOpensThePreviewOfOnePage) {
+    TfrmMaterials window(*rig.project);
+    int pages = -1;
+    onNextDialog<QPrintPreviewDialog>([&pages](QPrintPreviewDialog* preview) {
+        const auto* view = preview->findChild<QPrintPreviewWidget*>();
+        pages = view != nullptr ? view->pageCount() : -1;
+        const QString folder = qEnvironmentVariable("VORKALO_SCREENSHOTS");
+        if (!folder.isEmpty()) {
+            preview->resize(900, 700);
+            QApplication::processEvents();
+            preview->grab().save(folder + "/materials-print.png");
+        }
+        preview->reject();
+    });
+    window.btnPrint->click();
+    EXPECT_EQ(pages, 1);
 }
