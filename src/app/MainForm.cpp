@@ -11,6 +11,7 @@
 #include "app/OptimizeDialog.h"
 #include "app/PrintOptions.h"
 #include "app/PrintPreview.h"
+#include "app/MaterialsWindow.h"
 #include "app/ReportDialog.h"
 #include "app/TileEditor.h"
 #include "commands/ElementCommands.h"
@@ -142,6 +143,7 @@ void TfrmMain::buildActions() {
         {A::acFill1, "acFill1", u"Положить один узор"_s, {}, none, E::ProjectIdle},
         {A::acDelTiles, "acDelTiles", u"Удалить плитки"_s, {}, none, E::ProjectWithLaidTilesIdle},
         {A::acReport, "acReport", u"Отчет"_s, {}, none, E::Project},
+        {A::acMaterials, "acMaterials", u"Ведомость материалов"_s, {}, none, E::ProjectWithLaidTilesIdle},
         {A::acEditComment, "acEditComment", u"Комментарий"_s, {}, none, E::Project},
         {A::acBorderList, "acBorderList", u"Список границ участка"_s, {}, none, E::Project},
 
@@ -233,6 +235,9 @@ void TfrmMain::connectActions() {
     on(A::acReport, [this] {
         if (m_project) ShowReport(*m_project, this);
     });
+    on(A::acMaterials, [this] {
+        if (m_project) ShowMaterials(*m_project, this);
+    });
     on(A::acEditComment, &TfrmMain::acEditCommentExecute);
     on(A::acBorderList, &TfrmMain::acBorderListExecute);
     on(A::acStartPointEdit, &TfrmMain::acStartPointEditExecute);
@@ -284,8 +289,9 @@ void TfrmMain::buildMenus() {
     mnuSite = bar->addMenu(u"Участок"_s);
     mnuStartPoint = new QMenu(u"Начальная точка"_s, mnuSite);
     AddItems(mnuStartPoint, {a(A::acMenuStartPointSet), a(A::acStartPointEdit)});
-    AddItems(mnuSite, {a(A::acUndo), a(A::acRedo), nullptr, a(A::acFill), a(A::acReport), a(A::acEditComment), nullptr,
-                       a(A::acSelectTile), a(A::acSelectCollage), a(A::acOrientation), a(A::acOptimizeStart), nullptr,
+    AddItems(mnuSite, {a(A::acUndo), a(A::acRedo), nullptr, a(A::acFill), a(A::acReport), a(A::acMaterials),
+                       a(A::acEditComment), nullptr, a(A::acSelectTile), a(A::acSelectCollage), a(A::acOrientation),
+                       a(A::acOptimizeStart), nullptr,
                        mnuStartPoint->menuAction(), a(A::acMenuLine), a(A::acMenuArc),
                        a(A::acSelectElement), a(A::acBorderList), nullptr,
                        a(A::acMenuPointer), a(A::acMultiplySelection), a(A::acSetColor),

@@ -47,6 +47,7 @@ enum class TMainAction {
     acFill1,
     acDelTiles,
     acReport,
+    acMaterials,
     acEditComment,
     acBorderList,
     acLine,

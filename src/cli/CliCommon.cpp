@@ -4,6 +4,7 @@
 #include "model/Collage.h"
 #include "model/Config.h"
 #include "model/FillLimits.h"
+#include "model/Materials.h"
 #include "model/Parts.h"
 #include "model/Project.h"
 #include "scene/Scene.h"
@@ -26,13 +27,17 @@ const char* const kUsage =
     "Использование: vorkalo-cli КОМАНДА [ПАРАМЕТРЫ]\n"
     "\n"
     "  fill СЦЕНА.json|ПРОЕКТ.mpp [--db ПАПКА] [--json] [--tiles] [--max-tiles N] [-o ВЫХОД.mpp]\n"
+    "       [--waste ПРОЦЕНТ] [--pack N] [--csv ФАЙЛ.csv]\n"
     "               заполнить участок сцены или проекта плиткой заново и вывести отчет;\n"
     "               --db      папка библиотеки плиток (по умолчанию DB рядом с программой),\n"
     "               --json    отчет одним объектом JSON,\n"
     "               --tiles   добавить уложенные плитки по порядку укладки,\n"
     "               --max-tiles  сколько плиток можно уложить (по оценке; по умолчанию 20000000),\n"
-    "               -o        сохранить заполненный проект в файл\n"
-    "  report ПРОЕКТ.mpp [--db ПАПКА] [--json] [--tiles]\n"
+    "               -o        сохранить заполненный проект в файл,\n"
+    "               --waste   запас для ведомости материалов, % (0-100, по умолчанию 5),\n"
+    "               --pack    плиток в упаковке (по умолчанию не задано),\n"
+    "               --csv     записать ведомость материалов в файл CSV (UTF-8, разделитель \";\")\n"
+    "  report ПРОЕКТ.mpp [--db ПАПКА] [--json] [--tiles] [--waste ПРОЦЕНТ] [--pack N] [--csv ФАЙЛ.csv]\n"
     "               вывести отчет сохраненного проекта как есть, без нового заполнения\n"
     "  optimize СЦЕНА.json|ПРОЕКТ.mpp [--db ПАПКА] [--grid N] [--orientations A,B,...|ОТ:ДО:ШАГ] [--json]\n"
     "           [--max-tiles N]\n"
@@ -101,6 +106,30 @@ int parseOptions(const QStringList& args, bool allowOutput, TOptions& o, QTextSt
             }
             o.maxTiles = double(count);
             ++i;
+        } else if (a == QLatin1String("--waste")) {
+            bool ok = false;
+            const double waste = i + 1 < args.size() ? args.at(i + 1).toDouble(&ok) : 0;
+            if (!ok || !(waste >= 0 && waste <= 100)) {
+                err << "vorkalo-cli: после --waste нужен запас в процентах (число от 0 до 100)\n";
+                return 2;
+            }
+            o.waste = waste;
+            ++i;
+        } else if (a == QLatin1String("--pack")) {
+            bool ok = false;
+            const int pack = i + 1 < args.size() ? args.at(i + 1).toInt(&ok) : 0;
+            if (!ok || pack < 0) {
+                err << "vorkalo-cli: после --pack нужно число плиток в упаковке (целое, не меньше 0)\n";
+                return 2;
+            }
+            o.pack = pack;
+            ++i;
+        } else if (a == QLatin1String("--csv")) {
+            if (i + 1 >= args.size() || args.at(i + 1).isEmpty()) {
+                err << "vorkalo-cli: после --csv нужен файл\n";
+                return 2;
+            }
+            o.csv = args.at(++i);
         } else if (int code = 0; o.Extra && o.Extra(args, i, code, err)) {
             if (code != 0) {
                 return code;
@@ -143,11 +172,18 @@ QString listNumber(double value, int decimals) {
     return text == QLatin1String("-0") ? QStringLiteral("0") : text;
 }
 
-void printReport(vk::TProject& project, const TOptions& o, QTextStream& out) {
+int printReport(vk::TProject& project, const TOptions& o, QTextStream& out, QTextStream& err) {
     const vk::TReport report = project.Report();
+    const vk::TMaterials materials = vk::ComputeMaterials(project, o.waste, o.pack);
+    if (!o.csv.isEmpty()) {
+        if (const QString problem = vk::SaveMaterialsCsv(materials, o.csv); !problem.isEmpty()) {
+            err << "vorkalo-cli: " << oneLine(problem) << '\n';
+            return 1;
+        }
+    }
     if (o.json) {
-        out << QString::fromUtf8(vk::ReportJson(report, project, o.tiles));
-        return;
+        out << QString::fromUtf8(vk::ReportJson(report, project, o.tiles, &materials));
+        return 0;
     }
     out << vk::TReport::Caption << '\n' << vk::ReportText(report);
     if (o.tiles) {
@@ -163,6 +199,9 @@ void printReport(vk::TProject& project, const TOptions& o, QTextStream& out) {
             out << '\n';
         }
     }
+    // As the CSV file has it: tabs in the text mark the lines of the tile list.
+    out << '\n' << QStringLiteral("Ведомость материалов") << '\n' << vk::MaterialsText(materials, QLatin1Char(';'));
+    return 0;
 }
 
 // Writes what the core reported as errors; true when there was any. The

@@ -45,6 +45,11 @@ struct TOptions {
     bool json = false;
     bool tiles = false;
     double maxTiles = 0;
+    // The materials list: waste in percent, tiles per pack (0: not given),
+    // and the CSV file to write it to.
+    double waste = 5;
+    int pack = 0;
+    QString csv;
     // A command's own options: true when it took args[i] (advancing i past
     // any value); `code` set to 2 when the option was wrong (problem written).
     std::function<bool(const QStringList& args, int& i, int& code, QTextStream& err)> Extra;
@@ -57,7 +62,10 @@ QString oneLine(QString text);
 int parseOptions(const QStringList& args, bool allowOutput, TOptions& o, QTextStream& err);
 bool isProjectFile(const QByteArray& bytes);
 QString listNumber(double value, int decimals);
-void printReport(vk::TProject& project, const TOptions& o, QTextStream& out);
+// The report, and the materials list after it (in JSON as "materials"),
+// written to the CSV file when one is named; 0, or 1 when that file could
+// not be written (the problem written to `err`).
+int printReport(vk::TProject& project, const TOptions& o, QTextStream& out, QTextStream& err);
 bool writeErrors(TCollectingUi& ui, const QString& where, QTextStream& err);
 std::unique_ptr<vk::TTileDB> openLibrary(const TOptions& o, const QString& neededFor, TCollectingUi& ui,
                                          QTextStream& err);

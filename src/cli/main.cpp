@@ -1,7 +1,8 @@
 // vorkalo-cli: the headless tool.
 //
 //   vorkalo-cli fill SCENE.json|PROJECT.mpp [--db DIR] [--json] [--tiles] [--max-tiles N] [-o OUT.mpp]
-//   vorkalo-cli report PROJECT.mpp [--db DIR] [--json] [--tiles]
+//                    [--waste PERCENT] [--pack N] [--csv FILE]
+//   vorkalo-cli report PROJECT.mpp [--db DIR] [--json] [--tiles] [--waste PERCENT] [--pack N] [--csv FILE]
 //   vorkalo-cli optimize SCENE.json|PROJECT.mpp [--db DIR] [--grid N]
 //               [--orientations A,B,...|FROM:TO:STEP] [--json] [--max-tiles N]
 //   vorkalo-cli export SCENE.json|PROJECT.mpp [--db DIR] [--pdf F] [--svg F] [--dxf F] [--scale 1:N] [--no-report]
@@ -9,12 +10,14 @@
 // fill lays the scene or the saved project anew as the program's
 // "Заполнить" does (96 dpi, the configured display unit), prints the report
 // and with -o saves the laid project; report prints the report of a saved
-// project as it stands; optimize lays the start points and orientations
-// that "Подобрать начальную точку" tries and prints the best five; export
-// writes the plan as the printed pages (PDF), SVG and DXF, laying a scene
-// first. Exit codes: 0 done, 1 an input it cannot use, a library it needs
-// and cannot use, a fill larger than allowed or an output it cannot write
-// (the problem is named on standard error), 2 bad arguments.
+// project as it stands. Both end with the materials list (waste 5 % unless
+// --waste says otherwise), which --csv also writes to a file. optimize lays
+// the start points and orientations that "Подобрать начальную точку" tries
+// and prints the best five; export writes the plan as the printed pages
+// (PDF), SVG and DXF, laying a scene first. Exit codes: 0 done, 1 an input it
+// cannot use, a library it needs and cannot use, a fill larger than allowed
+// or an output it cannot write (the problem is named on standard error),
+// 2 bad arguments.
 
 #include "cli/CliCommon.h"
 #include "cli/ExportCommand.h"
@@ -49,8 +52,7 @@ int report(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (library == nullptr || !loadProject(o.input, project, *library, ui, err)) {
         return 1;
     }
-    printReport(project, o, out);
-    return 0;
+    return printReport(project, o, out, err);
 }
 
 int fill(const QStringList& args, QTextStream& out, QTextStream& err) {
@@ -84,8 +86,7 @@ int fill(const QStringList& args, QTextStream& out, QTextStream& err) {
             return 1;
         }
     }
-    printReport(project, o, out);
-    return 0;
+    return printReport(project, o, out, err);
 }
 
 } // namespace

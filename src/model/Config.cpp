@@ -57,6 +57,8 @@ void TGlobalConfig::Save() const {
     Save(settings);
 }
 
+QSettings ProgramSettings() { return settingsFor(GlobalConfig().RegistryKey); }
+
 TGlobalConfig& GlobalConfig() {
     static TGlobalConfig config = [] {
         TGlobalConfig c;

@@ -2,9 +2,8 @@
 // The program's configuration: one object, created by the main window at
 // start and read wherever a tolerance or the display unit is needed.
 
+#include <QSettings>
 #include <QString>
-
-class QSettings;
 
 namespace vk {
 
@@ -30,6 +29,10 @@ public:
     void Load();
     void Save() const;
 };
+
+// The settings store named by the configuration's RegistryKey, where windows
+// also remember their own inputs.
+[[nodiscard]] QSettings ProgramSettings();
 
 // The configuration of the running program (created on first use with its
 // defaults). The main window loads it at start.

@@ -7,6 +7,8 @@
 #include "model/Project.h"
 #include "model/Tile.h"
 
+#include <QSaveFile>
+
 #include <algorithm>
 #include <cmath>
 
@@ -127,6 +129,22 @@ QString MaterialsText(const TMaterials& materials, QChar separator) {
         text += MaterialsRow(line, false).join(separator) + QLatin1Char('\n');
     }
     return text + MaterialsRow(materials.Total, true).join(separator) + QLatin1Char('\n');
+}
+
+QByteArray MaterialsCsv(const TMaterials& materials) {
+    return QByteArray("\xEF\xBB\xBF") + MaterialsText(materials, QLatin1Char(';')).toUtf8();
+}
+
+QString SaveMaterialsCsv(const TMaterials& materials, const QString& fileName) {
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return QStringLiteral("Не удалось записать файл \"%1\": %2").arg(fileName, file.errorString());
+    }
+    file.write(MaterialsCsv(materials));
+    if (!file.commit()) {
+        return QStringLiteral("Не удалось записать файл \"%1\": %2").arg(fileName, file.errorString());
+    }
+    return {};
 }
 
 } // namespace vk

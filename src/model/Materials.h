@@ -7,6 +7,7 @@
 // (it is not recomputed from the summed counts, which could come out a
 // tile or a pack short of what the colour lines add up to).
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -53,5 +54,11 @@ struct TMaterials {
 // copied (tab) and saved as CSV (';', which spreadsheet programs in Russian
 // locales split on, since their decimal separator is the comma).
 [[nodiscard]] QString MaterialsText(const TMaterials& materials, QChar separator);
+// The CSV file's bytes: UTF-8 with a byte order mark, without which
+// spreadsheet programs of Russian locales read the file in their own code
+// page; then MaterialsText with ';'.
+[[nodiscard]] QByteArray MaterialsCsv(const TMaterials& materials);
+// Writes the CSV file whole or not at all; the problem, or an empty text.
+[[nodiscard]] QString SaveMaterialsCsv(const TMaterials& materials, const QString& fileName);
 
 } // namespace vk

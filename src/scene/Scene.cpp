@@ -3,6 +3,7 @@
 #include "exchange/DxfReader.h"
 #include "geometry/GraphicPrimitive.h"
 #include "model/Collage.h"
+#include "model/Materials.h"
 #include "model/Parts.h"
 #include "model/Project.h"
 #include "model/Report.h"
@@ -328,9 +329,31 @@ QByteArray jsonExact(double value) {
 
 QByteArray argb(std::uint32_t color) { return jsonString(QColor::fromRgba(color).name(QColor::HexArgb)); }
 
+QByteArray packsJson(const std::optional<int>& packs) { return packs ? QByteArray::number(*packs) : "null"; }
+
+QByteArray materialsJson(const TMaterials& m) {
+    QByteArray out = "{\"waste_percent\": " + jsonExact(m.WastePercent);
+    out += ", \"pack\": " + (m.Pack > 0 ? QByteArray::number(m.Pack) : QByteArray("null"));
+    out += ", \"tile_area_m2\": " + jsonExact(m.TileAreaM2);
+    out += ", \"colours\": [";
+    for (std::size_t c = 0; c < m.Colours.size(); ++c) {
+        const TMaterialsLine& line = m.Colours[c];
+        out += c == 0 ? "" : ", ";
+        out += "{\"argb\": " + argb(line.Argb) + ", \"whole\": " + QByteArray::number(line.Whole) +
+               ", \"for_halves\": " + QByteArray::number(line.ForHalves) + ", \"tiles\": " +
+               QByteArray::number(line.Tiles) + ", \"with_waste\": " + QByteArray::number(line.WithWaste) +
+               ", \"area_m2\": " + jsonExact(line.AreaM2) + ", \"packs\": " + packsJson(line.Packs) + "}";
+    }
+    out += "], \"tiles\": " + QByteArray::number(m.Total.Tiles);
+    out += ", \"with_waste\": " + QByteArray::number(m.Total.WithWaste);
+    out += ", \"area_m2\": " + jsonExact(m.Total.AreaM2);
+    out += ", \"packs\": " + packsJson(m.Total.Packs) + "}";
+    return out;
+}
+
 } // namespace
 
-QByteArray ReportJson(const TReport& report, const TProject& project, bool withTiles) {
+QByteArray ReportJson(const TReport& report, const TProject& project, bool withTiles, const TMaterials* materials) {
     QByteArray out;
     out += "{\"area_m2\": " + jsonExact(report.AreaM2);
     out += ", \"perimeter_m\": " + jsonExact(report.PerimeterM);
@@ -357,6 +380,9 @@ QByteArray ReportJson(const TReport& report, const TProject& project, bool withT
         out += "]}";
     }
     out += "]";
+    if (materials != nullptr) {
+        out += ",\n \"materials\": " + materialsJson(*materials);
+    }
     if (withTiles) {
         out += ",\n \"laid\": [";
         const TTileList& laid = project.LaidTiles();

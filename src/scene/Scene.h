@@ -28,6 +28,7 @@ namespace vk {
 
 class TProject;
 struct TReport;
+struct TMaterials;
 
 // Sets up `project` from the scene. Returns the problem (a text naming it)
 // or an empty text when the scene can be filled. Files the scene names are
@@ -40,6 +41,12 @@ struct TReport;
 //  "colours": [{"argb", "whole", "parts": [{"name", "count", "halves": [{"name", "count"}]}]}]}
 // and with `withTiles` also "laid": [{"x", "y", "orientation", "part", "half"}]
 // in laying order (base points in world millimetres; names empty for whole tiles).
-[[nodiscard]] QByteArray ReportJson(const TReport& report, const TProject& project, bool withTiles);
+// With `materials` also
+// "materials": {"waste_percent", "pack", "tile_area_m2",
+//               "colours": [{"argb", "whole", "for_halves", "tiles", "with_waste", "area_m2", "packs"}],
+//               "tiles", "with_waste", "area_m2", "packs"}
+// where "pack" and every "packs" are null when no pack size is given.
+[[nodiscard]] QByteArray ReportJson(const TReport& report, const TProject& project, bool withTiles,
+                                    const TMaterials* materials = nullptr);
 
 } // namespace vk

@@ -37,6 +37,8 @@ enum class THelpContext : int {
     NeighbourPattern = 56,
     // "Подобрать начальную точку".
     StartPointOptimizer = 60,
+    // "Ведомость материалов".
+    Materials = 61,
 };
 
 [[nodiscard]] constexpr int HelpNumber(THelpContext context) { return static_cast<int>(context); }

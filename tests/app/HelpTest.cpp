@@ -151,6 +151,7 @@ TEST(HelpPages, EachNamedTopicOpensThePageWrittenForIt) {
         {H::TilePlace, "Обозначить место плитки"},
         {H::NeighbourPattern, "Обозначить соседний узор"},
         {H::StartPointOptimizer, "Подобрать начальную точку"},
+        {H::Materials, "Ведомость материалов"},
     };
     vk::CloseHelp();
     for (const auto& c : cases) {

@@ -2,6 +2,7 @@
 // sheet's mouse, from a new project to a laid site and its report.
 
 #include "app/MainForm.h"
+#include "app/MaterialsWindow.h"
 #include "app/ReportDialog.h"
 #include "editors/SelectTile.h"
 #include "library/StarterLibrary.h"
@@ -10,6 +11,7 @@
 #include "sheet/PlanSheet.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
+#include "support/WindowTestUtil.h"
 
 #include <QAction>
 #include <QApplication>
@@ -169,6 +171,7 @@ TEST_F(MainWindowWorkflow, DrawChooseFillAndReportAsTheCommandLineDoes) {
     EXPECT_TRUE(enabled("acStartPointSet"));
     EXPECT_TRUE(enabled("acSelectElement"));
     EXPECT_FALSE(enabled("acDelTiles"));
+    EXPECT_FALSE(enabled("acMaterials")) << "nothing laid, nothing to buy";
 
     run("acStartPointSet");
     click(1000, 1000);
@@ -212,6 +215,20 @@ TEST_F(MainWindowWorkflow, DrawChooseFillAndReportAsTheCommandLineDoes) {
     EXPECT_EQ(json["whole_total"].toInt(), report.WholeTotal);
     EXPECT_EQ(json["pieces_total"].toInt(), report.PiecesTotal);
     EXPECT_NEAR(json["area_m2"].toDouble(), report.AreaM2, 1e-4) << "the tool prints four decimals";
+    // The materials window buys what the tool's list buys.
+    ASSERT_TRUE(enabled("acMaterials"));
+    int windowTiles = -1;
+    int windowWithWaste = -1;
+    test::onNextDialog<TfrmMaterials>([&](TfrmMaterials* materials) {
+        windowTiles = materials->Materials().Total.Tiles;
+        windowWithWaste = materials->Materials().Total.WithWaste;
+        materials->btnClose->click();
+    });
+    run("acMaterials");
+    const QJsonObject materials = json["materials"].toObject();
+    EXPECT_EQ(windowTiles, materials["tiles"].toInt());
+    EXPECT_EQ(windowWithWaste, materials["with_waste"].toInt());
+    EXPECT_GT(windowTiles, 0);
 
     // "Сохранить" asks for a name once; "Открыть" brings the same report back.
     const QString saved = dir.file("Двор.mpp");

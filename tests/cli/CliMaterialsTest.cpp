@@ -1,0 +1,167 @@
+// vorkalo-cli's materials list: in the JSON report, as a CSV file, and the
+// options that set its waste and pack size.
+
+#include "support/TempDir.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TResult {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+TResult run(const QStringList& args) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(VORKALO_CLI_PATH), args);
+    process.waitForFinished(60000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+QJsonArray pt(double x, double y) { return QJsonArray{x, y}; }
+QJsonObject seg(double x0, double y0, double x1, double y1) {
+    return QJsonObject{{"segment", QJsonArray{pt(x0, y0), pt(x1, y1)}}};
+}
+QJsonArray square(double x0, double y0, double x1, double y1) {
+    return QJsonArray{seg(x0, y0, x1, y0), seg(x1, y0, x1, y1), seg(x1, y1, x0, y1), seg(x0, y1, x0, y0)};
+}
+QJsonObject part(const char* name, QJsonObject cut, QJsonArray first, QJsonArray second) {
+    return QJsonObject{{"name", name},
+                       {"equals", true},
+                       {"cuts", QJsonArray{cut}},
+                       {"halves", QJsonArray{QJsonObject{{"name", "1"}, {"rect", first}},
+                                             QJsonObject{{"name", "2"}, {"rect", second}}}}};
+}
+
+// 100 x 100 tiles on a 1 m square from (50, 50), halved both ways with
+// interchangeable halves: 81 whole, pieces from 11 + 9 tiles.
+QByteArray squareScene() {
+    const QJsonArray parts{
+        part("Вдоль", seg(50, 0, 50, 100), QJsonArray{pt(-1, -1), pt(51, 101)}, QJsonArray{pt(49, -1), pt(101, 101)}),
+        part("Поперек", seg(0, 50, 100, 50), QJsonArray{pt(-1, -1), pt(101, 51)}, QJsonArray{pt(-1, 49), pt(101, 101)})};
+    const QJsonObject tile{{"name", "Квадрат"}, {"outline", square(0, 0, 100, 100)}, {"parts", parts}};
+    const QJsonObject placement{{"tilePoint", pt(0, 0)}, {"patternPoint", pt(0, 0)}, {"rotation", 0}};
+    const QJsonObject scene{{"tile", tile},
+                            {"pattern", QJsonObject{{"name", "Сетка"},
+                                                    {"placements", QJsonArray{placement}},
+                                                    {"handPoints", QJsonArray{pt(100, 0), pt(0, 100)}}}},
+                            {"border", square(0, 0, 1000, 1000)},
+                            {"start", pt(50, 50)}};
+    return QJsonDocument(scene).toJson();
+}
+
+QString write(const vk::test::TTempDir& dir, const QString& name, const QByteArray& content) {
+    const QString path = dir.file(name);
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(content);
+    return path;
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(CliMaterials, JsonOfTheSquareExample) {
+    vk::test::TTempDir dir;
+    const QString path = write(dir, "scene.json", squareScene());
+    struct TCase {
+        const char* name;
+        QStringList options;
+        double waste;
+        QJsonValue pack;
+        int withWaste;
+        double area;
+        QJsonValue packs;
+    };
+    const TCase cases[] = {
+        {"by default 5 % and no packs", {}, 5, QJsonValue::Null, 107, 1.07, QJsonValue::Null},
+        {"no waste, packs of 20", {"--waste", "0", "--pack", "20"}, 0, 20, 101, 1.01, 6},
+        {"a fraction of a percent", {"--waste", "2.5", "--pack", "0"}, 2.5, QJsonValue::Null, 104, 1.04,
+         QJsonValue::Null},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TResult r = run(QStringList{"fill", path, "--json"} + c.options);
+        ASSERT_EQ(r.code, 0) << r.err.toStdString();
+        const QJsonObject m = QJsonDocument::fromJson(r.out.toUtf8()).object()["materials"].toObject();
+        EXPECT_EQ(m["waste_percent"].toDouble(), c.waste);
+        EXPECT_EQ(m["pack"], c.pack);
+        EXPECT_EQ(m["tile_area_m2"].toDouble(), 0.01);
+        const QJsonArray colours = m["colours"].toArray();
+        ASSERT_EQ(colours.size(), 1);
+        const QJsonObject grey = colours[0].toObject();
+        EXPECT_EQ(grey["argb"].toString(), QStringLiteral("#ffe5e5e5"));
+        EXPECT_EQ(grey["whole"].toInt(), 81);
+        EXPECT_EQ(grey["for_halves"].toInt(), 20);
+        EXPECT_EQ(grey["tiles"].toInt(), 101);
+        EXPECT_EQ(grey["with_waste"].toInt(), c.withWaste);
+        EXPECT_DOUBLE_EQ(grey["area_m2"].toDouble(), c.area);
+        EXPECT_EQ(grey["packs"], c.packs);
+        EXPECT_EQ(m["tiles"].toInt(), 101);
+        EXPECT_EQ(m["with_waste"].toInt(), c.withWaste);
+        EXPECT_DOUBLE_EQ(m["area_m2"].toDouble(), c.area);
+        EXPECT_EQ(m["packs"], c.packs);
+        EXPECT_EQ(QStringList(m.keys()),
+                  (QStringList{"area_m2", "colours", "pack", "packs", "tile_area_m2", "tiles", "waste_percent",
+                               "with_waste"}));
+    }
+}
+
+TEST(CliMaterials, CsvFileAndTheTextReport) {
+    vk::test::TTempDir dir;
+    const QString path = write(dir, "scene.json", squareScene());
+    const QString csv = dir.file("Ведомость.csv");
+    const TResult r = run({"fill", path, "--pack", "50", "--csv", csv});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(readAll(csv), QByteArray("\xEF\xBB\xBF") + QStringLiteral(
+                                "Цвет;Целых;На половинки;Всего плиток;С запасом;Площадь, кв.м.;Упаковок\n"
+                                "#ffe5e5e5;81;20;101;107;1.07;3\n"
+                                "Итого;81;20;101;107;1.07;3\n")
+                                                                .toUtf8());
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Ведомость материалов\nЦвет;Целых;"))) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Итого;81;20;101;107;1.07;3\n")));
+
+    const TResult unwritable = run({"fill", path, "--csv", dir.file("нет/такой/папки.csv")});
+    EXPECT_EQ(unwritable.code, 1);
+    EXPECT_TRUE(unwritable.err.contains(QStringLiteral("папки.csv"))) << unwritable.err.toStdString();
+}
+
+TEST(CliMaterials, BadOptionsAreNamed) {
+    struct TCase {
+        const char* name;
+        QStringList options;
+        const char* mentions;
+    };
+    const TCase cases[] = {
+        {"waste without a value", {"--waste"}, "--waste"},
+        {"negative waste", {"--waste", "-1"}, "--waste"},
+        {"waste above 100 %", {"--waste", "101"}, "--waste"},
+        {"waste that is no number", {"--waste", "пять"}, "--waste"},
+        {"a negative pack", {"--pack", "-3"}, "--pack"},
+        {"a fractional pack", {"--pack", "2.5"}, "--pack"},
+        {"csv without a file", {"--csv"}, "--csv"},
+    };
+    for (const char* command : {"fill", "report"}) {
+        for (const TCase& c : cases) {
+            SCOPED_TRACE(std::string(command) + ": " + c.name);
+            const TResult r = run(QStringList{command, "a.mpp"} + c.options);
+            EXPECT_EQ(r.code, 2);
+            EXPECT_TRUE(r.err.contains(QLatin1String(c.mentions))) << r.err.toStdString();
+        }
+    }
+}
