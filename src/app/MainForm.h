@@ -7,10 +7,12 @@
 #include "ui/HelpContext.h"
 #include "window/ActionTable.h"
 
+#include <QColor>
 #include <QEvent>
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -126,6 +128,12 @@ public:
     QMenu* mnuStartPoint = nullptr;
     QMenu* mnuHelp = nullptr;
     QMenu* ElementMenu = nullptr;
+    // The tile-marking tool's pop-up menu.
+    QMenu* ColourMenu = nullptr;
+    // The colour chooser of "Изменить цвет": given the chooser's custom
+    // colours as text ("ColorA=E5E5E5", one a line), the colour chosen
+    // (RGB), or nullopt when cancelled. The Qt colour dialog unless replaced.
+    std::function<std::optional<QRgb>(const QString& customColors)> ChooseColor;
     // "Отменить" and "Повторить": the project's history, captioned with the
     // step they would take.
     QAction* acUndo = nullptr;
@@ -148,6 +156,13 @@ public:
     void acDeletePrimitiveExecute();
     void acStartPointEditExecute();
     void acEditCommentExecute();
+    void acSetColorExecute();
+    void acAssignTextureExecute();
+    // "Проверить половинки" down: the cut tiles that matched no half are
+    // hatched and counted; up: the hatching goes.
+    void acCheckPartsToggled(bool down);
+    // The tiles the halves check hatches.
+    [[nodiscard]] int HatchedTileCount() const { return int(m_unmatchedCuts.size()); }
     // Asks to save a modified project before it goes; false keeps it.
     bool QuerySave();
 
@@ -157,6 +172,9 @@ public:
     void StartPointClick(float x, float y);
     void BorderPick(float x, float y);
     void BorderDrag(const TShiftState& shift, float x, float y);
+    void MarkDown(Qt::MouseButton button, float x, float y);
+    void MarkMove(const TShiftState& shift, float x, float y);
+    void MarkUp(Qt::MouseButton button, const TShiftState& shift, float x, float y);
     // After "Новый" and "Открыть".
     void ResetTools();
 
@@ -208,6 +226,8 @@ private:
     bool prepareDrawing(std::int32_t kind, bool down);
     bool prepareStartPoint(bool down);
     bool prepareSelection(bool down);
+    bool prepareMarking(bool down);
+    void paintUnmatchedCuts(QPainter& graphics);
 
     TActionSet<TMainAction, TEnable> m_actions{[this](TEnable rule) { return IsEnabled(rule); }};
     std::unique_ptr<TMouseTools> m_tools;
@@ -218,6 +238,12 @@ private:
     std::unique_ptr<TProject> m_project;
     std::unique_ptr<TGraphicPrimitive> m_newElement;
     bool m_undoRefreshQueued = false;
+    // A press of the marking tool is being held.
+    bool m_marking = false;
+    // The halves check's finding: tiles by their place in laying order, for
+    // the laying it was made on.
+    std::vector<int> m_unmatchedCuts;
+    std::uint64_t m_unmatchedGeneration = 0;
 };
 
 } // namespace vk
