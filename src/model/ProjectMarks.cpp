@@ -59,20 +59,35 @@ TTileContainer* TProject::TileAt(TPointF point) {
         return &m_laidTiles.Items(found.ItemIndex);
     }
     // Outwards from where the nearest base points sort: p, p-1, p+1, p-2, ...
+    // The index sorts by x first, and no tile reaches farther from its base
+    // point than the shapes do: a direction whose base points have left that
+    // reach in x can hold the point no more, and is given up.
     const int start = std::clamp(found.Position, 0, count - 1);
-    for (int step = 0;; ++step) {
+    const QRectF reach = m_laidTiles.ShapeReach();
+    // A millimetre to spare for the rounding of single floats.
+    const float lowest = point.X - float(reach.right()) - 1.0f;
+    const float highest = point.X - float(reach.left()) + 1.0f;
+    bool down = true;
+    bool up = true;
+    for (int step = 0; down || up; ++step) {
         const int below = start - step;
         const int above = start + step;
-        if (below < 0 && above >= count) {
-            return nullptr;
+        if (down) {
+            if (below < 0 || m_laidTiles.IndexItem(0, below).BasePointKey().X < lowest) {
+                down = false;
+            } else if (holds(m_laidTiles.IndexItem(0, below), point)) {
+                return &m_laidTiles.IndexItem(0, below);
+            }
         }
-        if (below >= 0 && holds(m_laidTiles.IndexItem(0, below), point)) {
-            return &m_laidTiles.IndexItem(0, below);
-        }
-        if (step > 0 && above < count && holds(m_laidTiles.IndexItem(0, above), point)) {
-            return &m_laidTiles.IndexItem(0, above);
+        if (up && step > 0) {
+            if (above >= count || m_laidTiles.IndexItem(0, above).BasePointKey().X > highest) {
+                up = false;
+            } else if (holds(m_laidTiles.IndexItem(0, above), point)) {
+                return &m_laidTiles.IndexItem(0, above);
+            }
         }
     }
+    return nullptr;
 }
 
 TTileContainer* TProject::ToggleTileMark(TPointF point) {
