@@ -788,6 +788,7 @@ void TfrmMain::showFillProgress(bool running, int tilesLaid) {
     FillProgressLabel->setText(!running      ? QString()
                                : multiplying ? QStringLiteral("Размножение выделения: выделено плиток %1").arg(tilesLaid)
                                              : QStringLiteral("Заполнение: уложено плиток %1").arg(tilesLaid));
+    FillCancelButton->setText(multiplying ? QStringLiteral("Прервать размножение") : QStringLiteral("Прервать заполнение"));
     FillProgressLabel->setVisible(running);
     FillCancelButton->setVisible(running);
 }

@@ -18,6 +18,7 @@
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QTimer>
@@ -311,6 +312,7 @@ TEST_F(MarkingWindow, MultiplyRunsInStepsAndKeepsTheFillAway) {
     project().ToggleTileMark({550, 50});
     run("acMultiplySelection");
     ASSERT_TRUE(project().IsMultiplying());
+    EXPECT_TRUE(window->FillProgressLabel->text().startsWith(QStringLiteral("Размножение выделения")));
     EXPECT_FALSE(enabled("acFill"));
     EXPECT_FALSE(enabled("acFill1"));
     settle();
