@@ -452,4 +452,16 @@ TEST_F(MarkingWindow, PicturesOfMarkingColoursAndTheHalvesCheck) {
     sheet()->RenderView();
     keep(*window, "halves_check");
     run("acCheckParts");
+
+    // The right column's pieces and the pavers beside them, recoloured.
+    project().SetSelectCorner(850, -10);
+    project().SetSelectCorner(1010, 1010);
+    project().MarkTilesInRect(false);
+    run("acSetColor");
+    project().ClearMarks();
+    sheet()->RenderView();
+    keep(*window, "recoloured_halves");
+    TReportDialog halvesReport(project().Report());
+    halvesReport.show();
+    keep(halvesReport, "recoloured_halves_report");
 }
