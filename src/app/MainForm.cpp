@@ -23,9 +23,12 @@
 #include "geometry/GraphicPrimitive.h"
 #include "geometry/NumberFormat.h"
 #include "geometry/ShapePath.h"
+#include "ui/SheetPalette.h"
 #include "ui/UserInterface.h"
 #include "model/Collage.h"
 #include "model/Config.h"
+#include "model/LaidTiles.h"
+#include "model/SiteRegion.h"
 #include "model/Project.h"
 #include "model/ProjectCommands.h"
 #include "model/Tile.h"
@@ -37,7 +40,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QColorDialog>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QLabel>
@@ -163,23 +168,22 @@ void TfrmMain::buildActions() {
         {A::acEditPrimitive, "acEditPrimitive", u"Редактировать"_s, {}, none, E::Always},
         {A::acDeletePrimitive, "acDeletePrimitive", u"Удалить"_s, {}, none, E::Always},
 
-        // Marking, colours, textures and printing arrive with their own
-        // commands; until then they stay disabled, as does the halves
-        // check, which nothing defines yet.
-        {A::acPointer, "acPointer", u"Выделить плитку"_s, u"Отметить плитку"_s, none, E::Never, Check},
-        {A::acMenuPointer, "acMenuPointer", u"Отметить плитку"_s, {}, none, E::Never, Check},
-        {A::acFixSel, "acFixSel", u"Запомнить выделенные плитки"_s, {}, none, E::Never},
-        {A::acMultiplySelection, "acMultiplySelection", u"Размножить выделение"_s, {}, none, E::Never},
-        {A::acSetColor, "acSetColor", u"Изменить цвет"_s, {}, none, E::Never},
-        {A::acClearSelection, "acClearSelection", u"Сбросить выделение"_s, {}, none, E::Never},
-        {A::acAssignTexture, "acAssignTexture", u"Назначить текстуру"_s, {}, none, E::Never},
-        {A::acDropTexture, "acDropTexture", u"Удалить текстуру"_s, {}, none, E::Never},
+        {A::acPointer, "acPointer", u"Выделить плитку"_s, u"Отметить плитку"_s, none, E::ProjectWithLaidTiles,
+         Check},
+        {A::acMenuPointer, "acMenuPointer", u"Отметить плитку"_s, {}, none, E::ProjectWithLaidTiles, Check},
+        {A::acFixSel, "acFixSel", u"Запомнить выделенные плитки"_s, {}, none, E::ProjectWithMarkedTiles},
+        {A::acMultiplySelection, "acMultiplySelection", u"Размножить выделение"_s, {}, none,
+         E::ProjectWithLaidAndMarkedTiles},
+        {A::acSetColor, "acSetColor", u"Изменить цвет"_s, {}, none, E::ProjectWithMarkedTiles},
+        {A::acClearSelection, "acClearSelection", u"Сбросить выделение"_s, {}, none, E::ProjectWithMarkedTiles},
+        {A::acAssignTexture, "acAssignTexture", u"Назначить текстуру"_s, {}, none, E::Project},
+        {A::acDropTexture, "acDropTexture", u"Удалить текстуру"_s, {}, none, E::ProjectWithTexture},
         {A::acPrint, "acPrint", u"Печать"_s, u"Печать проекта"_s, none, E::Project},
         {A::acPrintReg, "acPrintReg", u"Выделить область для печати"_s, {}, none, E::Project, Check},
         {A::acExportPdf, "acExportPdf", u"PDF..."_s, u"Записать печатаемые листы в файл PDF"_s, none, E::Project},
         {A::acExportSvg, "acExportSvg", u"SVG..."_s, u"Записать чертеж в файл SVG"_s, none, E::Project},
         {A::acExportDxf, "acExportDxf", u"DXF..."_s, u"Записать чертеж в файл DXF"_s, none, E::Project},
-        {A::acCheckParts, "acCheckParts", u"Проверить половинки"_s, {}, none, E::Never, Check},
+        {A::acCheckParts, "acCheckParts", u"Проверить половинки"_s, {}, none, E::Project, Check},
 
         {A::acScaleUp, "acScaleUp", u"Увеличить"_s, {}, none, E::Always},
         {A::acScaleDown, "acScaleDown", u"Уменьшить"_s, {}, none, E::Always},
@@ -243,6 +247,22 @@ void TfrmMain::connectActions() {
     on(A::acStartPointEdit, &TfrmMain::acStartPointEditExecute);
     on(A::acEditPrimitive, &TfrmMain::acEditPrimitiveExecute);
     on(A::acDeletePrimitive, &TfrmMain::acDeletePrimitiveExecute);
+    on(A::acFixSel, [this] {
+        if (m_project) m_project->RememberMarkedTiles();
+    });
+    on(A::acMultiplySelection, [this] {
+        if (m_project) m_project->MultiplySelection();
+    });
+    on(A::acSetColor, &TfrmMain::acSetColorExecute);
+    on(A::acClearSelection, [this] {
+        if (m_project) m_project->ClearMarks();
+    });
+    on(A::acAssignTexture, &TfrmMain::acAssignTextureExecute);
+    on(A::acDropTexture, [this] {
+        if (m_project) m_project->SetTexture(nullptr);
+        ProjectPlanSheet->InvalidateView();
+    });
+    connect(Action(A::acCheckParts), &QAction::toggled, this, &TfrmMain::acCheckPartsToggled);
 
     on(A::acPrint, &TfrmMain::acPrintExecute);
     on(A::acExportPdf, [this] { ExportPlan(TExportKind::Pdf); });
@@ -305,6 +325,9 @@ void TfrmMain::buildMenus() {
     // The sheet's pop-up menu of the border-selection tool.
     ElementMenu = new QMenu(this);
     AddItems(ElementMenu, {a(A::acEditPrimitive), a(A::acDeletePrimitive)});
+    // ... and that of the tile-marking tool.
+    ColourMenu = new QMenu(this);
+    AddItems(ColourMenu, {a(A::acMultiplySelection), a(A::acSetColor), a(A::acClearSelection)});
 }
 
 void TfrmMain::buildToolBar() {
@@ -377,6 +400,15 @@ void TfrmMain::buildTools() {
                       }
                       return true;
                   }});
+    m_tools->Add({.action = Action(A::acPointer),
+                  .menuItem = Action(A::acMenuPointer),
+                  .help = H::MarkingTiles,
+                  .popup = ColourMenu,
+                  .rounding = TRounding::Off,
+                  .press = Handler(this, &TfrmMain::MarkDown),
+                  .move = Handler(this, &TfrmMain::MarkMove),
+                  .release = [this](const TPointer& p) { MarkUp(p.button, p.shift, p.x, p.y); },
+                  .prepare = [this](bool down) { return prepareMarking(down); }});
 }
 
 void TfrmMain::updateUndoActions() {
@@ -783,6 +815,7 @@ void TfrmMain::paintProject(QPainter& g) {
         return;
     }
     m_project->Draw(g, *ProjectPlanSheet, false, &ProjectPlanSheet->Palette().BlackPen);
+    paintUnmatchedCuts(g);
     if (m_project->LaidTiles().Count() == 0 && m_project->Tile() != nullptr) {
         paintPreview(g);
     }
@@ -861,8 +894,11 @@ void TfrmMain::FillProgress(int tilesLaid, int pendingSteps) {
 }
 
 void TfrmMain::showFillProgress(bool running, int tilesLaid) {
-    FillProgressLabel->setText(running ? QStringLiteral("Заполнение: уложено плиток %1").arg(tilesLaid)
-                                       : QString());
+    const bool multiplying = m_project && m_project->IsMultiplying();
+    FillProgressLabel->setText(!running      ? QString()
+                               : multiplying ? QStringLiteral("Размножение выделения: выделено плиток %1").arg(tilesLaid)
+                                             : QStringLiteral("Заполнение: уложено плиток %1").arg(tilesLaid));
+    FillCancelButton->setText(multiplying ? QStringLiteral("Прервать размножение") : QStringLiteral("Прервать заполнение"));
     FillProgressLabel->setVisible(running);
     FillCancelButton->setVisible(running);
 }
@@ -988,9 +1024,13 @@ void TfrmMain::ResetTools() {
         const QSignalBlocker quiet(Action(id));
         Action(id)->setChecked(false);
     }
+    // The halves check and a held press were made on the project that went.
+    Action(A::acCheckParts)->setChecked(false);
+    m_marking = false;
     // The border-selection tool keeps its state and its handlers.
     QAction* active = m_tools->Active();
-    if (active == Action(A::acLine) || active == Action(A::acArc) || active == Action(A::acStartPointSet)) {
+    if (active == Action(A::acLine) || active == Action(A::acArc) || active == Action(A::acStartPointSet) ||
+        active == Action(A::acPointer)) {
         m_tools->Stop();
         ProjectPlanSheet->RoundCoordinates = true;
     }
@@ -1060,6 +1100,65 @@ void TfrmMain::PrintTrack(const TShiftState& shift, float x, float y) {
     }
 }
 
+// --- marking, colours and textures ---------------------------------------------------------
+
+bool TfrmMain::prepareMarking(bool down) {
+    m_newElement.reset();
+    Action(TMainAction::acMenuStartPointSet)->setChecked(false);
+    // A press whose release the tool no longer sees still makes its step.
+    if (m_marking && m_project) {
+        m_project->EndMarking(QStringLiteral("Выделение плиток"));
+    }
+    m_marking = false;
+    return down && m_project;
+}
+
+void TfrmMain::MarkDown(Qt::MouseButton button, float x, float y) {
+    if (!m_project || button != Qt::LeftButton) {
+        return;
+    }
+    // The press, the drag and the release are one step of the history.
+    m_marking = true;
+    m_project->BeginMarking();
+    m_project->ToggleTileMark({x, y});
+    m_project->SetSelectCorner(x, y);
+}
+
+void TfrmMain::MarkMove(const TShiftState& shift, float x, float y) {
+    if (!m_project) {
+        return;
+    }
+    if (shift.left()) {
+        const FlaggedPoint corner = m_project->SelectCorner1;
+        if (!corner.isSet()) {
+            return;
+        }
+        ProjectPlanSheet->ShowViewImage();
+        if (QPainter* g = ProjectPlanSheet->ViewGraphics()) {
+            g->setPen(ProjectPlanSheet->Palette().DashPen);
+            g->setBrush(Qt::NoBrush);
+            g->drawRect(QRectF(QPointF(corner.X, corner.Y), QPointF(x, y)).normalized());
+        }
+    } else if (shift.shift()) {
+        m_project->MarkTileAt({x, y});
+    }
+}
+
+void TfrmMain::MarkUp(Qt::MouseButton button, const TShiftState& shift, float x, float y) {
+    if (!m_project || button != Qt::LeftButton || !m_marking) {
+        return;
+    }
+    m_marking = false;
+    m_project->SetSelectCorner(x, y);
+    const FlaggedPoint a = m_project->SelectCorner1;
+    const FlaggedPoint b = m_project->SelectCorner2;
+    if (a.isSet() && b.isSet() && (a.X != b.X || a.Y != b.Y)) {
+        m_project->MarkTilesInRect(shift.shift());
+    }
+    m_project->EndMarking(QStringLiteral("Выделение плиток"));
+    ProjectPlanSheet->InvalidateView();
+}
+
 namespace {
 
 // "Опции печати" with the scale last chosen; nullopt when cancelled, and
@@ -1076,6 +1175,36 @@ std::optional<TPrintOptions> askPrintOptions(QWidget* parent, TPrintOptions& rem
     }
     remembered = dialog.Options();
     return remembered;
+}
+
+// The colour dialog's custom colours as the chooser writes them: "ColorA=" and
+// a colour's hexadecimal value with blue in the high byte, one a line.
+QString customColorsText(std::uint32_t argb) {
+    const std::uint32_t bgr = ((argb & 0xFFu) << 16) | (argb & 0xFF00u) | ((argb >> 16) & 0xFFu);
+    return QStringLiteral("ColorA=") + QString::number(bgr, 16).toUpper();
+}
+
+std::optional<QRgb> chooseWithDialog(QWidget* owner, const QString& customColors) {
+    for (int i = 0; i < QColorDialog::customCount(); ++i) {
+        QColorDialog::setCustomColor(i, QColor(Qt::white));
+    }
+    for (const QString& line : customColors.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QString name = line.section(QLatin1Char('='), 0, 0).trimmed();
+        bool ok = false;
+        const uint bgr = line.section(QLatin1Char('='), 1).trimmed().toUInt(&ok, 16);
+        if (!ok || name.size() != 6 || !name.startsWith(QStringLiteral("Color"))) {
+            continue;
+        }
+        const int index = name.back().toUpper().unicode() - 'A';
+        if (index >= 0 && index < QColorDialog::customCount()) {
+            QColorDialog::setCustomColor(index, QColor(int(bgr & 0xFFu), int((bgr >> 8) & 0xFFu), int((bgr >> 16) & 0xFFu)));
+        }
+    }
+    const QColor color = QColorDialog::getColor(Qt::white, owner, QStringLiteral("Цвет"));
+    if (!color.isValid()) {
+        return std::nullopt;
+    }
+    return color.rgb();
 }
 
 } // namespace
@@ -1161,6 +1290,84 @@ void TfrmMain::ExportPlan(TExportKind kind) {
         return;
     }
     statusBar()->showMessage(QStringLiteral("Записан файл %1").arg(QDir::toNativeSeparators(*file)), 10000);
+}
+
+void TfrmMain::acSetColorExecute() {
+    if (!m_project || m_project->MarkedTiles().empty()) {
+        return;
+    }
+    const QString custom = customColorsText(DefaultTileColor);
+    const std::optional<QRgb> color = ChooseColor ? ChooseColor(custom) : chooseWithDialog(this, custom);
+    if (color) {
+        m_project->RecolorMarkedTiles(std::uint32_t(*color) | 0xFF000000u);
+        ProjectPlanSheet->InvalidateView();
+    }
+}
+
+void TfrmMain::acAssignTextureExecute() {
+    if (!m_project) {
+        return;
+    }
+    static const QString filter = QStringLiteral(
+        "Все рисунки (*.png;*.jpg;*.jpeg;*.bmp;*.gif)|*.png;*.jpg;*.jpeg;*.bmp;*.gif|"
+        "PNG (*.png)|*.png|JPEG (*.jpg;*.jpeg)|*.jpg;*.jpeg|Точечные рисунки (*.bmp)|*.bmp|"
+        "GIF (*.gif)|*.gif|All files (*.*)|*.*");
+    const std::optional<QString> file = ui().openFileName(QStringLiteral("Назначить текстуру"), TexturesFolder(), filter);
+    if (!file) {
+        return;
+    }
+    QFile in(*file);
+    const QByteArray bytes = in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    // The new brush replaces the texture set before.
+    if (!m_project->SetTextureImage(bytes)) {
+        ui().warning(QStringLiteral("Не удалось прочитать рисунок %1").arg(QDir::toNativeSeparators(*file)));
+        return;
+    }
+    ProjectPlanSheet->InvalidateView();
+}
+
+// --- the halves check -------------------------------------------------------------------
+
+void TfrmMain::acCheckPartsToggled(bool down) {
+    m_unmatchedCuts.clear();
+    if (down && m_project) {
+        for (const TTileContainer* tile : m_project->UnmatchedCutTiles()) {
+            m_unmatchedCuts.push_back(m_project->LaidTiles().Index(*tile));
+        }
+        m_unmatchedGeneration = m_project->TilesGeneration();
+        ProjectPlanSheet->InvalidateView();
+        ui().information(m_unmatchedCuts.empty()
+                             ? QStringLiteral("Все обрезки совпали с половинками")
+                             : QStringLiteral("Обрезков без подходящей половинки: %1").arg(m_unmatchedCuts.size()));
+        return;
+    }
+    ProjectPlanSheet->InvalidateView();
+}
+
+void TfrmMain::paintUnmatchedCuts(QPainter& g) {
+    if (m_unmatchedCuts.empty() || m_project->IsRunning()) {
+        return;
+    }
+    // Found on another laying: the tiles it named are gone.
+    if (m_unmatchedGeneration != m_project->TilesGeneration()) {
+        m_unmatchedCuts.clear();
+        return;
+    }
+    const TSheetPalette& palette = ProjectPlanSheet->Palette();
+    QBrush hatch(palette.RedPen.color(), Qt::DiagCrossPattern);
+    g.save();
+    // Over the laid site only, as the tiles themselves are drawn.
+    if (const TSiteRegion* site = m_project->SiteRegion()) {
+        g.setClipPath(site->ClipPath(), Qt::IntersectClip);
+    }
+    for (const int index : m_unmatchedCuts) {
+        const TTileContainer& tile = m_project->LaidTiles().Items(index);
+        g.fillPath(tile.OutlinePath(), hatch);
+        g.setPen(palette.RedPen);
+        g.setBrush(Qt::NoBrush);
+        g.drawPath(tile.OutlinePath());
+    }
+    g.restore();
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {

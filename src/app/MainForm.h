@@ -8,10 +8,12 @@
 #include "ui/HelpContext.h"
 #include "window/ActionTable.h"
 
+#include <QColor>
 #include <QEvent>
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -136,6 +138,12 @@ public:
     QMenu* mnuHelp = nullptr;
     QMenu* mnuExport = nullptr;
     QMenu* ElementMenu = nullptr;
+    // The tile-marking tool's pop-up menu.
+    QMenu* ColourMenu = nullptr;
+    // The colour chooser of "Изменить цвет": given the chooser's custom
+    // colours as text ("ColorA=E5E5E5", one a line), the colour chosen
+    // (RGB), or nullopt when cancelled. The Qt colour dialog unless replaced.
+    std::function<std::optional<QRgb>(const QString& customColors)> ChooseColor;
     // "Отменить" and "Повторить": the project's history, captioned with the
     // step they would take.
     QAction* acUndo = nullptr;
@@ -169,6 +177,13 @@ public:
     // "Экспорт": the plan written as a file for other programs.
     enum class TExportKind { Pdf, Svg, Dxf };
     void ExportPlan(TExportKind kind);
+    void acSetColorExecute();
+    void acAssignTextureExecute();
+    // "Проверить половинки" down: the cut tiles that matched no half are
+    // hatched and counted; up: the hatching goes.
+    void acCheckPartsToggled(bool down);
+    // The tiles the halves check hatches.
+    [[nodiscard]] int HatchedTileCount() const { return int(m_unmatchedCuts.size()); }
     // Asks to save a modified project before it goes; false keeps it.
     bool QuerySave();
 
@@ -180,6 +195,9 @@ public:
     void BorderDrag(const TShiftState& shift, float x, float y);
     void PrintCorner(float x, float y);
     void PrintTrack(const TShiftState& shift, float x, float y);
+    void MarkDown(Qt::MouseButton button, float x, float y);
+    void MarkMove(const TShiftState& shift, float x, float y);
+    void MarkUp(Qt::MouseButton button, const TShiftState& shift, float x, float y);
     // After "Новый" and "Открыть".
     void ResetTools();
 
@@ -232,6 +250,8 @@ private:
     bool prepareDrawing(std::int32_t kind, bool down);
     bool prepareStartPoint(bool down);
     bool prepareSelection(bool down);
+    bool prepareMarking(bool down);
+    void paintUnmatchedCuts(QPainter& graphics);
 
     TActionSet<TMainAction, TEnable> m_actions{[this](TEnable rule) { return IsEnabled(rule); }};
     std::unique_ptr<TMouseTools> m_tools;
@@ -244,6 +264,12 @@ private:
     // The print options as last chosen.
     TPrintOptions m_printOptions;
     bool m_undoRefreshQueued = false;
+    // A press of the marking tool is being held.
+    bool m_marking = false;
+    // The halves check's finding: tiles by their place in laying order, for
+    // the laying it was made on.
+    std::vector<int> m_unmatchedCuts;
+    std::uint64_t m_unmatchedGeneration = 0;
 };
 
 } // namespace vk

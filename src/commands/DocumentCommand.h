@@ -11,6 +11,8 @@ class T_TnC_Ancestor;
 // Ids under which consecutive commands of a kind merge into one step.
 enum TCommandId : int {
     ciDrag = 1,
+    // Marks painted with Shift held, tile after tile.
+    ciPaintMarks = 2,
 };
 
 // Its changes are made quietly: the history, not the element lists, decides

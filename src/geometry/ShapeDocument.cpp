@@ -1,10 +1,12 @@
 #include "geometry/ShapeDocument.h"
 
+#include "geometry/ViewOnlyStep.h"
 #include "ui/DrawingSheet.h"
 #include "ui/SheetPalette.h"
 
 #include <QPainter>
 #include <QUndoStack>
+#include <algorithm>
 
 namespace vk {
 
@@ -53,7 +55,16 @@ QUndoStack& T_TnC_Ancestor::History() {
 }
 
 void T_TnC_Ancestor::historyMoved() {
-    Modified = m_changedOutsideHistory || !m_history->isClean();
+    bool clean = m_history->isClean();
+    const int cleanIndex = m_history->cleanIndex();
+    if (!clean && cleanIndex >= 0) {
+        clean = true;
+        const int index = m_history->index();
+        for (int i = std::min(index, cleanIndex); i < std::max(index, cleanIndex) && clean; ++i) {
+            clean = dynamic_cast<const TViewOnlyStep*>(m_history->command(i)) != nullptr;
+        }
+    }
+    Modified = m_changedOutsideHistory || !clean;
     emit Changed();
 }
 

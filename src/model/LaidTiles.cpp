@@ -331,6 +331,7 @@ int TTileList::Index(const TTileContainer& tile) const {
 }
 
 const TLaidShape* TTileList::AddShape(std::unique_ptr<TLaidShape> shape) {
+    m_shapeReach = m_shapeReach.isNull() ? shape->Bounds() : m_shapeReach.united(shape->Bounds());
     m_shapes.push_back(std::move(shape));
     return m_shapes.back().get();
 }
@@ -451,6 +452,7 @@ void TTileList::ClearAll() {
     m_sorted.clear();
     m_sorted.shrink_to_fit();
     m_shapes.clear();
+    m_shapeReach = QRectF();
     Touch();
 }
 

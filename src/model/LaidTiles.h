@@ -269,6 +269,9 @@ public:
 
     // Takes a shape into the list's keeping; the tiles laid with it refer to it.
     const TLaidShape* AddShape(std::unique_ptr<TLaidShape> shape);
+    // The local bounds of every shape taken, united: how far from its base
+    // point any tile of the list may reach. Null when there is none.
+    [[nodiscard]] const QRectF& ShapeReach() const { return m_shapeReach; }
     // A tile of `shape` at `basePoint`: default colour, whole, not marked.
     TTileContainer& AddTile(const TLaidShape* shape, TPointF basePoint);
     // A copy of `tile` (its elements as they are, its base point as the laid
@@ -341,6 +344,7 @@ private:
     std::size_t m_count = 0;
     TColorController m_groups;
     std::vector<std::unique_ptr<TLaidShape>> m_shapes;
+    QRectF m_shapeReach;
     // The index: the first m_sorted.size() tiles in key order; the tiles
     // after them wait for the next read.
     mutable std::vector<std::uint32_t> m_sorted;

@@ -48,6 +48,18 @@ private:
     TProject& m_project;
 };
 
+class TProject::TMultiplyWork final : public TFillRunner::TWork {
+public:
+    explicit TMultiplyWork(TProject& project) : m_project(project) {}
+    int Step() override { return m_project.multiplyNext(); }
+    [[nodiscard]] int Done() const override { return int(m_project.m_markedTiles.size()); }
+    void Finish(bool cancelled) override { m_project.finishMultiply(cancelled); }
+    void Announce(TStepSink&) override { ui().information(QStringLiteral("Размножение выделения закончено")); }
+
+private:
+    TProject& m_project;
+};
+
 TProject::TProject(TStepSink* mainWindow, TNameChange onNameChange, TDrawingSheet* sheet, TSheetScale* scale)
     : T_TnC_Ancestor(std::move(onNameChange)),
       m_mainWindow(mainWindow),
@@ -55,6 +67,7 @@ TProject::TProject(TStepSink* mainWindow, TNameChange onNameChange, TDrawingShee
       m_scale(scale),
       m_laidTiles(this),
       m_startPoint(std::make_unique<TPointPrimitive>(this)),
+      m_multiplyWork(std::make_unique<TMultiplyWork>(*this)),
       m_layWork(std::make_unique<TLayWork>(*this)),
       m_runner(mainWindow),
       m_painter(m_laidTiles) {
@@ -203,6 +216,8 @@ void TProject::clearLaidTiles() {
     m_painter.SetLattice(nullptr);
     m_markedTiles.clear();
     m_rememberedTiles.clear();
+    m_gestureFrom.reset();
+    ++m_tilesGeneration;
     m_laidTiles.ClearAll();
     m_walk.Clear();
     SetModified(true);
@@ -366,6 +381,7 @@ void TProject::prepareFill(bool quiet) {
     }
     prepareShapes();
     m_walk.Clear();
+    m_runKind = TRunKind::Fill;
     m_runner.Begin(*m_layWork);
 }
 
@@ -375,7 +391,7 @@ QPointF TProject::startOrigin() const {
 }
 
 bool TProject::Fill() {
-    if (IsRunning() || !CheckReadyToFill() || !CheckFillBounds()) {
+    if (refuseWhileRunning(TRunKind::Fill) || !CheckReadyToFill() || !CheckFillBounds()) {
         return false;
     }
     PrepareFill();
@@ -423,7 +439,7 @@ void TProject::startWalk() {
 }
 
 bool TProject::LayOnePattern() {
-    if (IsRunning() || !CheckReadyToFill()) {
+    if (refuseWhileRunning(TRunKind::Fill) || !CheckReadyToFill()) {
         return false;
     }
     PrepareFill();
@@ -453,6 +469,12 @@ int TProject::layNext() {
         m_walk.Spread();
     }
     return m_walk.Queued();
+}
+
+void TProject::beginMultiply() {
+    m_runKind = TRunKind::Multiply;
+    m_runner.Begin(*m_multiplyWork);
+    m_runner.Run();
 }
 
 void TProject::HandleLayStep(std::uint64_t run) { m_runner.HandleStep(run); }

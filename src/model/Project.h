@@ -26,6 +26,7 @@
 
 #include <QBrush>
 #include <chrono>
+#include <deque>
 #include <optional>
 #include <memory>
 #include <vector>
@@ -167,6 +168,63 @@ public:
     // The same for a placement of the working pattern.
     bool PlaceTile(const TTilePlacementPrimitive& placement, TPointF origin);
 
+    // --- marking and recolouring the laid tiles -------------------------------------
+    // Marks live in memory only: a step that changes marks alone is in the
+    // history (it can be undone) but leaves the project unmodified.
+    // The tile whose outline holds `point` (world millimetres), searched from
+    // the tiles whose base points sort nearest to it; none when no tile does.
+    [[nodiscard]] TTileContainer* TileAt(TPointF point);
+    // The tile under the point changes its mark; none when there is no tile.
+    TTileContainer* ToggleTileMark(TPointF point);
+    // Marking with Shift held: the unmarked tile under the point is marked;
+    // none when there is no such tile.
+    TTileContainer* MarkTileAt(TPointF point);
+    // Corner 1, corner 2, then corner 1 of a new rectangle.
+    void SetSelectCorner(float x, float y);
+    void ClearSelectRect();
+    // Marks the tiles the selection rectangle touches, or with `insideOnly`
+    // those wholly inside it. Nothing without both corners.
+    void MarkTilesInRect(bool insideOnly);
+    // "Запомнить выделенные плитки".
+    void RememberMarkedTiles();
+    // "Сбросить выделение": no marked and no remembered tiles.
+    void ClearMarks();
+    // "Размножить выделение": spreads the marks along the offsets between
+    // the marked tiles, as a run of steps (the fill's runner). Refused with a
+    // warning while a fill runs; does nothing with fewer than two marks.
+    bool MultiplySelection();
+    [[nodiscard]] bool IsMultiplying() const { return IsRunning() && m_runKind == TRunKind::Multiply; }
+    // "Изменить цвет": the marked tiles take `color` (made opaque), their
+    // cut pieces counted under the new colour; one step of the history.
+    // False when no tile is marked.
+    bool RecolorMarkedTiles(std::uint32_t color);
+    // Cut tiles whose piece matched no half (a whole tile is counted for
+    // each), in laying order.
+    [[nodiscard]] std::vector<const TTileContainer*> UnmatchedCutTiles();
+
+    // What the marking steps of the history record: tiles by their place in
+    // laying order, valid only for the laying of `Generation`.
+    struct TMarks {
+        std::uint64_t Generation = 0;
+        std::vector<int> Marked;
+        std::vector<int> Remembered;
+        friend bool operator==(const TMarks&, const TMarks&) = default;
+    };
+    [[nodiscard]] TMarks Marks() const;
+    // False (and nothing changes) when the tiles are no longer those of
+    // the marks' laying.
+    bool RestoreMarks(const TMarks& marks);
+    // Changes as the laid tiles are cleared or laid anew: history steps made
+    // on older tiles do nothing any more.
+    [[nodiscard]] std::uint64_t TilesGeneration() const { return m_tilesGeneration; }
+    // One gesture of the marking tool (press, drag, release) makes one step:
+    // between these the operations above record none of their own.
+    void BeginMarking();
+    void EndMarking(const QString& text);
+    // The tiles at those places take those colours, their pieces counted
+    // under them (the recolouring step and its undo).
+    void RecolorTiles(const std::vector<int>& indices, const std::vector<std::uint32_t>& colors);
+
     // --- texture (tiles of the default colour) ------------------------------------
     // A brush made elsewhere (none drops the texture); the project file then
     // keeps it as PNG.
@@ -230,6 +288,9 @@ private:
     friend class TProjectFile;
     // The fill's work for the runner: one copy of the pattern per unit.
     class TLayWork;
+    // The repeat of a marking: one marked tile spread from per unit.
+    class TMultiplyWork;
+    enum class TRunKind { Fill, Multiply };
 
     struct TFillShape {
         const TLaidShape* Shape = nullptr;
@@ -239,6 +300,14 @@ private:
     };
 
     void clearLaidTiles();
+    // A marks step from `before` to now, unless a gesture is open or nothing changed.
+    void recordMarks(const TMarks& before, const QString& text, int mergeId = -1);
+    void beginMultiply();
+    int multiplyNext();
+    void finishMultiply(bool cancelled);
+    void invalidateView();
+    // Refuses (with the reason) what would mix with a pending run.
+    bool refuseWhileRunning(TRunKind wanted);
     // What the project file restores as it was stored.
     void forgetTile();
     void restoreStartPoint(const FlaggedPoint& point);
@@ -282,7 +351,14 @@ private:
     std::vector<TTileContainer*> m_markedTiles;
     std::vector<TTileContainer*> m_rememberedTiles;
 
-    // The running fill.
+    std::uint64_t m_tilesGeneration = 0;
+    std::optional<TMarks> m_gestureFrom;
+
+    // The running fill or repeat of a marking.
+    TRunKind m_runKind = TRunKind::Fill;
+    std::unique_ptr<TMultiplyWork> m_multiplyWork;
+    std::deque<TTileContainer*> m_multiplyQueue;
+    TMarks m_multiplyFrom;
     std::unique_ptr<TLayWork> m_layWork;
     TFillRunner m_runner;
     TOriginWalk m_walk;

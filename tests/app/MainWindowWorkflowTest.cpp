@@ -466,7 +466,7 @@ TEST_F(MainWindowWorkflow, ProjectCommandsFollowTheProject) {
     EXPECT_TRUE(enabled("acLine"));
     EXPECT_TRUE(enabled("acFill"));
     EXPECT_FALSE(enabled("acDelTiles"));
-    EXPECT_FALSE(enabled("acPointer")) << "marking arrives with its own commands";
+    EXPECT_FALSE(enabled("acPointer")) << "marking needs laid tiles";
     // "Выбрать узор" without a tile warns.
     run("acSelectCollage");
     ASSERT_FALSE(ui.messages.empty());

@@ -4,11 +4,14 @@
 #include "FillTestSupport.h"
 
 #include "model/Counting.h"
+#include "model/LaidTiles.h"
 #include "model/Parts.h"
 #include "model/Report.h"
 
 #include <QLocale>
+#include <QUndoStack>
 #include <cmath>
+#include <map>
 #include <numbers>
 #include <gtest/gtest.h>
 
@@ -316,4 +319,95 @@ TEST(Counting, AddAndRemoveHalves) {
     EXPECT_EQ(c.Items(0).Count, 1);
     RemoveHalf(c, 1, -1, 1);
     EXPECT_EQ(c.Count(), 0);
+}
+
+namespace {
+
+// Per colour: whole tiles, then each half's name and count, as the report
+// gives them.
+using TColourLine = std::pair<int, std::vector<std::pair<QString, int>>>;
+
+std::map<std::uint32_t, TColourLine> reportByColour(TProject& p) {
+    std::map<std::uint32_t, TColourLine> lines;
+    for (const TReportColour& colour : p.Report().Colours) {
+        TColourLine& line = lines[colour.Color];
+        line.first = colour.Whole;
+        for (const TReportPart& part : colour.Parts) {
+            for (const TReportHalf& half : part.Halves) {
+                line.second.emplace_back(half.Name, half.Count);
+            }
+        }
+    }
+    return lines;
+}
+
+} // namespace
+
+// The window's "Изменить цвет" moves a cut tile's piece to the new colour's
+// counts; a whole tile takes no piece along, and undoing gives both back.
+TEST_F(HalvesTest, RecolouringMovesPiecesBetweenColoursAndUndoMovesThemBack) {
+    constexpr std::uint32_t grey = DefaultTileColor;
+    constexpr std::uint32_t red = 0xFFFF0000u;
+    const QString left = QStringLiteral("левая");
+    const QString right = QStringLiteral("правая");
+    struct Case {
+        const char* name;
+        std::vector<TPointF> marked; // base points
+        std::map<std::uint32_t, TColourLine> after;
+    };
+    const Case cases[] = {
+        {"a cut tile", {{-100, 0}}, {{grey, {40, {{right, 9}, {left, 10}}}}, {red, {0, {{right, 1}}}}}},
+        {"a whole tile", {{100, 0}}, {{grey, {39, {{right, 10}, {left, 10}}}}, {red, {1, {}}}}},
+        {"one of each half and a whole tile",
+         {{900, 500}, {100, 300}, {-100, 500}},
+         {{grey, {39, {{right, 9}, {left, 9}}}}, {red, {1, {{left, 1}, {right, 1}}}}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TFillRig rig;
+        rig.load(halvedScene(false));
+        rig.fill();
+        TProject& p = *rig.project;
+        p.SetModified(false);
+        const auto before = reportByColour(p);
+        for (const TPointF base : c.marked) {
+            TTileContainer* tile = p.TileAt(base);
+            ASSERT_NE(tile, nullptr);
+            p.LaidTiles().SetMarked(*tile, true);
+        }
+        ASSERT_TRUE(p.RecolorMarkedTiles(0x00FF0000u));
+        EXPECT_EQ(reportByColour(p), c.after);
+        EXPECT_TRUE(p.IsModified());
+        EXPECT_EQ(p.MarkedTiles().size(), c.marked.size()) << "marks stay";
+        p.History().undo();
+        EXPECT_EQ(reportByColour(p), before);
+        EXPECT_FALSE(p.IsModified());
+        p.History().redo();
+        EXPECT_EQ(reportByColour(p), c.after);
+    }
+}
+
+// The halves check counts the cut tiles whose piece fitted no half.
+TEST_F(HalvesTest, UnmatchedCutTilesAreTheCutPiecesWithoutAHalf) {
+    struct Case {
+        const char* name;
+        double left, right;
+        int unmatched;
+    };
+    const Case cases[] = {
+        {"every piece a half", 0, 1000, 0},
+        {"pieces across the cut line", -50, 1050, 20},
+        {"pieces across the cut line on the left only", -50, 1000, 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TFillRig rig;
+        rig.load(halvedScene(false, c.left, c.right));
+        rig.fill();
+        const std::vector<const TTileContainer*> unmatched = rig.project->UnmatchedCutTiles();
+        EXPECT_EQ(int(unmatched.size()), c.unmatched);
+        for (const TTileContainer* tile : unmatched) {
+            EXPECT_EQ(tile->PartID, -1);
+        }
+    }
 }
