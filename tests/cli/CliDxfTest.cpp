@@ -67,8 +67,8 @@ QString place(const vk::test::TTempDir& dir, const QString& drawing, const QJson
 } // namespace
 
 TEST(CliDxf, DrawingsOfOtherProgramsGiveTheIndependentlyMeasuredSite) {
-    // Drawn in millimetres or inches and read as metres, to make yards of
-    // them; the fill starts at a point of the site.
+    // Drawn in millimetres, inches or no unit and read as metres, to make
+    // yards of them; the fill starts at a point of the site.
     const struct {
         const char* file;
         double area;      // m², measure.py
@@ -87,6 +87,10 @@ TEST(CliDxf, DrawingsOfOtherProgramsGiveTheIndependentlyMeasuredSite) {
         // holes: a block of one circle placed in fourteen rows, inside a
         // block placed once.
         {"arrayed-holes.dxf", 7.134277, 29.318223, 1.2e-3, {-11190, -12450}},
+        // A boundary traced over a point cloud: one 3-D polyline whose
+        // heights differ from vertex to vertex, closed by its last vertex
+        // repeating the first.
+        {"cc_dxflib.dxf", 0.945924, 3.906060, 1e-4, {500, -800}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);

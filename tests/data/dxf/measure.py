@@ -24,6 +24,7 @@ CASES = [
     ("alg1.dxf", None, 1000.0),
     ("block10.dxf", None, 1000.0),
     ("arrayed-holes.dxf", None, 1000.0),
+    ("cc_dxflib.dxf", None, 1000.0),
 ]
 KINDS = {"LINE", "ARC", "CIRCLE", "LWPOLYLINE", "POLYLINE", "ELLIPSE", "SPLINE"}
 
