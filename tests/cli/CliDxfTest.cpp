@@ -91,6 +91,10 @@ TEST(CliDxf, DrawingsOfOtherProgramsGiveTheIndependentlyMeasuredSite) {
         // heights differ from vertex to vertex, closed by its last vertex
         // repeating the first.
         {"cc_dxflib.dxf", 0.945924, 3.906060, 1e-4, {500, -800}},
+        // A bracket drawn in AutoCAD: an outline of lines and fillet arcs
+        // joined end to end, three slots of two lines and two half circles,
+        // six circular holes and a dimension.
+        {"HFP1JZ.dxf", 9047.846554, 1070.382891, 1e-4, {100000, -165000}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);

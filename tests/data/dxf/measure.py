@@ -25,6 +25,7 @@ CASES = [
     ("block10.dxf", None, 1000.0),
     ("arrayed-holes.dxf", None, 1000.0),
     ("cc_dxflib.dxf", None, 1000.0),
+    ("HFP1JZ.dxf", None, 1000.0),
 ]
 KINDS = {"LINE", "ARC", "CIRCLE", "LWPOLYLINE", "POLYLINE", "ELLIPSE", "SPLINE"}
 
