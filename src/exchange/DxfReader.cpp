@@ -76,6 +76,8 @@ struct TRawEntity {
     bool Tilted = false;
     double V[9] = {};
     bool Closed = false;
+    // Polylines whose bulges do not count.
+    bool Straight = false;
     std::vector<DL_VertexData> Vertices;
     // Splines.
     unsigned Degree = 3;
@@ -129,9 +131,16 @@ public:
         set(e, {d.cx, d.cy, d.mx, d.my, d.ratio, d.angle1, d.angle2});
     }
     void addPolyline(const DL_PolylineData& d) override {
-        // 3-D polylines, meshes and polyface meshes lie in no plane of ours.
-        TRawEntity& e = begin((d.flags & (8 | 16 | 64)) != 0 ? TRawEntity::Type::Skip : TRawEntity::Type::Polyline);
+        // Meshes and polyface meshes are surfaces, no outline. A 3-D
+        // polyline, as surveyors and scanners draw a boundary with its
+        // heights, has its plan: its vertices are world points, of straight
+        // pieces, whatever the extrusion says.
+        TRawEntity& e = begin((d.flags & (16 | 64)) != 0 ? TRawEntity::Type::Skip : TRawEntity::Type::Polyline);
         e.Closed = (d.flags & 1) != 0;
+        if ((d.flags & 8) != 0) {
+            e.Straight = true;
+            e.Mirrored = e.Tilted = false;
+        }
         m_polyline = e.type == TRawEntity::Type::Polyline;
     }
     void addVertex(const DL_VertexData& d) override {
@@ -440,7 +449,8 @@ private:
             // The arc is worked out relative to its start, so that drawings
             // far from their origin keep their precision.
             const std::optional<TBulgeArc> bent =
-                ArcOfBulge({0.0f, 0.0f}, {float(b.x() - a.x()), float(b.y() - a.y())}, from.bulge);
+                e.Straight ? std::nullopt
+                           : ArcOfBulge({0.0f, 0.0f}, {float(b.x() - a.x()), float(b.y() - a.y())}, from.bulge);
             if (bent) {
                 arc(layer, m, a + QPointF(bent->Centre.X, bent->Centre.Y), bent->Radius, bent->StartAngle, bent->Sweep);
             } else {

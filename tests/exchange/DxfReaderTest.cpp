@@ -91,6 +91,12 @@ std::vector<TImportCase> importCases() {
         {"OldStylePolylineOfVertexRecords", 0, {},
          [](TDxfWriter& d) { d.polyline("site", {{0, 0, 0}, {3000, 0, 0}, {0, 4000, 0}}, true); }, {}, 6e6, 12000,
          true},
+        {"PolylineWithHeightsGivesItsPlan", 0, {},
+         [](TDxfWriter& d) {
+             // Its heights would lengthen the sides if they counted.
+             d.polyline3d("site", {{0, 0, 480}, {3000, 0, 1490}, {0, 4000, -476}}, true);
+         },
+         {}, 6e6, 12000, true},
         {"BlockInsertedTwiceWithScaleAndRotationMakesTwoHoles", 0, {square},
          [](TDxfWriter& d) {
              siteSquare(d, 2000);

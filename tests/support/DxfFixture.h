@@ -45,6 +45,18 @@ public:
         }
         m_dxf.writePolylineEnd(m_out);
     }
+    struct TPoint3 {
+        double x, y, z;
+    };
+    // POLYLINE of world points with heights (R12 only: R2000 writes
+    // LWPOLYLINE).
+    void polyline3d(const std::string& layer, const std::vector<TPoint3>& points, bool closed) {
+        m_dxf.writePolyline(m_out, DL_PolylineData(int(points.size()), 0, 0, 8 | (closed ? 1 : 0)), on(layer));
+        for (const TPoint3& v : points) {
+            m_dxf.writeVertex(m_out, DL_VertexData(v.x, v.y, v.z, 0));
+        }
+        m_dxf.writePolylineEnd(m_out);
+    }
     void ellipse(const std::string& layer, double cx, double cy, double mx, double my, double ratio, double t0,
                  double t1) {
         m_dxf.writeEllipse(m_out, DL_EllipseData(cx, cy, 0, mx, my, 0, ratio, t0, t1), on(layer));

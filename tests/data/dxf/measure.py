@@ -4,7 +4,9 @@
 # the faces their lines enclose. Run with the system Python:
 #   /usr/bin/python3 tests/data/dxf/measure.py
 # The site is the face whose bounds are largest (its holes taken out); the
-# perimeter is the length of every line, arc and polyline on the layers.
+# perimeter is the length of every line, arc, circle and polyline on the
+# layers, block references taken apart into the entities they place (rows
+# and columns of a multiple insert too).
 import math
 import sys
 from pathlib import Path
@@ -21,17 +23,38 @@ CASES = [
     ("blk1.dxf", None, 1000.0),
     ("alg1.dxf", None, 1000.0),
     ("block10.dxf", None, 1000.0),
+    ("arrayed-holes.dxf", None, 1000.0),
+    ("cc_dxflib.dxf", None, 1000.0),
+    ("HFP1JZ.dxf", None, 1000.0),
 ]
 KINDS = {"LINE", "ARC", "CIRCLE", "LWPOLYLINE", "POLYLINE", "ELLIPSE", "SPLINE"}
+
+
+def placed(entity):
+    # Entities of a block on layer 0 go onto the layer of the reference.
+    if entity.dxftype() != "INSERT":
+        yield entity
+        return
+    for one in entity.multi_insert() if entity.mcount > 1 else [entity]:
+        for e in one.virtual_entities():
+            if e.dxf.layer == "0":
+                e.dxf.layer = one.dxf.layer
+            yield from placed(e)
 
 
 def measure(name, layers, scale):
     # The recovering reader takes the old drawings whose coordinates are
     # written out of order.
     doc, _ = recover.readfile(FOLDER / name)
+    # LibreCAD writes references with a z scale of 0, which leaves a plane
+    # drawing as it is but which ezdxf cannot transform by.
+    for layout in [doc.modelspace(), *doc.blocks]:
+        for ref in layout.query("INSERT"):
+            if ref.dxf.zscale == 0:
+                ref.dxf.zscale = 1
     lines = []
     length = 0.0
-    for e in doc.modelspace():
+    for e in (p for top in doc.modelspace() for p in placed(top)):
         if e.dxftype() not in KINDS or (layers is not None and e.dxf.layer not in layers):
             continue
         # Polylines as their lines and arcs, and arcs as points on the
