@@ -1,7 +1,7 @@
 #include "app/MaterialsWindow.h"
 
 #include "app/HelpViewer.h"
-#include "app/PrintText.h"
+#include "app/PrintPreview.h"
 #include "geometry/NumberFormat.h"
 #include "model/Config.h"
 #include "model/Project.h"
@@ -138,7 +138,7 @@ QString MaterialsHtml(const TMaterials& materials, const QString& tileLine) {
 }
 
 TfrmMaterials::TfrmMaterials(const TProject& project, QWidget* parent)
-    : QDialog(parent), Printer(PreviewTextDocument), m_project(project) {
+    : QDialog(parent), Printer(PreviewHtml), m_project(project) {
     setObjectName(QStringLiteral("frmMaterials"));
     setWindowTitle(Caption);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |

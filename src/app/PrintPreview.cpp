@@ -3,9 +3,11 @@
 #include "model/Project.h"
 #include "ui/UserInterface.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QTextDocument>
 
 namespace vk {
 
@@ -43,6 +45,27 @@ bool PreviewProject(QWidget* parent, TProject& project, const TPrintOptions& opt
 void PreviewText(QWidget* parent, const QString& title, const QStringList& lines) {
     ShowPrintPreview(parent, title, [&](QPainter& painter, QPagedPaintDevice& device) {
         PrintTextPages(painter, device, title, lines, false);
+    });
+}
+
+void PreviewHtml(QWidget* parent, const QString& title, const QString& html) {
+    ShowPrintPreview(parent, title, [&](QPainter& painter, QPagedPaintDevice& device) {
+        QTextDocument document;
+        // Laid out for the printer's resolution, so that point sizes are
+        // the paper's.
+        document.documentLayout()->setPaintDevice(&device);
+        document.setHtml(html);
+        const QSizeF page(device.width(), device.height());
+        document.setPageSize(page);
+        for (int i = 0; i < document.pageCount(); ++i) {
+            if (i > 0) {
+                device.newPage();
+            }
+            painter.save();
+            painter.translate(0, -i * page.height());
+            document.drawContents(&painter, QRectF(QPointF(0, i * page.height()), page));
+            painter.restore();
+        }
     });
 }
 

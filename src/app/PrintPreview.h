@@ -27,4 +27,8 @@ bool PreviewProject(QWidget* parent, TProject& project, const TPrintOptions& opt
 // Pages of text: a title over its lines (the materials list, the report).
 void PreviewText(QWidget* parent, const QString& title, const QStringList& lines);
 
+// A document made as HTML (a table with its colours), laid out on the
+// printer's pages.
+void PreviewHtml(QWidget* parent, const QString& title, const QString& html);
+
 } // namespace vk
