@@ -132,7 +132,7 @@ void TfrmMain::buildActions() {
         {A::acOpenProject, "acOpenProject", u"Открыть"_s, {}, {u"Ctrl+O"_s}, E::Always},
         {A::acSaveProject, "acSaveProject", u"Сохранить"_s, {}, {u"Ctrl+S"_s}, E::Project},
         {A::acSaveProjectAs, "acSaveProjectAs", u"Сохранить как..."_s, {}, none, E::Project},
-        {A::acImportDxf, "acImportDxf", u"Импорт участка из DXF..."_s, {}, none, E::ProjectIdle},
+        {A::acImportDxf, "acImportDxf", u"Импорт участка из DXF..."_s, {}, none, E::NoRunPending},
         {A::acExit, "acExit", u"Выход"_s, {}, none, E::Always},
         {A::acTileEditor, "acTileEditor", u"Редактор плиток"_s, {}, none, E::Always},
 
@@ -463,6 +463,8 @@ bool TfrmMain::IsEnabled(TEnable rule) const {
         return HasProject() && m_project->TextureBrush() != nullptr;
     case TEnable::ProjectIdle:
         return HasProject() && !m_project->IsRunning();
+    case TEnable::NoRunPending:
+        return !HasProject() || !m_project->IsRunning();
     case TEnable::ProjectWithLaidTilesIdle:
         return IsEnabled(TEnable::ProjectWithLaidTiles) && !m_project->IsRunning();
     case TEnable::ProjectReadyToLayIdle:
@@ -640,13 +642,18 @@ bool TfrmMain::OpenProjectFile(const QString& file) {
 }
 
 void TfrmMain::acImportDxfExecute() {
-    if (!m_project || m_project->IsRunning()) {
+    if (m_project && m_project->IsRunning()) {
         return;
     }
     const QString caption = u"Импорт участка из DXF"_s;
     const auto chosen = AskDxfImport(this, true, caption);
-    if (!chosen || m_project->IsRunning()) {
+    if (!chosen || (m_project && m_project->IsRunning())) {
         return;
+    }
+    // A site drawn elsewhere is often how a project begins.
+    if (!m_project) {
+        startProject();
+        ResetTools();
     }
     ApplyDxfImport(*m_project, chosen->first, chosen->second, caption);
     showWholeBorder();

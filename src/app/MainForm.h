@@ -108,6 +108,8 @@ public:
         ProjectWithTexture,
         // What the project refuses while a run is pending.
         ProjectIdle,
+        // No project yet, or one with no run pending.
+        NoRunPending,
         ProjectWithLaidTilesIdle,
         // A border, a tile and a pattern, and no run pending.
         ProjectReadyToLayIdle,

@@ -225,3 +225,25 @@ TEST_F(DxfImport, TileEditorPutsTheOutlineIntoANewTileAsOneStep) {
     editor.Tile()->History().undo();
     EXPECT_EQ(editor.Tile()->Elements().Count(), 0);
 }
+
+TEST_F(DxfImport, ImportWithNoProjectOpenBeginsANewProjectWithTheDrawingAsItsSite) {
+    TfrmMain window;
+    ASSERT_EQ(window.Project(), nullptr);
+    window.UpdateActions();
+    ASSERT_TRUE(window.Action(QStringLiteral("acImportDxf"))->isEnabled());
+    const QString path = dir.file("yard.dxf");
+    writeYard(path);
+
+    // Cancelled: still no project.
+    ui.chooseFile(path);
+    onNextDialog<TfrmDxfImport>([](TfrmDxfImport* d) { d->reject(); });
+    window.Action(QStringLiteral("acImportDxf"))->trigger();
+    EXPECT_EQ(window.Project(), nullptr);
+
+    ui.chooseFile(path);
+    onNextDialog<TfrmDxfImport>([](TfrmDxfImport* d) { d->Buttons->button(QDialogButtonBox::Ok)->click(); });
+    window.Action(QStringLiteral("acImportDxf"))->trigger();
+    ASSERT_NE(window.Project(), nullptr);
+    EXPECT_EQ(window.Project()->Elements().Count(), 4 + 1 + 4);
+    EXPECT_FALSE(window.Project()->History().isClean()) << "the import is a change to save";
+}
