@@ -11,8 +11,23 @@
 
 namespace vk {
 
+// A picture the size of a view, premultiplied ARGB, contents undefined:
+// taken from the pictures that painters before this one gave back when
+// one of that size is there. A fresh picture that large costs a page fault
+// on every few kilobytes the first time it is painted, which a window that
+// opens project after project would pay again for each.
+[[nodiscard]] QImage ViewSizedImage(QSize size);
+// Keeps `image` (if it is the only owner of its pixels) for the next
+// ViewSizedImage of its size; a few are kept at most.
+void GiveBackViewSizedImage(QImage&& image);
+
 class TTilesLayer {
 public:
+    TTilesLayer() = default;
+    ~TTilesLayer();
+    TTilesLayer(const TTilesLayer&) = delete;
+    TTilesLayer& operator=(const TTilesLayer&) = delete;
+
     QImage Image;
     QTransform Transform;
     std::uint64_t TilesVersion = 0;

@@ -19,7 +19,63 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <mutex>
+
 namespace vk {
+
+namespace {
+
+// The pictures painters gave back; the optimizer's projects live on other
+// threads, hence the lock.
+struct TSparePictures {
+    // A view and its mask for one window, and as many again for another.
+    static constexpr std::size_t kKept = 4;
+    std::mutex Lock;
+    std::vector<QImage> Images;
+};
+
+TSparePictures& sparePictures() {
+    static TSparePictures spare;
+    return spare;
+}
+
+} // namespace
+
+QImage ViewSizedImage(QSize size) {
+    TSparePictures& spare = sparePictures();
+    {
+        const std::lock_guard<std::mutex> hold(spare.Lock);
+        for (auto it = spare.Images.begin(); it != spare.Images.end(); ++it) {
+            if (it->size() == size) {
+                QImage image = std::move(*it);
+                spare.Images.erase(it);
+                return image;
+            }
+        }
+    }
+    return QImage(size, QImage::Format_ARGB32_Premultiplied);
+}
+
+void GiveBackViewSizedImage(QImage&& image) {
+    // A picture shared with another owner (a copy drawn elsewhere) would be
+    // painted over under it.
+    if (image.isNull() || image.format() != QImage::Format_ARGB32_Premultiplied || !image.isDetached()) {
+        image = QImage();
+        return;
+    }
+    TSparePictures& spare = sparePictures();
+    const std::lock_guard<std::mutex> hold(spare.Lock);
+    if (spare.Images.size() >= TSparePictures::kKept) {
+        spare.Images.erase(spare.Images.begin());
+    }
+    spare.Images.push_back(std::move(image));
+    image = QImage();
+}
+
+TTilesLayer::~TTilesLayer() {
+    GiveBackViewSizedImage(std::move(Image));
+    GiveBackViewSizedImage(std::move(Mask));
+}
 
 namespace {
 
@@ -214,7 +270,8 @@ void TTilesPainter::Paint(QPainter& graphics, TDrawingSheet& sheet, const QPen& 
                        layer.Pen == pen && layer.Antialiasing == antialiasing && layer.Sheet == &sheet;
     if (!useCache || !fresh) {
         if (layer.Image.size() != size) {
-            layer.Image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+            GiveBackViewSizedImage(std::move(layer.Image));
+            layer.Image = ViewSizedImage(size);
         }
         layer.Image.fill(Qt::transparent);
         const QImage& mask = siteMask(site, size, graphics.worldTransform(), antialiasing);
@@ -443,7 +500,11 @@ const QImage& TTilesPainter::siteMask(const TSiteRegion& site, QSize size, const
     TTilesLayer& layer = *m_layer;
     if (layer.Mask.size() != size || layer.MaskTransform != transform || layer.MaskVersion != m_version ||
         layer.MaskAntialiasing != antialiasing) {
-        layer.Mask = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        // Painted over in full: the pixels of the last mask serve.
+        if (layer.Mask.size() != size) {
+            GiveBackViewSizedImage(std::move(layer.Mask));
+            layer.Mask = ViewSizedImage(size);
+        }
         layer.Mask.fill(Qt::transparent);
         QPainter m(&layer.Mask);
         m.setRenderHint(QPainter::Antialiasing, antialiasing);

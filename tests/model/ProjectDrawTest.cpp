@@ -3,6 +3,7 @@
 
 #include "FillTestSupport.h"
 
+#include "model/TilesLayer.h"
 #include "support/FakeSheet.h"
 
 #include <QBuffer>
@@ -290,4 +291,26 @@ TEST(ProjectDraw, PdfOfALaidSiteHoldsPathsNotAPicture) {
         rig.project->PaintTiles(g, sheet, sheet.Palette().BlackPen, false);
     });
     EXPECT_GE(count(raster.File, image), 1);
+}
+
+// The pictures a project's painter leaves behind serve the next project, but
+// never a picture whose pixels someone else still holds.
+TEST(ProjectDraw, ViewSizedPicturesAreReusedOnlyWhenNobodyElseHoldsThem) {
+    const QSize size(321, 123);
+    QImage first = vk::ViewSizedImage(size);
+    ASSERT_EQ(first.size(), size);
+    ASSERT_EQ(first.format(), QImage::Format_ARGB32_Premultiplied);
+    const uchar* pixels = first.constBits();
+    vk::GiveBackViewSizedImage(std::move(first));
+    EXPECT_NE(vk::ViewSizedImage(QSize(320, 123)).constBits(), pixels) << "another size is a picture of its own";
+    QImage again = vk::ViewSizedImage(size);
+    EXPECT_EQ(again.constBits(), pixels) << "the same size takes the picture given back";
+
+    again.fill(Qt::red);
+    const QImage kept = again; // shares the pixels
+    vk::GiveBackViewSizedImage(std::move(again));
+    QImage other = vk::ViewSizedImage(size);
+    EXPECT_NE(other.constBits(), kept.constBits());
+    other.fill(Qt::blue);
+    EXPECT_EQ(kept.pixel(0, 0), QColor(Qt::red).rgba()) << "a shared picture is never painted over";
 }
