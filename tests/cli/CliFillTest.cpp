@@ -1,5 +1,7 @@
 // vorkalo-cli fill: the report of a scene, and the problems it names.
 
+#include "support/CliRun.h"
+#include "support/SceneJson.h"
 #include "support/TempDir.h"
 
 #include <QFile>
@@ -11,30 +13,12 @@
 
 namespace {
 
-struct TResult {
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-TResult run(const QStringList& args) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(VORKALO_CLI_PATH), args);
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-}
-
-QJsonArray pt(double x, double y) { return QJsonArray{x, y}; }
-QJsonObject seg(double x0, double y0, double x1, double y1) {
-    return QJsonObject{{"segment", QJsonArray{pt(x0, y0), pt(x1, y1)}}};
-}
-QJsonArray square(double size) {
-    return QJsonArray{seg(0, 0, size, 0), seg(size, 0, size, size), seg(size, size, 0, size), seg(0, size, 0, 0)};
-}
+using vk::test::pt;
+using vk::test::run;
+using vk::test::seg;
+using vk::test::square;
+using vk::test::TResult;
+using vk::test::write;
 
 // 200 x 100 pavers, halves left and right, in stack bond on a 1 m square
 // whose left and right columns are cut in the middle.
@@ -42,30 +26,11 @@ QJsonObject scene() {
     // The second cut line is dashed: it divides nothing.
     QJsonObject dashed = seg(0, 50, 200, 50);
     dashed["style"] = 2;
-    const QJsonObject part{{"name", "Половинка"},
-                           {"equals", false},
-                           {"cuts", QJsonArray{seg(100, 0, 100, 100), dashed}},
-                           {"halves", QJsonArray{QJsonObject{{"name", "левая"}, {"rect", QJsonArray{pt(-1, -1), pt(101, 101)}}},
-                                                 QJsonObject{{"name", "правая"}, {"rect", QJsonArray{pt(99, -1), pt(201, 101)}}}}}};
     const QJsonObject tile{{"name", "Брусчатка"},
                            {"thickness", 60},
-                           {"outline", QJsonArray{seg(0, 0, 200, 0), seg(200, 0, 200, 100), seg(200, 100, 0, 100), seg(0, 100, 0, 0)}},
-                           {"parts", QJsonArray{part}}};
-    const QJsonObject placement{{"tilePoint", pt(0, 0)}, {"patternPoint", pt(0, 0)}, {"rotation", 0}};
-    return QJsonObject{{"tile", tile},
-                       {"pattern", QJsonObject{{"name", "Ряды"},
-                                               {"placements", QJsonArray{placement}},
-                                               {"handPoints", QJsonArray{pt(200, 0), pt(0, 100)}}}},
-                       {"border", square(1000)},
-                       {"start", pt(-100, 0)}};
-}
-
-QString write(const vk::test::TTempDir& dir, const QString& name, const QByteArray& content) {
-    const QString path = dir.file(name);
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(content);
-    return path;
+                           {"outline", vk::test::rectangle(200, 100)},
+                           {"parts", QJsonArray{vk::test::leftAndRightHalves(false, QJsonArray{seg(100, 0, 100, 100), dashed})}}};
+    return vk::test::sceneOf(tile, vk::test::onePlacementPattern("Ряды", pt(200, 0), pt(0, 100)), square(1000), pt(-100, 0));
 }
 
 } // namespace
