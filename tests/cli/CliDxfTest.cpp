@@ -17,6 +17,7 @@
 namespace {
 
 using vk::test::pt;
+using vk::test::segment;
 using vk::test::square;
 using vk::test::TResult;
 
@@ -25,7 +26,7 @@ TResult fill(const QString& scene) { return vk::test::run({QStringLiteral("fill"
 // Half-metre slabs in plain rows over the given border.
 QJsonObject scene(const QJsonValue& border, const QJsonValue& outline = square(500), QPointF start = {}) {
     const QJsonObject tile{{"name", "Плита"}, {"thickness", 60}, {"outline", outline}};
-    return vk::test::sceneOf(tile, vk::test::onePlacementPattern("Ряды", pt(500, 0), pt(0, 500)), border,
+    return vk::test::sceneOf(tile, vk::test::simplePattern(QJsonArray{pt(500, 0), pt(0, 500)}, "Ряды"), border,
                              pt(start.x(), start.y()));
 }
 
@@ -87,15 +88,12 @@ TEST(CliDxf, DrawingsOfOtherProgramsGiveTheIndependentlyMeasuredSite) {
 TEST(CliDxf, TileOutlineFromADrawingLaysAsTheSameOutlineWrittenOut) {
     // The rounded outline, 40 x 20 units, read as centimetres: a 400 x 200 mm
     // stone with corners of 50 mm radius, over a 4 m square.
-    const auto seg = [](double x0, double y0, double x1, double y1) {
-        return QJsonObject{{"segment", QJsonArray{pt(x0, y0), pt(x1, y1)}}};
-    };
     const auto quarter = [](double cx, double cy, double sx, double sy) {
         return QJsonObject{{"arc", QJsonObject{{"centre", pt(cx, cy)}, {"start", pt(sx, sy)}, {"sweep", 90}}}};
     };
-    const QJsonArray written{quarter(300, 50, 300, 0),  seg(350, 50, 350, 150), quarter(300, 150, 350, 150),
-                             seg(300, 200, 0, 200),     quarter(0, 150, 0, 200), seg(-50, 150, -50, 50),
-                             quarter(0, 50, -50, 50),   seg(0, 0, 300, 0)};
+    const QJsonArray written{quarter(300, 50, 300, 0),   segment(350, 50, 350, 150), quarter(300, 150, 350, 150),
+                             segment(300, 200, 0, 200), quarter(0, 150, 0, 200),    segment(-50, 150, -50, 50),
+                             quarter(0, 50, -50, 50),   segment(0, 0, 300, 0)};
     vk::test::TTempDir dir;
     const TResult fromDrawing = fill(place(dir, QStringLiteral("blk1.dxf"),
                                            scene(square(4000), QJsonObject{{"dxf", "blk1.dxf"}, {"unit", "cm"}})));

@@ -16,7 +16,7 @@
 namespace {
 
 using vk::test::pt;
-using vk::test::rectangle;
+using vk::test::rect;
 using vk::test::TDisplay;
 using vk::test::TResult;
 using vk::test::write;
@@ -29,9 +29,9 @@ TResult run(const QStringList& args) { return vk::test::run(args, TDisplay::None
 
 // 100 mm squares from (50, 50) over a w x h site; 1000 x 1000 lays 121.
 QJsonObject squares(double w, double h) {
-    const QJsonObject tile{{"name", "Квадрат"}, {"outline", rectangle(100, 100)}};
-    return vk::test::sceneOf(tile, vk::test::onePlacementPattern("Ряды", pt(100, 0), pt(0, 100)), rectangle(w, h),
-                             pt(50, 50));
+    const QJsonObject tile{{"name", "Квадрат"}, {"outline", rect(0, 0, 100, 100)}};
+    return vk::test::sceneOf(tile, vk::test::simplePattern(QJsonArray{pt(100, 0), pt(0, 100)}, "Ряды"),
+                             rect(0, 0, w, h), pt(50, 50));
 }
 
 bool havePoppler() {

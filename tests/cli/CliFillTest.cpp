@@ -15,7 +15,7 @@ namespace {
 
 using vk::test::pt;
 using vk::test::run;
-using vk::test::seg;
+using vk::test::segment;
 using vk::test::square;
 using vk::test::TResult;
 using vk::test::write;
@@ -24,13 +24,14 @@ using vk::test::write;
 // whose left and right columns are cut in the middle.
 QJsonObject scene() {
     // The second cut line is dashed: it divides nothing.
-    QJsonObject dashed = seg(0, 50, 200, 50);
-    dashed["style"] = 2;
+    const QJsonObject dashed = segment(0, 50, 200, 50, 2);
+    const QJsonArray cuts{segment(100, 0, 100, 100), dashed};
     const QJsonObject tile{{"name", "Брусчатка"},
                            {"thickness", 60},
-                           {"outline", vk::test::rectangle(200, 100)},
-                           {"parts", QJsonArray{vk::test::leftAndRightHalves(false, QJsonArray{seg(100, 0, 100, 100), dashed})}}};
-    return vk::test::sceneOf(tile, vk::test::onePlacementPattern("Ряды", pt(200, 0), pt(0, 100)), square(1000), pt(-100, 0));
+                           {"outline", vk::test::rect(0, 0, 200, 100)},
+                           {"parts", QJsonArray{vk::test::leftAndRightHalves(false, cuts)}}};
+    return vk::test::sceneOf(tile, vk::test::simplePattern(QJsonArray{pt(200, 0), pt(0, 100)}, "Ряды"), square(1000),
+                             pt(-100, 0));
 }
 
 } // namespace
@@ -184,7 +185,7 @@ TEST(CliFill, OpenBorderAndAStartPointOffTheSiteAreWarnedBeforeTheReport) {
         bool laysTiles;
     } cases[] = {
         {"the left side missing",
-         QJsonArray{seg(0, 0, 1000, 0), seg(1000, 0, 1000, 1000), seg(1000, 1000, 0, 1000)}, pt(-100, 0),
+         QJsonArray{segment(0, 0, 1000, 0), segment(1000, 0, 1000, 1000), segment(1000, 1000, 0, 1000)}, pt(-100, 0),
          QStringLiteral("предупреждение: Контур участка не замкнут: концы в точках (0.00;0.00) и (0.00;1.00)"), true},
         {"the start copy far off the site", square(1000), pt(5000, 5000),
          QStringLiteral("предупреждение: Начальная точка лежит вне участка"), false},
@@ -212,7 +213,7 @@ TEST(CliFill, NumbersBeyondTheModelsRangeAreRefusedAndNeverPrintedAsInfinity) {
     vk::test::TTempDir dir;
     QJsonObject far = scene();
     QJsonArray border = square(1000);
-    border.append(seg(0, 0, 1e308, 0));
+    border.append(segment(0, 0, 1e308, 0));
     far["border"] = border;
     QJsonObject turned = scene();
     turned["orientation"] = 1e308;
@@ -228,8 +229,7 @@ TEST(CliFill, NumbersBeyondTheModelsRangeAreRefusedAndNeverPrintedAsInfinity) {
 TEST(CliFill, JsonReportCarriesTheAreaAndPerimeterInFull) {
     vk::test::TTempDir dir;
     QJsonObject narrow = scene();
-    narrow["border"] = QJsonArray{seg(0, 0, 1000, 0), seg(1000, 0, 1000, 123.4567), seg(1000, 123.4567, 0, 123.4567),
-                                  seg(0, 123.4567, 0, 0)};
+    narrow["border"] = vk::test::rect(0, 0, 1000, 123.4567);
     const QString path = write(dir, "narrow.json", QJsonDocument(narrow).toJson());
     const TResult r = run({"fill", path, "--json"});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
@@ -247,8 +247,7 @@ TEST(CliFill, TextTileListKeepsCoordinatesFarFromTheOriginInFull) {
     vk::test::TTempDir dir;
     const double dx = 10'000'000, dy = -7'000'000;
     QJsonObject moved = scene();
-    moved["border"] = QJsonArray{seg(dx, dy, dx + 1000, dy), seg(dx + 1000, dy, dx + 1000, dy + 1000),
-                                 seg(dx + 1000, dy + 1000, dx, dy + 1000), seg(dx, dy + 1000, dx, dy)};
+    moved["border"] = vk::test::rect(dx, dy, dx + 1000, dy + 1000);
     moved["start"] = pt(dx - 100, dy);
     moved["orientation"] = 30;
     const QString path = write(dir, "far.json", QJsonDocument(moved).toJson());

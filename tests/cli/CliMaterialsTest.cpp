@@ -17,7 +17,7 @@ namespace {
 using vk::test::pt;
 using vk::test::readAll;
 using vk::test::run;
-using vk::test::seg;
+using vk::test::segment;
 using vk::test::square;
 using vk::test::TResult;
 using vk::test::write;
@@ -34,10 +34,10 @@ QJsonObject part(const char* name, QJsonObject cut, QJsonArray first, QJsonArray
 // interchangeable halves: 81 whole, pieces from 11 + 9 tiles.
 QByteArray squareScene() {
     const QJsonArray parts{
-        part("Вдоль", seg(50, 0, 50, 100), QJsonArray{pt(-1, -1), pt(51, 101)}, QJsonArray{pt(49, -1), pt(101, 101)}),
-        part("Поперек", seg(0, 50, 100, 50), QJsonArray{pt(-1, -1), pt(101, 51)}, QJsonArray{pt(-1, 49), pt(101, 101)})};
+        part("Вдоль", segment(50, 0, 50, 100), QJsonArray{pt(-1, -1), pt(51, 101)}, QJsonArray{pt(49, -1), pt(101, 101)}),
+        part("Поперек", segment(0, 50, 100, 50), QJsonArray{pt(-1, -1), pt(101, 51)}, QJsonArray{pt(-1, 49), pt(101, 101)})};
     const QJsonObject tile{{"name", "Квадрат"}, {"outline", square(100)}, {"parts", parts}};
-    return QJsonDocument(vk::test::sceneOf(tile, vk::test::onePlacementPattern("Сетка", pt(100, 0), pt(0, 100)),
+    return QJsonDocument(vk::test::sceneOf(tile, vk::test::simplePattern(QJsonArray{pt(100, 0), pt(0, 100)}, "Сетка"),
                                            square(1000), pt(50, 50)))
         .toJson();
 }

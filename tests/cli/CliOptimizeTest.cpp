@@ -18,7 +18,7 @@ namespace {
 
 using vk::test::pt;
 using vk::test::run;
-using vk::test::seg;
+using vk::test::segment;
 using vk::test::TResult;
 using vk::test::write;
 
@@ -26,10 +26,10 @@ using vk::test::write;
 // in stack bond on a 1.05 x 0.95 m site, started half a tile off.
 QJsonObject scene() {
     const QJsonObject tile{{"name", "Брусчатка"},
-                           {"outline", vk::test::rectangle(200, 100)},
+                           {"outline", vk::test::rect(0, 0, 200, 100)},
                            {"parts", QJsonArray{vk::test::leftAndRightHalves(false)}}};
-    return vk::test::sceneOf(tile, vk::test::onePlacementPattern("Ряды", pt(200, 0), pt(0, 100)),
-                             vk::test::rectangle(1050, 950), pt(-100, 30));
+    return vk::test::sceneOf(tile, vk::test::simplePattern(QJsonArray{pt(200, 0), pt(0, 100)}, "Ряды"),
+                             vk::test::rect(0, 0, 1050, 950), pt(-100, 30));
 }
 
 QJsonObject parse(const TResult& r) {

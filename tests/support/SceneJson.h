@@ -13,19 +13,23 @@ namespace vk::test {
 
 inline QJsonArray pt(double x, double y) { return QJsonArray{x, y}; }
 
-inline QJsonObject seg(double x0, double y0, double x1, double y1) {
-    return QJsonObject{{"segment", QJsonArray{pt(x0, y0), pt(x1, y1)}}};
+inline QJsonObject segment(double x0, double y0, double x1, double y1, int style = 0) {
+    QJsonObject o{{"segment", QJsonArray{pt(x0, y0), pt(x1, y1)}}};
+    if (style != 0) {
+        o["style"] = style;
+    }
+    return o;
 }
 
-// Counter-clockwise, from the lower left corner.
-inline QJsonArray rectangle(double x0, double y0, double x1, double y1) {
-    return QJsonArray{seg(x0, y0, x1, y0), seg(x1, y0, x1, y1), seg(x1, y1, x0, y1), seg(x0, y1, x0, y0)};
+// Counter-clockwise rectangle.
+inline QJsonArray rect(double x0, double y0, double x1, double y1) {
+    return QJsonArray{segment(x0, y0, x1, y0), segment(x1, y0, x1, y1), segment(x1, y1, x0, y1),
+                      segment(x0, y1, x0, y0)};
 }
-inline QJsonArray rectangle(double w, double h) { return rectangle(0, 0, w, h); }
-inline QJsonArray square(double size) { return rectangle(size, size); }
+inline QJsonArray square(double size) { return rect(0, 0, size, size); }
 
 // A 200 x 100 paver's part that splits it into a left and a right half.
-inline QJsonObject leftAndRightHalves(bool equals, const QJsonArray& cuts = QJsonArray{seg(100, 0, 100, 100)}) {
+inline QJsonObject leftAndRightHalves(bool equals, const QJsonArray& cuts = QJsonArray{segment(100, 0, 100, 100)}) {
     return QJsonObject{{"name", "Половинка"},
                        {"equals", equals},
                        {"cuts", cuts},
@@ -33,11 +37,13 @@ inline QJsonObject leftAndRightHalves(bool equals, const QJsonArray& cuts = QJso
                                              QJsonObject{{"name", "правая"}, {"rect", QJsonArray{pt(99, -1), pt(201, 101)}}}}}};
 }
 
-// A pattern of one tile, repeated along the two hand steps.
-inline QJsonObject onePlacementPattern(const char* name, const QJsonArray& firstStep, const QJsonArray& secondStep) {
-    const QJsonObject placement{{"tilePoint", pt(0, 0)}, {"patternPoint", pt(0, 0)}, {"rotation", 0}};
-    return QJsonObject{
-        {"name", name}, {"placements", QJsonArray{placement}}, {"handPoints", QJsonArray{firstStep, secondStep}}};
+inline QJsonObject placement(double tx, double ty, double px, double py, double rotation) {
+    return QJsonObject{{"tilePoint", pt(tx, ty)}, {"patternPoint", pt(px, py)}, {"rotation", rotation}};
+}
+
+// One placement at the pattern's origin, repeated by the hand points.
+inline QJsonObject simplePattern(QJsonArray handPoints, const char* name = "Узор") {
+    return QJsonObject{{"name", name}, {"placements", QJsonArray{placement(0, 0, 0, 0, 0)}}, {"handPoints", handPoints}};
 }
 
 inline QJsonObject sceneOf(const QJsonObject& tile, const QJsonObject& pattern, const QJsonValue& border,
