@@ -13,12 +13,7 @@
 
 namespace {
 
-using vk::test::pt;
-using vk::test::run;
-using vk::test::segment;
-using vk::test::square;
-using vk::test::TResult;
-using vk::test::write;
+using namespace vk::test;
 
 // 200 x 100 pavers, halves left and right, in stack bond on a 1 m square
 // whose left and right columns are cut in the middle.

@@ -14,13 +14,7 @@
 
 namespace {
 
-using vk::test::pt;
-using vk::test::readAll;
-using vk::test::run;
-using vk::test::segment;
-using vk::test::square;
-using vk::test::TResult;
-using vk::test::write;
+using namespace vk::test;
 
 QJsonObject part(const char* name, QJsonObject cut, QJsonArray first, QJsonArray second) {
     return QJsonObject{{"name", name},

@@ -16,11 +16,7 @@
 
 namespace {
 
-using vk::test::pt;
-using vk::test::run;
-using vk::test::segment;
-using vk::test::TResult;
-using vk::test::write;
+using namespace vk::test;
 
 // 200 x 100 pavers with left and right halves that are not interchangeable,
 // in stack bond on a 1.05 x 0.95 m site, started half a tile off.
