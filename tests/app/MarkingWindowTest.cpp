@@ -11,6 +11,7 @@
 #include "support/SceneJson.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
+#include "support/WindowTestUtil.h"
 
 #include <QAction>
 #include <QApplication>
@@ -87,14 +88,8 @@ public:
 
     TPlanSheet* sheet() { return window->ProjectPlanSheet; }
     TProject& project() { return *window->Project(); }
-    void run(const char* action) {
-        window->UpdateActions();
-        window->Action(QLatin1String(action))->trigger();
-    }
-    bool enabled(const char* action) {
-        window->UpdateActions();
-        return window->Action(QLatin1String(action))->isEnabled();
-    }
+    void run(const char* action) { test::runAction(*window, action); }
+    bool enabled(const char* action) { return test::actionEnabled(*window, action); }
     // Runs posted steps until the project's run has ended.
     void settle() {
         for (int i = 0; i < 10000 && project().IsRunning(); ++i) {

@@ -126,8 +126,7 @@ TEST_F(OptimizeWindow, ListsTheBestFiveAndAppliesTheChoiceAsOneUndoStep) {
     ASSERT_TRUE(processUntil([this] { return !project().IsRunning(); }));
     EXPECT_EQ(ComputeMaterials(project(), 0.0, 0).Total.Tiles, chosen.Tiles);
 
-    window->UpdateActions();
-    window->Action(QStringLiteral("acUndo"))->trigger();
+    test::runAction(*window, "acUndo");
     EXPECT_FLOAT_EQ(project().StartPoint().X, startBefore.X);
     EXPECT_FLOAT_EQ(project().StartPoint().Y, startBefore.Y);
     EXPECT_FLOAT_EQ(project().Orientation(), 0.0f);
