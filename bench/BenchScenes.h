@@ -7,8 +7,13 @@
 //            tiles); `scale` stretches the site (0.5: half, 2: double size).
 // The paver has one cut, across its middle, into two equal halves.
 
+#include "scene/Scene.h"
+
 #include <QJsonArray>
 #include <QJsonObject>
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace vk::bench {
 
@@ -62,6 +67,16 @@ inline QJsonObject plaza(double scale = 1.0) {
                        {"border", border},
                        {"start", pt(w * 0.3, h * 0.4)},
                        {"orientation", 30}};
+}
+
+// The scenes are fixed: one that does not load is a broken benchmark, not
+// a figure.
+inline void LoadOrAbort(const QJsonObject& scene, TProject& project) {
+    const QString problem = LoadScene(scene, project);
+    if (!problem.isEmpty()) {
+        std::fprintf(stderr, "%s\n", problem.toUtf8().constData());
+        std::abort();
+    }
 }
 
 } // namespace vk::bench

@@ -56,11 +56,7 @@ struct TRun {
     std::unique_ptr<TProject> project = std::make_unique<TProject>(&queue);
 
     explicit TRun(const QJsonObject& scene) {
-        const QString problem = LoadScene(scene, *project);
-        if (!problem.isEmpty()) {
-            std::fprintf(stderr, "%s\n", problem.toUtf8().constData());
-            std::abort();
-        }
+        bench::LoadOrAbort(scene, *project);
     }
     void fill() {
         project->Fill();

@@ -42,11 +42,7 @@ public:
 };
 
 void load(TProject& project) {
-    const QString problem = LoadScene(bench::plaza(), project);
-    if (!problem.isEmpty()) {
-        std::fprintf(stderr, "%s\n", problem.toUtf8().constData());
-        std::abort();
-    }
+    bench::LoadOrAbort(bench::plaza(), project);
 }
 
 void BM_HeadlessFillPlaza(benchmark::State& state) {

@@ -6,6 +6,7 @@
 //                              thousand tiles): every other paver of every
 //                              other row
 
+#include "BenchMain.h"
 #include "BenchScenes.h"
 
 #include "model/ElementKinds.h"
@@ -36,11 +37,7 @@ struct TLaid {
     std::unique_ptr<TProject> project = std::make_unique<TProject>(&queue);
 
     explicit TLaid(const QJsonObject& scene) {
-        const QString problem = LoadScene(scene, *project);
-        if (!problem.isEmpty()) {
-            std::fprintf(stderr, "%s\n", problem.toUtf8().constData());
-            std::abort();
-        }
+        bench::LoadOrAbort(scene, *project);
         project->Fill();
         queue.RunUntilIdle(*project);
     }
@@ -102,12 +99,5 @@ BENCHMARK(BM_MultiplyYard)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv) {
     vk::RegisterElementKinds();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vk::bench::RunBenchmarks<QGuiApplication>(argc, argv);
 }

@@ -6,6 +6,7 @@
 // run: on a machine busy with other work the wall time says little, and
 // cpu_s / 2 is what two free cores take.
 
+#include "BenchMain.h"
 #include "BenchScenes.h"
 
 #include "model/ElementKinds.h"
@@ -33,11 +34,7 @@ double processSeconds() {
 
 std::unique_ptr<TProject> yard() {
     auto project = std::make_unique<TProject>();
-    const QString problem = LoadScene(bench::yard(), *project);
-    if (!problem.isEmpty()) {
-        std::fprintf(stderr, "%s\n", problem.toUtf8().constData());
-        std::abort();
-    }
+    bench::LoadOrAbort(bench::yard(), *project);
     return project;
 }
 
@@ -80,12 +77,5 @@ BENCHMARK(BM_OptimizeYard)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Itera
 
 int main(int argc, char** argv) {
     vk::RegisterElementKinds();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vk::bench::RunBenchmarks<QGuiApplication>(argc, argv);
 }

@@ -1,5 +1,6 @@
 #include "app/EditComment.h"
 
+#include "app/DialogButtons.h"
 #include "app/HelpViewer.h"
 
 #include <QHBoxLayout>
@@ -23,28 +24,14 @@ TfrmEditComment::TfrmEditComment(QWidget* parent) : QDialog(parent) {
     // Enter starts a new line, Tab leaves the box for the buttons.
     Memo->setTabChangesFocus(true);
 
-    btnOk = new QPushButton(QStringLiteral("OK"), this);
-    btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setAutoDefault(false);
-    btnHelp = new QPushButton(QStringLiteral("Помощь"), this);
-    btnHelp->setObjectName(QStringLiteral("btnHelp"));
-    btnHelp->setAutoDefault(false);
-    connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(btnHelp, &QPushButton::clicked, this, [this] { ShowHelp(m_helpContext); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
-    buttons->addWidget(btnHelp);
+    const TDialogButtons row = MakeDialogButtons(this, [this] { ShowHelp(m_helpContext); });
+    btnOk = row.Ok;
+    btnCancel = row.Cancel;
+    btnHelp = row.Help;
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Memo, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(row.Row);
 
     resize(460, 300);
     Memo->setFocus();

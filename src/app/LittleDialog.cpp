@@ -1,5 +1,6 @@
 #include "app/LittleDialog.h"
 
+#include "app/DialogButtons.h"
 #include "ui/EditableElement.h"
 #include "ui/UserInterface.h"
 #include "sheet/PrimitiveEditor.h"
@@ -21,23 +22,13 @@ TfrmLittleDialog::TfrmLittleDialog(QWidget* parent) : QDialog(parent) {
     auto* panelLayout = new QVBoxLayout(Panel1);
     panelLayout->setContentsMargins(0, 0, 0, 0);
 
-    btnOk = new QPushButton(QStringLiteral("OK"), this);
-    btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setAutoDefault(false);
-    connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
+    const TDialogButtons row = MakeDialogButtons(this);
+    btnOk = row.Ok;
+    btnCancel = row.Cancel;
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Panel1);
-    layout->addLayout(buttons);
+    layout->addLayout(row.Row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

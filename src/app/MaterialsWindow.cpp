@@ -6,6 +6,7 @@
 #include "model/Config.h"
 #include "model/Project.h"
 #include "model/Tile.h"
+#include "ui/AskSaveFile.h"
 #include "ui/UserInterface.h"
 
 #include <QApplication>
@@ -283,32 +284,20 @@ void TfrmMaterials::CopySelection() {
 
 bool TfrmMaterials::SaveCsv() {
     const QString filter = QStringLiteral("Таблицы CSV (*.csv)|*.csv|Все файлы (*.*)|*.*");
-    QString folder = m_project.FileName.isEmpty() ? ProjectsFolder() : QFileInfo(m_project.FileName).absolutePath();
+    const QString folder = m_project.FileName.isEmpty() ? ProjectsFolder() : QFileInfo(m_project.FileName).absolutePath();
     const QString base =
         m_project.FileName.isEmpty() ? m_project.Name() : QFileInfo(m_project.FileName).completeBaseName();
-    QString suggested = (base.isEmpty() ? Caption : base + QStringLiteral(" - ") + Caption) + QStringLiteral(".csv");
-    for (;;) {
-        const std::optional<QString> chosen = ui().saveFileName(QStringLiteral("Сохранить CSV"), folder, filter, suggested);
-        if (!chosen || chosen->isEmpty()) {
-            return false;
-        }
-        QString path = *chosen;
-        if (QFileInfo(path).suffix().isEmpty()) {
-            path += QStringLiteral(".csv");
-        }
-        if (QFileInfo::exists(path) &&
-            ui().confirm(QStringLiteral("Файл \"%1\" уже существует.\r\nЗаменить его?").arg(QFileInfo(path).fileName()),
-                         TButtons::YesNo) != TAnswer::Yes) {
-            folder = QFileInfo(path).absolutePath();
-            suggested = QFileInfo(path).fileName();
-            continue;
-        }
-        if (const QString problem = SaveMaterialsCsv(m_materials, path); !problem.isEmpty()) {
-            ui().error(problem);
-            return false;
-        }
-        return true;
+    const QString suggested = (base.isEmpty() ? Caption : base + QStringLiteral(" - ") + Caption) + QStringLiteral(".csv");
+    const std::optional<QString> path = 
+        AskSaveFile(QStringLiteral("Сохранить CSV"), folder, filter, suggested, QStringLiteral("csv"));
+    if (!path) {
+        return false;
     }
+    if (const QString problem = SaveMaterialsCsv(m_materials, *path); !problem.isEmpty()) {
+        ui().error(problem);
+        return false;
+    }
+    return true;
 }
 
 void TfrmMaterials::Print() {

@@ -1,5 +1,6 @@
 #include "app/PrintOptions.h"
 
+#include "app/DialogButtons.h"
 #include "app/HelpViewer.h"
 
 #include <QCheckBox>
@@ -52,32 +53,18 @@ TfrmPrintOptions::TfrmPrintOptions(QWidget* parent) : QDialog(parent) {
     auto* scaleRow = new QFormLayout;
     scaleRow->addRow(QStringLiteral("Масштаб:"), cbScale);
 
-    btnOk = new QPushButton(QStringLiteral("OK"), this);
-    btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setAutoDefault(false);
-    btnHelp = new QPushButton(QStringLiteral("Помощь"), this);
-    btnHelp->setObjectName(QStringLiteral("btnHelp"));
-    btnHelp->setAutoDefault(false);
-    connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(btnHelp, &QPushButton::clicked, this, [] { ShowHelp(HelpContext); });
+    const TDialogButtons row = MakeDialogButtons(this, [] { ShowHelp(HelpContext); });
+    btnOk = row.Ok;
+    btnCancel = row.Cancel;
+    btnHelp = row.Help;
     connect(btnSelectRegion, &QPushButton::clicked, this, [this] { done(Yes); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
-    buttons->addWidget(btnHelp);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(gbWhat);
     layout->addWidget(cbReport);
     layout->addLayout(scaleRow);
     layout->addStretch(1);
-    layout->addLayout(buttons);
+    layout->addLayout(row.Row);
     setFixedSize(sizeHint());
 }
 

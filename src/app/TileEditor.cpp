@@ -25,6 +25,7 @@
 #include "sheet/LinesBox.h"
 #include "sheet/PlanSheet.h"
 #include "sheet/PrimEditWindow.h"
+#include "ui/AskSaveFile.h"
 #include "ui/UserInterface.h"
 #include "window/MouseTools.h"
 
@@ -703,29 +704,13 @@ void TfrmTileEditor::acExportExecute() {
         ui().warning(u"Плитка не имеет площади"_s);
         return;
     }
-    QString folder = ProjectsFolder();
-    QString suggested = ExportFileName(m_tile->Name());
-    for (;;) {
-        const std::optional<QString> chosen =
-            ui().saveFileName(u"Экспорт в bmp"_s, folder, u"Точечный рисунок (*.bmp)|*.bmp"_s, suggested);
-        if (!chosen || chosen->isEmpty()) {
-            return;
-        }
-        QString path = *chosen;
-        if (QFileInfo(path).suffix().isEmpty()) {
-            path += u".bmp"_s;
-        }
-        if (QFileInfo::exists(path) &&
-            ui().confirm(u"Файл \"%1\" уже существует.\r\nЗаменить его?"_s.arg(QFileInfo(path).fileName()),
-                         TButtons::YesNo) != TAnswer::Yes) {
-            folder = QFileInfo(path).absolutePath();
-            suggested = QFileInfo(path).fileName();
-            continue;
-        }
-        if (!picture.save(path, "BMP")) {
-            ui().error(u"Не удалось записать файл \"%1\"."_s.arg(path));
-        }
+    const std::optional<QString> path = AskSaveFile(u"Экспорт в bmp"_s, ProjectsFolder(), u"Точечный рисунок (*.bmp)|*.bmp"_s,
+                                                    ExportFileName(m_tile->Name()), u"bmp"_s);
+    if (!path) {
         return;
+    }
+    if (!picture.save(*path, "BMP")) {
+        ui().error(u"Не удалось записать файл \"%1\"."_s.arg(*path));
     }
 }
 

@@ -355,4 +355,12 @@ int FillLoaded(const TOptions& o, TCollectingUi& ui, vk::TStepQueue& steps, vk::
     return 0;
 }
 
+TConfigLoaded::TConfigLoaded() { vk::GlobalConfig().Load(); }
+
+TCommandInput::TCommandInput(TSteps fillSteps) : project(fillSteps == OwnSteps ? &steps : nullptr) {}
+
+int TCommandInput::Load(const TOptions& o, QTextStream& err) {
+    return LoadInput(o, ui, project, library, fromProject, err);
+}
+
 } // namespace vkcli

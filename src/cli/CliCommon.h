@@ -2,6 +2,8 @@
 // What the commands of vorkalo-cli share: their options, the tile library,
 // reading a scene or a project, laying it and printing its report.
 
+#include "library/TileDB.h"
+#include "model/Project.h"
 #include "ui/UserInterface.h"
 
 #include <QStringList>
@@ -90,6 +92,33 @@ public:
     ~TUiScope() { vk::setUserInterface(nullptr); }
     TUiScope(const TUiScope&) = delete;
     TUiScope& operator=(const TUiScope&) = delete;
+};
+
+// What a command that reads a scene or a project sets up before its own
+// work: the program's configuration, the core's messages collected for the
+// tool's error text, and the input with the library it needs.
+// Reads the program's configuration, as a base of TCommandInput so that it
+// is read before any of its members exists.
+struct TConfigLoaded {
+    TConfigLoaded();
+};
+
+class TCommandInput : private TConfigLoaded {
+public:
+    enum TSteps { OwnSteps, NoSteps };
+    // OwnSteps: the project posts its fill steps to `steps`, for FillLoaded.
+    explicit TCommandInput(TSteps fillSteps);
+    TCommandInput(const TCommandInput&) = delete;
+    TCommandInput& operator=(const TCommandInput&) = delete;
+    // LoadInput into the members below.
+    int Load(const TOptions& o, QTextStream& err);
+
+    TCollectingUi ui;
+    TUiScope scope{ui};
+    std::unique_ptr<vk::TTileDB> library;
+    bool fromProject = false;
+    vk::TStepQueue steps;
+    vk::TProject project;
 };
 
 } // namespace vkcli

@@ -72,19 +72,13 @@ int exportCommand(const QStringList& args, QTextStream& out, QTextStream& err) {
         err << "vorkalo-cli: не указан ни один файл для экспорта (--pdf, --svg или --dxf)\n" << kUsage;
         return 2;
     }
-    vk::GlobalConfig().Load();
-    TCollectingUi ui;
-    const TUiScope scope(ui);
-    std::unique_ptr<vk::TTileDB> library;
-    bool fromProject = false;
-    vk::TStepQueue steps;
-    vk::TProject project(&steps);
-    if (const int code = LoadInput(o, ui, project, library, fromProject, err)) {
+    TCommandInput in(TCommandInput::OwnSteps);
+    if (const int code = in.Load(o, err)) {
         return code;
     }
     // A scene is laid first; a project is exported as it was saved.
-    if (!fromProject) {
-        if (const int code = FillLoaded(o, ui, steps, project, err)) {
+    if (!in.fromProject) {
+        if (const int code = FillLoaded(o, in.ui, in.steps, in.project, err)) {
             return code;
         }
     }
@@ -98,13 +92,13 @@ int exportCommand(const QStringList& args, QTextStream& out, QTextStream& err) {
         }
     };
     if (!files.pdf.isEmpty()) {
-        done(files.pdf, vk::WritePdf(files.pdf, project, files.print).Error);
+        done(files.pdf, vk::WritePdf(files.pdf, in.project, files.print).Error);
     }
     if (!files.svg.isEmpty()) {
-        done(files.svg, vk::WriteSvg(files.svg, project));
+        done(files.svg, vk::WriteSvg(files.svg, in.project));
     }
     if (!files.dxf.isEmpty()) {
-        done(files.dxf, vk::WriteDxf(files.dxf, project));
+        done(files.dxf, vk::WriteDxf(files.dxf, in.project));
     }
     return failed == 0 ? 0 : 1;
 }

@@ -159,18 +159,13 @@ int Optimize(const QStringList& args, QTextStream& out, QTextStream& err) {
         err << "vorkalo-cli: неизвестный параметр \"-o\"\n" << kUsage;
         return 2;
     }
-    vk::GlobalConfig().Load();
-    TCollectingUi ui;
-    const TUiScope scope(ui);
-    std::unique_ptr<vk::TTileDB> library;
-    bool fromProject = false;
-    vk::TProject project;
-    if (const int code = LoadInput(o, ui, project, library, fromProject, err)) {
+    TCommandInput in(TCommandInput::NoSteps);
+    if (const int code = in.Load(o, err)) {
         return code;
     }
     // The same refusals as a fill: more tiles than allowed, not ready, or a
     // tile that cannot be laid.
-    const double estimate = std::round(vk::EstimatedTileCount(project));
+    const double estimate = std::round(vk::EstimatedTileCount(in.project));
     if (estimate > o.maxTiles) {
         err << "vorkalo-cli: " << o.input << ": "
             << QStringLiteral("будет уложено около %1 плиток, больше допустимых %2; "
@@ -179,15 +174,15 @@ int Optimize(const QStringList& args, QTextStream& out, QTextStream& err) {
             << '\n';
         return 1;
     }
-    project.SetTilesToAskAbove(std::numeric_limits<double>::infinity());
-    ui.Messages.clear();
-    if (!project.CheckReadyToFill() || !project.CheckFillBounds()) {
-        err << "vorkalo-cli: " << o.input << ": " << oneLine(ui.Messages.join(QStringLiteral("; "))) << '\n';
+    in.project.SetTilesToAskAbove(std::numeric_limits<double>::infinity());
+    in.ui.Messages.clear();
+    if (!in.project.CheckReadyToFill() || !in.project.CheckFillBounds()) {
+        err << "vorkalo-cli: " << o.input << ": " << oneLine(in.ui.Messages.join(QStringLiteral("; "))) << '\n';
         return 1;
     }
-    ui.Messages.clear();
+    in.ui.Messages.clear();
 
-    vk::TStartOptimizer optimizer(project);
+    vk::TStartOptimizer optimizer(in.project);
     optimizer.SetGrid(grid);
     optimizer.SetOrientations(orientations);
     TTerminalProgress progress(err, int(optimizer.Candidates().size()));

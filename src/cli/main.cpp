@@ -60,33 +60,27 @@ int fill(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (const int code = parseOptions(args, true, o, err)) {
         return code;
     }
-    vk::GlobalConfig().Load();
-    TCollectingUi ui;
-    const TUiScope scope(ui);
-    std::unique_ptr<vk::TTileDB> library;
-    bool fromProject = false;
-    vk::TStepQueue steps;
-    vk::TProject project(&steps);
-    if (const int code = LoadInput(o, ui, project, library, fromProject, err)) {
+    TCommandInput in(TCommandInput::OwnSteps);
+    if (const int code = in.Load(o, err)) {
         return code;
     }
-    if (const int code = FillLoaded(o, ui, steps, project, err)) {
+    if (const int code = FillLoaded(o, in.ui, in.steps, in.project, err)) {
         return code;
     }
     if (!o.output.isEmpty()) {
         // A project file names its tile and pattern by their library
         // identifiers only.
-        if (project.Tile()->ID < 0 || project.Pattern()->ID < 0) {
+        if (in.project.Tile()->ID < 0 || in.project.Pattern()->ID < 0) {
             err << "vorkalo-cli: предупреждение: плитка или узор сцены не из библиотеки; проект сохранит\n"
                    "только уложенные плитки, их форму при открытии взять будет неоткуда\n";
         }
-        ui.Messages.clear();
-        if (!project.SaveToFile(o.output)) {
-            err << "vorkalo-cli: " << oneLine(ui.Messages.join(QStringLiteral("; "))) << '\n';
+        in.ui.Messages.clear();
+        if (!in.project.SaveToFile(o.output)) {
+            err << "vorkalo-cli: " << oneLine(in.ui.Messages.join(QStringLiteral("; "))) << '\n';
             return 1;
         }
     }
-    return printReport(project, o, out, err);
+    return printReport(in.project, o, out, err);
 }
 
 } // namespace

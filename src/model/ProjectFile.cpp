@@ -21,6 +21,7 @@
 #include "model/Config.h"
 #include "model/Parts.h"
 #include "model/Tile.h"
+#include "ui/AskSaveFile.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -586,28 +587,14 @@ bool TProject::Save() {
 }
 
 bool TProject::SaveAs() {
-    QString folder = FileName.isEmpty() ? ProjectsFolder() : QFileInfo(FileName).absolutePath();
-    QString suggested = FileName.isEmpty() ? Name() : QFileInfo(FileName).fileName();
-    for (;;) {
-        const std::optional<QString> chosen =
-            ui().saveFileName(QStringLiteral("Сохранить проект"), folder, FileFilter, suggested);
-        if (!chosen || chosen->isEmpty()) {
-            return false;
-        }
-        QString path = *chosen;
-        if (QFileInfo(path).suffix().isEmpty()) {
-            path += QStringLiteral(".mpp");
-        }
-        if (QFileInfo::exists(path) &&
-            ui().confirm(QStringLiteral("Файл \"%1\" уже существует.\r\nЗаменить его?").arg(QFileInfo(path).fileName()),
-                         TButtons::YesNo) != TAnswer::Yes) {
-            // Back to the dialog, where the user left it.
-            folder = QFileInfo(path).absolutePath();
-            suggested = QFileInfo(path).fileName();
-            continue;
-        }
-        return SaveToFile(path);
+    const QString folder = FileName.isEmpty() ? ProjectsFolder() : QFileInfo(FileName).absolutePath();
+    const QString suggested = FileName.isEmpty() ? Name() : QFileInfo(FileName).fileName();
+    const std::optional<QString> path = 
+        AskSaveFile(QStringLiteral("Сохранить проект"), folder, FileFilter, suggested, QStringLiteral("mpp"));
+    if (!path) {
+        return false;
     }
+    return SaveToFile(*path);
 }
 
 bool TProject::SaveQuery() {

@@ -58,15 +58,8 @@ protected:
 
     TPlanSheet* sheet() { return window->ProjectPlanSheet; }
     TProject* project() { return window->Project(); }
-    // A person clicks only after the window went idle and enabled the command.
-    void run(const char* action) {
-        window->UpdateActions();
-        window->Action(QLatin1String(action))->trigger();
-    }
-    bool enabled(const char* action) {
-        window->UpdateActions();
-        return window->Action(QLatin1String(action))->isEnabled();
-    }
+    void run(const char* action) { test::runAction(*window, action); }
+    bool enabled(const char* action) { return test::actionEnabled(*window, action); }
 
     // A click of the view at a world point, as the mouse would deliver it.
     void click(float x, float y, Qt::MouseButton button = Qt::LeftButton,

@@ -8,13 +8,16 @@
 #include "model/Project.h"
 #include "scene/Scene.h"
 #include "sheet/PlanSheet.h"
+#include "support/SceneJson.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
+#include "support/WindowTestUtil.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -32,45 +35,37 @@ namespace {
 
 using TBase = std::pair<float, float>;
 
-QJsonArray pt(double x, double y) { return QJsonArray{x, y}; }
-
-QJsonArray rect(double x0, double y0, double x1, double y1) {
-    const auto segment = [](double a, double b, double c, double d) {
-        return QJsonObject{{"segment", QJsonArray{pt(a, b), pt(c, d)}}};
-    };
-    return QJsonArray{segment(x0, y0, x1, y0), segment(x1, y0, x1, y1), segment(x1, y1, x0, y1),
-                      segment(x0, y1, x0, y0)};
-}
+using test::pt;
+using test::rect;
 
 // 100 x 100 tiles from (0, 0): ten to a row, `rows` rows.
 QJsonObject gridScene(int rows = 2) {
-    return QJsonObject{{"tile", QJsonObject{{"name", "Плитка"}, {"outline", rect(0, 0, 100, 100)}}},
-                       {"pattern", QJsonObject{{"name", "Узор"},
-                                               {"placements", QJsonArray{QJsonObject{{"tilePoint", pt(0, 0)},
-                                                                                     {"patternPoint", pt(0, 0)},
-                                                                                     {"rotation", 0}}}},
-                                               {"handPoints", QJsonArray{pt(100, 0), pt(0, 100)}}}},
-                       {"border", rect(0, 0, 1000, 100.0 * rows)},
-                       {"start", pt(0, 0)}};
+    return test::sceneOf(QJsonObject{{"name", "Плитка"}, {"outline", rect(0, 0, 100, 100)}},
+                         test::simplePattern(QJsonArray{pt(100, 0), pt(0, 100)}), rect(0, 0, 1000, 100.0 * rows),
+                         pt(0, 0));
 }
 
 // 200 x 100 pavers halved across, the site from `left` to 1000 wide: the
 // left column is cut at `left`, the right one in its middle.
 QJsonObject halvedScene(double left) {
-    const QJsonObject part{
-        {"name", "Половинка"},
-        {"equals", false},
-        {"cuts", QJsonArray{QJsonObject{{"segment", QJsonArray{pt(100, 0), pt(100, 100)}}}}},
-        {"halves", QJsonArray{QJsonObject{{"name", "левая"}, {"rect", QJsonArray{pt(-1, -1), pt(101, 101)}}},
-                              QJsonObject{{"name", "правая"}, {"rect", QJsonArray{pt(99, -1), pt(201, 101)}}}}}};
     QJsonObject scene = gridScene();
-    scene["tile"] = QJsonObject{{"name", "Брусок"}, {"outline", rect(0, 0, 200, 100)}, {"parts", QJsonArray{part}}};
+    scene["tile"] = QJsonObject{
+        {"name", "Брусок"}, {"outline", rect(0, 0, 200, 100)}, {"parts", QJsonArray{test::leftAndRightHalves(false)}}};
     QJsonObject pattern = scene["pattern"].toObject();
     pattern["handPoints"] = QJsonArray{pt(200, 0), pt(0, 100)};
     scene["pattern"] = pattern;
     scene["border"] = rect(left, 0, 1000, 1000);
     scene["start"] = pt(-100, 0);
     return scene;
+}
+
+// A small picture in `dir` to pick as a texture.
+QString texturePicture(const test::TTempDir& dir) {
+    QImage picture(16, 16, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    const QString file = dir.file("stone.png");
+    EXPECT_TRUE(picture.save(file));
+    return file;
 }
 
 // Public: the tables of cases drive it through a reference.
@@ -93,14 +88,8 @@ public:
 
     TPlanSheet* sheet() { return window->ProjectPlanSheet; }
     TProject& project() { return *window->Project(); }
-    void run(const char* action) {
-        window->UpdateActions();
-        window->Action(QLatin1String(action))->trigger();
-    }
-    bool enabled(const char* action) {
-        window->UpdateActions();
-        return window->Action(QLatin1String(action))->isEnabled();
-    }
+    void run(const char* action) { test::runAction(*window, action); }
+    bool enabled(const char* action) { return test::actionEnabled(*window, action); }
     // Runs posted steps until the project's run has ended.
     void settle() {
         for (int i = 0; i < 10000 && project().IsRunning(); ++i) {
@@ -328,10 +317,8 @@ TEST_F(MarkingWindow, MultiplyRunsInStepsAndKeepsTheFillAway) {
 TEST_F(MarkingWindow, TextureIsPickedFromTheTexturesFolderAndDropped) {
     laid(gridScene());
     test::TTempDir dir;
-    QImage picture(16, 16, QImage::Format_RGB32);
-    picture.fill(Qt::darkGreen);
-    const QString file = dir.file("stone.png");
-    ASSERT_TRUE(picture.save(file));
+    const QString file = texturePicture(dir);
+    ASSERT_TRUE(QFile::exists(file));
     ui.chooseFile(file);
     run("acAssignTexture");
     ASSERT_EQ(ui.fileDialogs.size(), 1u);
@@ -350,10 +337,8 @@ TEST_F(MarkingWindow, TextureIsPickedFromTheTexturesFolderAndDropped) {
 TEST_F(MarkingWindow, TextureBeforeAnySiteWarnsAndStaysSet) {
     run("acNewProject");
     test::TTempDir dir;
-    QImage picture(16, 16, QImage::Format_RGB32);
-    picture.fill(Qt::darkGreen);
-    const QString file = dir.file("stone.png");
-    ASSERT_TRUE(picture.save(file));
+    const QString file = texturePicture(dir);
+    ASSERT_TRUE(QFile::exists(file));
     ui.chooseFile(file);
     run("acAssignTexture");
     ASSERT_EQ(ui.messages.size(), 1u);

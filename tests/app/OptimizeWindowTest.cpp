@@ -8,6 +8,7 @@
 #include "model/Project.h"
 #include "model/ProjectCommands.h"
 #include "scene/Scene.h"
+#include "support/SceneJson.h"
 #include "support/ScriptedUi.h"
 #include "support/WindowTestUtil.h"
 
@@ -30,30 +31,16 @@ using namespace vk;
 
 namespace {
 
-QJsonArray pt(double x, double y) { return QJsonArray{x, y}; }
-QJsonObject seg(double x0, double y0, double x1, double y1) {
-    return QJsonObject{{"segment", QJsonArray{pt(x0, y0), pt(x1, y1)}}};
-}
+using test::pt;
 
 // 200 x 100 pavers with two equal halves in running bond on a 2.05 x 1.55 m
 // site, started where the top row and the row ends are cut badly.
 QJsonObject scene() {
-    const QJsonObject part{{"name", "Половинка"},
-                           {"equals", true},
-                           {"cuts", QJsonArray{seg(100, 0, 100, 100)}},
-                           {"halves", QJsonArray{QJsonObject{{"name", "левая"}, {"rect", QJsonArray{pt(-1, -1), pt(101, 101)}}},
-                                                 QJsonObject{{"name", "правая"}, {"rect", QJsonArray{pt(99, -1), pt(201, 101)}}}}}};
     const QJsonObject tile{{"name", "Брусчатка"},
-                           {"outline", QJsonArray{seg(0, 0, 200, 0), seg(200, 0, 200, 100), seg(200, 100, 0, 100), seg(0, 100, 0, 0)}},
-                           {"parts", QJsonArray{part}}};
-    const QJsonObject placement{{"tilePoint", pt(0, 0)}, {"patternPoint", pt(0, 0)}, {"rotation", 0}};
-    return QJsonObject{{"tile", tile},
-                       {"pattern", QJsonObject{{"name", "Ложковая"},
-                                               {"placements", QJsonArray{placement}},
-                                               {"handPoints", QJsonArray{pt(200, 0), pt(100, 100)}}}},
-                       {"border", QJsonArray{seg(0, 0, 2050, 0), seg(2050, 0, 2050, 1550), seg(2050, 1550, 0, 1550),
-                                             seg(0, 1550, 0, 0)}},
-                       {"start", pt(37, 61)}};
+                           {"outline", test::rect(0, 0, 200, 100)},
+                           {"parts", QJsonArray{test::leftAndRightHalves(true)}}};
+    return test::sceneOf(tile, test::simplePattern(QJsonArray{pt(200, 0), pt(100, 100)}, "Ложковая"),
+                         test::rect(0, 0, 2050, 1550), pt(37, 61));
 }
 
 // Events until `done` holds; a run of the small scene ends in moments, and
@@ -139,8 +126,7 @@ TEST_F(OptimizeWindow, ListsTheBestFiveAndAppliesTheChoiceAsOneUndoStep) {
     ASSERT_TRUE(processUntil([this] { return !project().IsRunning(); }));
     EXPECT_EQ(ComputeMaterials(project(), 0.0, 0).Total.Tiles, chosen.Tiles);
 
-    window->UpdateActions();
-    window->Action(QStringLiteral("acUndo"))->trigger();
+    test::runAction(*window, "acUndo");
     EXPECT_FLOAT_EQ(project().StartPoint().X, startBefore.X);
     EXPECT_FLOAT_EQ(project().StartPoint().Y, startBefore.Y);
     EXPECT_FLOAT_EQ(project().Orientation(), 0.0f);

@@ -106,10 +106,7 @@ protected:
 
     TPlanSheet* sheet() { return window->ProjectPlanSheet; }
     TProject* project() { return window->Project(); }
-    void run(const char* action) {
-        window->UpdateActions();
-        window->Action(QLatin1String(action))->trigger();
-    }
+    void run(const char* action) { test::runAction(*window, action); }
     void mouse(TPlanSheet::TMouseKind kind, float x, float y, Qt::MouseButtons held) {
         const QPointF p = sheet()->Geometry().WorldToDevice(x, y);
         const Qt::MouseButton button = kind == TPlanSheet::TMouseKind::Move ? Qt::NoButton : Qt::LeftButton;

@@ -116,10 +116,7 @@ public:
     TPlanSheet* sheet() { return window->ProjectPlanSheet; }
     TProject* project() { return window->Project(); }
     QUndoStack& history() { return project()->History(); }
-    void run(const char* action) {
-        window->UpdateActions();
-        window->Action(QLatin1String(action))->trigger();
-    }
+    void run(const char* action) { test::runAction(*window, action); }
     // A person presses a tool button only to change its state.
     void tool(const char* action, bool down) {
         if (window->Action(QLatin1String(action))->isChecked() != down) run(action);

@@ -2,6 +2,8 @@
 // made by another CAD program: the report against figures an independent
 // reader worked out (tests/data/dxf/measure.py, ezdxf and shapely).
 
+#include "support/CliRun.h"
+#include "support/SceneJson.h"
 #include "support/TempDir.h"
 
 #include <QFile>
@@ -14,41 +16,18 @@
 
 namespace {
 
-struct TResult {
-    int code = -1;
-    QString out;
-    QString err;
-};
+using vk::test::pt;
+using vk::test::segment;
+using vk::test::square;
+using vk::test::TResult;
 
-TResult fill(const QString& scene) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(VORKALO_CLI_PATH), {QStringLiteral("fill"), scene, QStringLiteral("--json")});
-    process.waitForFinished(120000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-}
-
-QJsonArray pt(double x, double y) { return QJsonArray{x, y}; }
-QJsonArray square(double size) {
-    const auto seg = [](double x0, double y0, double x1, double y1) {
-        return QJsonObject{{"segment", QJsonArray{pt(x0, y0), pt(x1, y1)}}};
-    };
-    return QJsonArray{seg(0, 0, size, 0), seg(size, 0, size, size), seg(size, size, 0, size), seg(0, size, 0, 0)};
-}
+TResult fill(const QString& scene) { return vk::test::run({QStringLiteral("fill"), scene, QStringLiteral("--json")}); }
 
 // Half-metre slabs in plain rows over the given border.
 QJsonObject scene(const QJsonValue& border, const QJsonValue& outline = square(500), QPointF start = {}) {
     const QJsonObject tile{{"name", "Плита"}, {"thickness", 60}, {"outline", outline}};
-    const QJsonObject placement{{"tilePoint", pt(0, 0)}, {"patternPoint", pt(0, 0)}, {"rotation", 0}};
-    return QJsonObject{{"tile", tile},
-                       {"pattern", QJsonObject{{"name", "Ряды"},
-                                               {"placements", QJsonArray{placement}},
-                                               {"handPoints", QJsonArray{pt(500, 0), pt(0, 500)}}}},
-                       {"border", border},
-                       {"start", pt(start.x(), start.y())}};
+    return vk::test::sceneOf(tile, vk::test::simplePattern(QJsonArray{pt(500, 0), pt(0, 500)}, "Ряды"), border,
+                             pt(start.x(), start.y()));
 }
 
 // The scene and a copy of the drawing side by side: the scene names it
@@ -57,11 +36,7 @@ QString place(const vk::test::TTempDir& dir, const QString& drawing, const QJson
     if (!drawing.isEmpty()) {
         QFile::copy(QStringLiteral(DXF_DATA "/") + drawing, dir.file(drawing));
     }
-    const QString path = dir.file(QStringLiteral("scene.json"));
-    QFile file(path);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(QJsonDocument(content).toJson());
-    return path;
+    return vk::test::write(dir, QStringLiteral("scene.json"), content);
 }
 
 } // namespace
@@ -113,15 +88,12 @@ TEST(CliDxf, DrawingsOfOtherProgramsGiveTheIndependentlyMeasuredSite) {
 TEST(CliDxf, TileOutlineFromADrawingLaysAsTheSameOutlineWrittenOut) {
     // The rounded outline, 40 x 20 units, read as centimetres: a 400 x 200 mm
     // stone with corners of 50 mm radius, over a 4 m square.
-    const auto seg = [](double x0, double y0, double x1, double y1) {
-        return QJsonObject{{"segment", QJsonArray{pt(x0, y0), pt(x1, y1)}}};
-    };
     const auto quarter = [](double cx, double cy, double sx, double sy) {
         return QJsonObject{{"arc", QJsonObject{{"centre", pt(cx, cy)}, {"start", pt(sx, sy)}, {"sweep", 90}}}};
     };
-    const QJsonArray written{quarter(300, 50, 300, 0),  seg(350, 50, 350, 150), quarter(300, 150, 350, 150),
-                             seg(300, 200, 0, 200),     quarter(0, 150, 0, 200), seg(-50, 150, -50, 50),
-                             quarter(0, 50, -50, 50),   seg(0, 0, 300, 0)};
+    const QJsonArray written{quarter(300, 50, 300, 0),   segment(350, 50, 350, 150), quarter(300, 150, 350, 150),
+                             segment(300, 200, 0, 200), quarter(0, 150, 0, 200),    segment(-50, 150, -50, 50),
+                             quarter(0, 50, -50, 50),   segment(0, 0, 300, 0)};
     vk::test::TTempDir dir;
     const TResult fromDrawing = fill(place(dir, QStringLiteral("blk1.dxf"),
                                            scene(square(4000), QJsonObject{{"dxf", "blk1.dxf"}, {"unit", "cm"}})));

@@ -1,5 +1,7 @@
 // vorkalo-cli export: the printed pages as PDF, the drawings as SVG and DXF.
 
+#include "support/CliRun.h"
+#include "support/SceneJson.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -13,55 +15,23 @@
 
 namespace {
 
-struct TResult {
-    int code = -1;
-    QString out;
-    QString err;
-};
+using vk::test::pt;
+using vk::test::rect;
+using vk::test::TDisplay;
+using vk::test::TResult;
+using vk::test::write;
 
+// The tool must find its own way without a display.
 TResult runProgram(const QString& program, const QStringList& args) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    // The tool must find its own way without a display.
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
-    process.setProcessEnvironment(env);
-    process.start(program, args);
-    process.waitForFinished(120000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    return vk::test::runProgram(program, args, TDisplay::None);
 }
-
-TResult run(const QStringList& args) { return runProgram(QStringLiteral(VORKALO_CLI_PATH), args); }
-
-QJsonArray pt(double x, double y) { return QJsonArray{x, y}; }
-QJsonObject seg(double x0, double y0, double x1, double y1) {
-    return QJsonObject{{"segment", QJsonArray{pt(x0, y0), pt(x1, y1)}}};
-}
-QJsonArray rectangle(double w, double h) {
-    return QJsonArray{seg(0, 0, w, 0), seg(w, 0, w, h), seg(w, h, 0, h), seg(0, h, 0, 0)};
-}
+TResult run(const QStringList& args) { return vk::test::run(args, TDisplay::None); }
 
 // 100 mm squares from (50, 50) over a w x h site; 1000 x 1000 lays 121.
 QJsonObject squares(double w, double h) {
-    const QJsonObject tile{{"name", "Квадрат"}, {"outline", rectangle(100, 100)}};
-    const QJsonObject placement{{"tilePoint", pt(0, 0)}, {"patternPoint", pt(0, 0)}, {"rotation", 0}};
-    return QJsonObject{{"tile", tile},
-                       {"pattern", QJsonObject{{"name", "Ряды"},
-                                               {"placements", QJsonArray{placement}},
-                                               {"handPoints", QJsonArray{pt(100, 0), pt(0, 100)}}}},
-                       {"border", rectangle(w, h)},
-                       {"start", pt(50, 50)}};
-}
-
-QString write(const vk::test::TTempDir& dir, const QString& name, const QJsonObject& scene) {
-    const QString path = dir.file(name);
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(QJsonDocument(scene).toJson());
-    return path;
+    const QJsonObject tile{{"name", "Квадрат"}, {"outline", rect(0, 0, 100, 100)}};
+    return vk::test::sceneOf(tile, vk::test::simplePattern(QJsonArray{pt(100, 0), pt(0, 100)}, "Ряды"),
+                             rect(0, 0, w, h), pt(50, 50));
 }
 
 bool havePoppler() {

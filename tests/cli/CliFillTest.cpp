@@ -1,5 +1,7 @@
 // vorkalo-cli fill: the report of a scene, and the problems it names.
 
+#include "support/CliRun.h"
+#include "support/SceneJson.h"
 #include "support/TempDir.h"
 
 #include <QFile>
@@ -11,61 +13,20 @@
 
 namespace {
 
-struct TResult {
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-TResult run(const QStringList& args) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(VORKALO_CLI_PATH), args);
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-}
-
-QJsonArray pt(double x, double y) { return QJsonArray{x, y}; }
-QJsonObject seg(double x0, double y0, double x1, double y1) {
-    return QJsonObject{{"segment", QJsonArray{pt(x0, y0), pt(x1, y1)}}};
-}
-QJsonArray square(double size) {
-    return QJsonArray{seg(0, 0, size, 0), seg(size, 0, size, size), seg(size, size, 0, size), seg(0, size, 0, 0)};
-}
+using namespace vk::test;
 
 // 200 x 100 pavers, halves left and right, in stack bond on a 1 m square
 // whose left and right columns are cut in the middle.
 QJsonObject scene() {
     // The second cut line is dashed: it divides nothing.
-    QJsonObject dashed = seg(0, 50, 200, 50);
-    dashed["style"] = 2;
-    const QJsonObject part{{"name", "Половинка"},
-                           {"equals", false},
-                           {"cuts", QJsonArray{seg(100, 0, 100, 100), dashed}},
-                           {"halves", QJsonArray{QJsonObject{{"name", "левая"}, {"rect", QJsonArray{pt(-1, -1), pt(101, 101)}}},
-                                                 QJsonObject{{"name", "правая"}, {"rect", QJsonArray{pt(99, -1), pt(201, 101)}}}}}};
+    const QJsonObject dashed = segment(0, 50, 200, 50, 2);
+    const QJsonArray cuts{segment(100, 0, 100, 100), dashed};
     const QJsonObject tile{{"name", "Брусчатка"},
                            {"thickness", 60},
-                           {"outline", QJsonArray{seg(0, 0, 200, 0), seg(200, 0, 200, 100), seg(200, 100, 0, 100), seg(0, 100, 0, 0)}},
-                           {"parts", QJsonArray{part}}};
-    const QJsonObject placement{{"tilePoint", pt(0, 0)}, {"patternPoint", pt(0, 0)}, {"rotation", 0}};
-    return QJsonObject{{"tile", tile},
-                       {"pattern", QJsonObject{{"name", "Ряды"},
-                                               {"placements", QJsonArray{placement}},
-                                               {"handPoints", QJsonArray{pt(200, 0), pt(0, 100)}}}},
-                       {"border", square(1000)},
-                       {"start", pt(-100, 0)}};
-}
-
-QString write(const vk::test::TTempDir& dir, const QString& name, const QByteArray& content) {
-    const QString path = dir.file(name);
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(content);
-    return path;
+                           {"outline", vk::test::rect(0, 0, 200, 100)},
+                           {"parts", QJsonArray{vk::test::leftAndRightHalves(false, cuts)}}};
+    return vk::test::sceneOf(tile, vk::test::simplePattern(QJsonArray{pt(200, 0), pt(0, 100)}, "Ряды"), square(1000),
+                             pt(-100, 0));
 }
 
 } // namespace
@@ -219,7 +180,7 @@ TEST(CliFill, OpenBorderAndAStartPointOffTheSiteAreWarnedBeforeTheReport) {
         bool laysTiles;
     } cases[] = {
         {"the left side missing",
-         QJsonArray{seg(0, 0, 1000, 0), seg(1000, 0, 1000, 1000), seg(1000, 1000, 0, 1000)}, pt(-100, 0),
+         QJsonArray{segment(0, 0, 1000, 0), segment(1000, 0, 1000, 1000), segment(1000, 1000, 0, 1000)}, pt(-100, 0),
          QStringLiteral("предупреждение: Контур участка не замкнут: концы в точках (0.00;0.00) и (0.00;1.00)"), true},
         {"the start copy far off the site", square(1000), pt(5000, 5000),
          QStringLiteral("предупреждение: Начальная точка лежит вне участка"), false},
@@ -247,7 +208,7 @@ TEST(CliFill, NumbersBeyondTheModelsRangeAreRefusedAndNeverPrintedAsInfinity) {
     vk::test::TTempDir dir;
     QJsonObject far = scene();
     QJsonArray border = square(1000);
-    border.append(seg(0, 0, 1e308, 0));
+    border.append(segment(0, 0, 1e308, 0));
     far["border"] = border;
     QJsonObject turned = scene();
     turned["orientation"] = 1e308;
@@ -263,8 +224,7 @@ TEST(CliFill, NumbersBeyondTheModelsRangeAreRefusedAndNeverPrintedAsInfinity) {
 TEST(CliFill, JsonReportCarriesTheAreaAndPerimeterInFull) {
     vk::test::TTempDir dir;
     QJsonObject narrow = scene();
-    narrow["border"] = QJsonArray{seg(0, 0, 1000, 0), seg(1000, 0, 1000, 123.4567), seg(1000, 123.4567, 0, 123.4567),
-                                  seg(0, 123.4567, 0, 0)};
+    narrow["border"] = vk::test::rect(0, 0, 1000, 123.4567);
     const QString path = write(dir, "narrow.json", QJsonDocument(narrow).toJson());
     const TResult r = run({"fill", path, "--json"});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
@@ -282,8 +242,7 @@ TEST(CliFill, TextTileListKeepsCoordinatesFarFromTheOriginInFull) {
     vk::test::TTempDir dir;
     const double dx = 10'000'000, dy = -7'000'000;
     QJsonObject moved = scene();
-    moved["border"] = QJsonArray{seg(dx, dy, dx + 1000, dy), seg(dx + 1000, dy, dx + 1000, dy + 1000),
-                                 seg(dx + 1000, dy + 1000, dx, dy + 1000), seg(dx, dy + 1000, dx, dy)};
+    moved["border"] = vk::test::rect(dx, dy, dx + 1000, dy + 1000);
     moved["start"] = pt(dx - 100, dy);
     moved["orientation"] = 30;
     const QString path = write(dir, "far.json", QJsonDocument(moved).toJson());

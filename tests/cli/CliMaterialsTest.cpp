@@ -1,6 +1,8 @@
 // vorkalo-cli's materials list: in the JSON report, as a CSV file, and the
 // options that set its waste and pack size.
 
+#include "support/CliRun.h"
+#include "support/SceneJson.h"
 #include "support/TempDir.h"
 
 #include <QFile>
@@ -12,30 +14,8 @@
 
 namespace {
 
-struct TResult {
-    int code = -1;
-    QString out;
-    QString err;
-};
+using namespace vk::test;
 
-TResult run(const QStringList& args) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(VORKALO_CLI_PATH), args);
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-}
-
-QJsonArray pt(double x, double y) { return QJsonArray{x, y}; }
-QJsonObject seg(double x0, double y0, double x1, double y1) {
-    return QJsonObject{{"segment", QJsonArray{pt(x0, y0), pt(x1, y1)}}};
-}
-QJsonArray square(double x0, double y0, double x1, double y1) {
-    return QJsonArray{seg(x0, y0, x1, y0), seg(x1, y0, x1, y1), seg(x1, y1, x0, y1), seg(x0, y1, x0, y0)};
-}
 QJsonObject part(const char* name, QJsonObject cut, QJsonArray first, QJsonArray second) {
     return QJsonObject{{"name", name},
                        {"equals", true},
@@ -48,30 +28,12 @@ QJsonObject part(const char* name, QJsonObject cut, QJsonArray first, QJsonArray
 // interchangeable halves: 81 whole, pieces from 11 + 9 tiles.
 QByteArray squareScene() {
     const QJsonArray parts{
-        part("Вдоль", seg(50, 0, 50, 100), QJsonArray{pt(-1, -1), pt(51, 101)}, QJsonArray{pt(49, -1), pt(101, 101)}),
-        part("Поперек", seg(0, 50, 100, 50), QJsonArray{pt(-1, -1), pt(101, 51)}, QJsonArray{pt(-1, 49), pt(101, 101)})};
-    const QJsonObject tile{{"name", "Квадрат"}, {"outline", square(0, 0, 100, 100)}, {"parts", parts}};
-    const QJsonObject placement{{"tilePoint", pt(0, 0)}, {"patternPoint", pt(0, 0)}, {"rotation", 0}};
-    const QJsonObject scene{{"tile", tile},
-                            {"pattern", QJsonObject{{"name", "Сетка"},
-                                                    {"placements", QJsonArray{placement}},
-                                                    {"handPoints", QJsonArray{pt(100, 0), pt(0, 100)}}}},
-                            {"border", square(0, 0, 1000, 1000)},
-                            {"start", pt(50, 50)}};
-    return QJsonDocument(scene).toJson();
-}
-
-QString write(const vk::test::TTempDir& dir, const QString& name, const QByteArray& content) {
-    const QString path = dir.file(name);
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(content);
-    return path;
-}
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        part("Вдоль", segment(50, 0, 50, 100), QJsonArray{pt(-1, -1), pt(51, 101)}, QJsonArray{pt(49, -1), pt(101, 101)}),
+        part("Поперек", segment(0, 50, 100, 50), QJsonArray{pt(-1, -1), pt(101, 51)}, QJsonArray{pt(-1, 49), pt(101, 101)})};
+    const QJsonObject tile{{"name", "Квадрат"}, {"outline", square(100)}, {"parts", parts}};
+    return QJsonDocument(vk::test::sceneOf(tile, vk::test::simplePattern(QJsonArray{pt(100, 0), pt(0, 100)}, "Сетка"),
+                                           square(1000), pt(50, 50)))
+        .toJson();
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // vorkalo-cli optimize: the best start point and orientation, checked by
 // `fill` at what it reports, and the arguments it refuses.
 
+#include "support/CliRun.h"
+#include "support/SceneJson.h"
 #include "support/TempDir.h"
 
 #include <QFile>
@@ -14,55 +16,16 @@
 
 namespace {
 
-struct TResult {
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-TResult run(const QStringList& args) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(VORKALO_CLI_PATH), args);
-    process.waitForFinished(120000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-}
-
-QJsonArray pt(double x, double y) { return QJsonArray{x, y}; }
-QJsonObject seg(double x0, double y0, double x1, double y1) {
-    return QJsonObject{{"segment", QJsonArray{pt(x0, y0), pt(x1, y1)}}};
-}
+using namespace vk::test;
 
 // 200 x 100 pavers with left and right halves that are not interchangeable,
 // in stack bond on a 1.05 x 0.95 m site, started half a tile off.
 QJsonObject scene() {
-    const QJsonObject part{{"name", "Половинка"},
-                           {"equals", false},
-                           {"cuts", QJsonArray{seg(100, 0, 100, 100)}},
-                           {"halves", QJsonArray{QJsonObject{{"name", "левая"}, {"rect", QJsonArray{pt(-1, -1), pt(101, 101)}}},
-                                                 QJsonObject{{"name", "правая"}, {"rect", QJsonArray{pt(99, -1), pt(201, 101)}}}}}};
     const QJsonObject tile{{"name", "Брусчатка"},
-                           {"outline", QJsonArray{seg(0, 0, 200, 0), seg(200, 0, 200, 100), seg(200, 100, 0, 100), seg(0, 100, 0, 0)}},
-                           {"parts", QJsonArray{part}}};
-    const QJsonObject placement{{"tilePoint", pt(0, 0)}, {"patternPoint", pt(0, 0)}, {"rotation", 0}};
-    return QJsonObject{{"tile", tile},
-                       {"pattern", QJsonObject{{"name", "Ряды"},
-                                               {"placements", QJsonArray{placement}},
-                                               {"handPoints", QJsonArray{pt(200, 0), pt(0, 100)}}}},
-                       {"border", QJsonArray{seg(0, 0, 1050, 0), seg(1050, 0, 1050, 950), seg(1050, 950, 0, 950),
-                                             seg(0, 950, 0, 0)}},
-                       {"start", pt(-100, 30)}};
-}
-
-QString write(const vk::test::TTempDir& dir, const QString& name, const QJsonObject& content) {
-    const QString path = dir.file(name);
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(QJsonDocument(content).toJson());
-    return path;
+                           {"outline", vk::test::rect(0, 0, 200, 100)},
+                           {"parts", QJsonArray{vk::test::leftAndRightHalves(false)}}};
+    return vk::test::sceneOf(tile, vk::test::simplePattern(QJsonArray{pt(200, 0), pt(0, 100)}, "Ряды"),
+                             vk::test::rect(0, 0, 1050, 950), pt(-100, 30));
 }
 
 QJsonObject parse(const TResult& r) {

@@ -1,6 +1,8 @@
 // vorkalo-cli with project files: fill -o saves the laid project, report
 // reads it back as it stands, and fill lays a saved project anew.
 
+#include "support/CliRun.h"
+#include "support/SceneJson.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -15,29 +17,10 @@
 
 namespace {
 
-struct TRun {
-    int code = -1;
-    QString out;
-    QString err;
-};
+using TRun = vk::test::TResult;
+using vk::test::readAll;
 
-TRun run(const QString& program, const QStringList& args) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    process.setProcessEnvironment(env);
-    process.start(program, args);
-    process.waitForFinished(120000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-}
-
-TRun cli(const QStringList& args) { return run(QStringLiteral(VORKALO_CLI_PATH), args); }
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+TRun cli(const QStringList& args) { return vk::test::run(args); }
 
 // A yard with a curved side paved with the starter library's pavers.
 const char* const kScene = R"({
@@ -50,7 +33,7 @@ const char* const kScene = R"({
 class CliProject : public ::testing::Test {
 protected:
     void SetUp() override {
-        const TRun made = run(QStringLiteral(STARTER_TOOL), {QStringLiteral(STARTER_DESCRIPTION), db()});
+        const TRun made = vk::test::runProgram(QStringLiteral(STARTER_TOOL), {QStringLiteral(STARTER_DESCRIPTION), db()});
         ASSERT_EQ(made.code, 0) << made.err.toStdString();
         QFile scene(dir.file("yard.json"));
         ASSERT_TRUE(scene.open(QIODevice::WriteOnly));

@@ -206,12 +206,7 @@ TEST(DxfExport, IndependentReaderFindsEveryTileBorderAndReport) {
 TEST(DxfExport, CutTilesGoToTheLayerOfWhetherAHalfMatched) {
     // 200 x 100 pavers with a left and a right half, in rows over the 1 m
     // square from x = -100: 40 whole, 20 cut in their middle to a half.
-    const QJsonObject part{
-        {"name", "Половинка"},
-        {"equals", false},
-        {"cuts", QJsonArray{segment(100, 0, 100, 100)}},
-        {"halves", QJsonArray{QJsonObject{{"name", "левая"}, {"rect", QJsonArray{pt(-1, -1), pt(101, 101)}}},
-                              QJsonObject{{"name", "правая"}, {"rect", QJsonArray{pt(99, -1), pt(201, 101)}}}}}};
+    const QJsonObject part = leftAndRightHalves(false);
     QJsonObject scene{{"tile", rectTile(200, 100, QJsonArray{part})},
                       {"pattern", simplePattern(QJsonArray{pt(200, 0), pt(0, 100)})},
                       {"border", rect(0, 0, 1000, 1000)},

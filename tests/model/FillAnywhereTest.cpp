@@ -19,12 +19,7 @@ namespace {
 // by 30 degrees, around a round hole: the hand points are not integers and
 // the copies reach the hole's far side along many paths.
 QJsonObject herringbone(double w, double h, double dx, double dy) {
-    const QJsonObject part{
-        {"name", "Половинка"},
-        {"equals", true},
-        {"cuts", QJsonArray{segment(100, 0, 100, 100)}},
-        {"halves", QJsonArray{QJsonObject{{"name", "левая"}, {"rect", QJsonArray{pt(-1, -1), pt(101, 101)}}},
-                              QJsonObject{{"name", "правая"}, {"rect", QJsonArray{pt(99, -1), pt(201, 101)}}}}}};
+    const QJsonObject part = leftAndRightHalves(true);
     const QJsonObject pattern{{"name", "Ёлочка"},
                               {"placements", QJsonArray{placement(0, 0, 0, 0, 0), placement(0, 0, 100, 100, 90)}},
                               {"handPoints", QJsonArray{pt(100, 100), pt(-200, 200)}}};

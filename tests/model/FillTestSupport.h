@@ -6,6 +6,7 @@
 #include "model/Config.h"
 #include "model/Project.h"
 #include "scene/Scene.h"
+#include "support/SceneJson.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -15,24 +16,8 @@
 
 namespace vk::test {
 
-inline QJsonArray pt(double x, double y) { return QJsonArray{x, y}; }
-
-inline QJsonObject segment(double x0, double y0, double x1, double y1, int style = 0) {
-    QJsonObject o{{"segment", QJsonArray{pt(x0, y0), pt(x1, y1)}}};
-    if (style != 0) {
-        o["style"] = style;
-    }
-    return o;
-}
-
 inline QJsonObject arc(double cx, double cy, double sx, double sy, double sweep) {
     return QJsonObject{{"arc", QJsonObject{{"centre", pt(cx, cy)}, {"start", pt(sx, sy)}, {"sweep", sweep}}}};
-}
-
-// Counter-clockwise rectangle.
-inline QJsonArray rect(double x0, double y0, double x1, double y1) {
-    return QJsonArray{segment(x0, y0, x1, y0), segment(x1, y0, x1, y1), segment(x1, y1, x0, y1),
-                      segment(x0, y1, x0, y0)};
 }
 
 inline QJsonArray circle(double cx, double cy, double r) {
@@ -49,20 +34,9 @@ inline QJsonArray join(std::initializer_list<QJsonArray> lists) {
     return all;
 }
 
-inline QJsonObject placement(double tx, double ty, double px, double py, double rotation) {
-    return QJsonObject{{"tilePoint", pt(tx, ty)}, {"patternPoint", pt(px, py)}, {"rotation", rotation}};
-}
-
 // A w x h tile with its local origin at its lower left corner.
 inline QJsonObject rectTile(double w, double h, QJsonArray parts = {}) {
     return QJsonObject{{"name", "Плитка"}, {"outline", rect(0, 0, w, h)}, {"parts", parts}};
-}
-
-// One placement at the pattern's origin, repeated by the hand points.
-inline QJsonObject simplePattern(QJsonArray handPoints) {
-    return QJsonObject{{"name", "Узор"},
-                       {"placements", QJsonArray{placement(0, 0, 0, 0, 0)}},
-                       {"handPoints", handPoints}};
 }
 
 // A project with a queue standing in for the main window.

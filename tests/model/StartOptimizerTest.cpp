@@ -19,12 +19,7 @@ namespace {
 
 // A 200 x 100 mm paver with one cut across its middle into equal halves.
 QJsonObject paver() {
-    const QJsonObject part{
-        {"name", "Половинка"},
-        {"equals", true},
-        {"cuts", QJsonArray{segment(100, 0, 100, 100)}},
-        {"halves", QJsonArray{QJsonObject{{"name", "левая"}, {"rect", QJsonArray{pt(-1, -1), pt(101, 101)}}},
-                              QJsonObject{{"name", "правая"}, {"rect", QJsonArray{pt(99, -1), pt(201, 101)}}}}}};
+    const QJsonObject part = leftAndRightHalves(true);
     return rectTile(200, 100, QJsonArray{part});
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// What window tests share: answering the next dialog, reading menus.
+// What window tests share: answering the next dialog, reading menus,
+// running the main window's commands.
 
 #include <QAction>
 #include <QApplication>
@@ -32,6 +33,19 @@ inline QStringList captions(const QList<QAction*>& actions) {
         out << (a->isSeparator() ? QStringLiteral("-") : a->text());
     }
     return out;
+}
+
+// A command of the window's action table, run as a person would: only
+// after the window went idle and enabled it.
+template <typename W>
+void runAction(W& window, const char* name) {
+    window.UpdateActions();
+    window.Action(QLatin1String(name))->trigger();
+}
+template <typename W>
+bool actionEnabled(W& window, const char* name) {
+    window.UpdateActions();
+    return window.Action(QLatin1String(name))->isEnabled();
 }
 
 } // namespace vk::test
