@@ -560,6 +560,8 @@ void TfrmMain::bindSheet() {
 void TfrmMain::replaceProject(std::unique_ptr<TProject> project) {
     m_newElement.reset();
     m_project = std::move(project);
+    // A project that went in the middle of a fill never lets them go.
+    ProjectPlanSheet->KeepScrollBars(false);
     if (m_project) {
         m_project->SetPickList(this);
         // A new project has nothing to undo, and its file state is its clean one.
@@ -933,6 +935,7 @@ bool TfrmMain::event(QEvent* event) {
 
 float TfrmMain::Scale() const { return ProjectPlanSheet->Scale(); }
 void TfrmMain::SetScale(float scale) { ProjectPlanSheet->SetScale(scale); }
+void TfrmMain::KeepScrollBars(bool keep) { ProjectPlanSheet->KeepScrollBars(keep); }
 int TfrmMain::UnitFactor() const { return ProjectPlanSheet->UnitFactor(); }
 double TfrmMain::LogicalDpi() const { return ProjectPlanSheet->Geometry().Dpi(); }
 void TfrmMain::UpdateNow() { ProjectPlanSheet->FScrollBox->viewport()->repaint(); }

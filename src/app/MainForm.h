@@ -213,6 +213,7 @@ public:
     [[nodiscard]] int UnitFactor() const override;
     [[nodiscard]] double LogicalDpi() const override;
     void UpdateNow() override;
+    void KeepScrollBars(bool keep) override;
     // --- TPickList ---
     [[nodiscard]] std::optional<std::int32_t> PickTile(const TPickRequest& request) override;
     [[nodiscard]] std::optional<std::int32_t> PickPattern(const TPickRequest& request,

@@ -45,6 +45,10 @@ public:
     [[nodiscard]] virtual double LogicalDpi() const = 0;
     // Paints what is pending at once.
     virtual void UpdateNow() {}
+    // The scale a fill lays at lasts only while it runs: a window may keep
+    // its scroll bars as they were meanwhile instead of moving them there
+    // and back.
+    virtual void KeepScrollBars(bool /*keep*/) {}
 };
 
 // No window: 96 dots per inch, the configured display unit.

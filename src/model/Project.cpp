@@ -368,6 +368,7 @@ void TProject::prepareFill(bool quiet) {
     SetModified(true);
     clearLaidTiles();
     m_savedScale = m_scale->Scale();
+    m_scale->KeepScrollBars(true);
     m_scale->SetScale(FillScale(*m_scale));
     m_scale->UpdateNow();
     m_tolerance = FillRegionTolerance(*m_scale);
@@ -448,6 +449,7 @@ bool TProject::LayOnePattern() {
         placeTile(*fill.Shape, fill.Offset, origin, fill.Orientation, fill.Quick);
     }
     m_scale->SetScale(m_savedScale);
+    m_scale->KeepScrollBars(false);
     m_walk.Clear();
     m_runner.Stop();
     return true;
@@ -497,6 +499,7 @@ void TProject::finishRun(bool cancelled) {
         m_painter.SetLattice(std::move(lattice));
     }
     m_scale->SetScale(m_savedScale);
+    m_scale->KeepScrollBars(false);
     m_walk.Clear();
     m_laidTiles.ShrinkToFit();
 }

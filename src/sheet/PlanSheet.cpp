@@ -245,7 +245,7 @@ void TPlanSheet::viewportResized() {
 }
 
 void TPlanSheet::viewportScrolled() {
-    if (m_syncing) {
+    if (m_syncing || m_keepScrollBars) {
         return;
     }
     const int h = m_geometry.HorzMax() > 0 ? FScrollBox->horizontalScrollBar()->value()
@@ -256,7 +256,17 @@ void TPlanSheet::viewportScrolled() {
     InvalidateView();
 }
 
+void TPlanSheet::KeepScrollBars(bool keep) {
+    m_keepScrollBars = keep;
+    if (!keep) {
+        syncScrollBars();
+    }
+}
+
 void TPlanSheet::syncScrollBars() {
+    if (m_keepScrollBars) {
+        return;
+    }
     m_syncing = true;
     QScrollBar* hb = FScrollBox->horizontalScrollBar();
     QScrollBar* vb = FScrollBox->verticalScrollBar();

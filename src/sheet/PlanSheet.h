@@ -72,6 +72,9 @@ public:
     // --- properties ---
     [[nodiscard]] float Scale() const { return m_geometry.Scale(); }
     bool SetScale(double scale);
+    // While kept, the scroll bars stay as they are whatever the view does,
+    // and scrolling them moves nothing; let go, they follow the view again.
+    void KeepScrollBars(bool keep);
     [[nodiscard]] float SizeX() const { return m_geometry.SizeX(); }
     [[nodiscard]] float SizeY() const { return m_geometry.SizeY(); }
     [[nodiscard]] float PositiveX() const { return m_geometry.PositiveX(); }
@@ -210,6 +213,7 @@ private:
     bool m_dirty = true;
     bool m_rendered = false;
     bool m_syncing = false;
+    bool m_keepScrollBars = false;
     bool m_pressed = false;
     QTransform m_miniTransform;
     bool m_miniValid = false;

@@ -25,9 +25,12 @@
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 using namespace vk;
 
@@ -600,4 +603,39 @@ TEST_F(MainWindowWorkflow, NewOpenOrCloseDuringAFillAskFirstAndCancelKeepsTheFil
     for (int i = 0; i < 20; ++i) QApplication::processEvents();
     EXPECT_EQ(project()->LaidTiles().Count(), 0);
     EXPECT_FALSE(project()->IsRunning());
+}
+
+// The fill lays at a scale of its own and goes back when it ends: the
+// scroll bars stay where the user left them meanwhile, and follow the view
+// again afterwards, also when the project goes in the middle of a fill.
+TEST_F(MainWindowWorkflow, AFillLeavesTheScrollBarsWhereTheyWere) {
+    test::TScriptedUi ui;
+    QScrollBar* bar = window->ProjectPlanSheet->FScrollBox->horizontalScrollBar();
+    const auto state = [bar] { return std::tuple(bar->minimum(), bar->maximum(), bar->value(), bar->pageStep()); };
+    run("acNewProject");
+    const auto before = state();
+    const float scaleBefore = window->ProjectPlanSheet->Scale();
+    startLongFill();
+    ASSERT_TRUE(project()->IsRunning());
+    EXPECT_NE(window->ProjectPlanSheet->Scale(), scaleBefore) << "the fill's own scale";
+    EXPECT_EQ(state(), before);
+    window->FillCancelButton->click();
+    ASSERT_FALSE(project()->IsRunning());
+    EXPECT_EQ(window->ProjectPlanSheet->Scale(), scaleBefore);
+    EXPECT_EQ(state(), before);
+
+    window->ProjectPlanSheet->SetScale(scaleBefore * 4);
+    EXPECT_NE(state(), before) << "the bars follow the view again";
+    const QPointF centre = window->ProjectPlanSheet->GetViewCenter();
+    bar->setValue(bar->value() + bar->pageStep() / 2);
+    EXPECT_NE(window->ProjectPlanSheet->GetViewCenter(), centre) << "and move it";
+
+    ui.answer(TAnswer::No); // the laid project is not saved
+    startLongFill();
+    ASSERT_TRUE(project()->IsRunning());
+    ui.answer(TAnswer::No);
+    run("acNewProject");
+    const auto kept = state();
+    window->ProjectPlanSheet->SetScale(window->ProjectPlanSheet->Scale() * 2);
+    EXPECT_NE(state(), kept) << "a project gone mid-fill lets them go";
 }
