@@ -21,6 +21,7 @@
 #include "model/Report.h"
 #include "model/Tile.h"
 #include "sheet/PlanSheet.h"
+#include "support/CliRun.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
 
@@ -31,7 +32,6 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QLocale>
@@ -127,17 +127,9 @@ protected:
 
     TPlanSheet& sheet() { return *editor->CollagePlanSheet; }
     TCollage* pattern() { return editor->Pattern(); }
-    bool enabled(const char* action) {
-        editor->UpdateActions();
-        return editor->Action(QLatin1String(action))->isEnabled();
-    }
-    void run(const char* action) {
-        ASSERT_TRUE(enabled(action)) << action;
-        editor->Action(QLatin1String(action))->trigger();
-    }
-    void toggle(const char* action, bool down) {
-        if (editor->Action(QLatin1String(action))->isChecked() != down) run(action);
-    }
+    bool enabled(const char* action) { return test::actionEnabled(*editor, action); }
+    void run(const char* action) { test::runEnabledAction(*editor, action); }
+    void toggle(const char* action, bool down) { test::setActionDown(*editor, action, down); }
     void newPattern() {
         run("acNewCollage");
         sheet().SetScale(0.25);
@@ -493,11 +485,9 @@ TEST_F(CollageEditor, HerringboneFromTheEditorFillsASiteAsTheCommandLineDoes) {
                     {"segment": [[2100,1500],[0,1500]]}, {"segment": [[0,1500],[0,0]]} ],
         "start": [300, 200], "orientation": 0})");
     file.close();
-    QProcess cli;
-    cli.start(QStringLiteral(CLI_TOOL), {"fill", scene, "--db", dir.file("DB"), "--json"});
-    ASSERT_TRUE(cli.waitForFinished(60000));
-    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
-    const QJsonObject json = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+    const test::TResult cli = test::runProgram(QStringLiteral(CLI_TOOL), {"fill", scene, "--db", dir.file("DB"), "--json"});
+    ASSERT_EQ(cli.code, 0) << cli.err.toStdString();
+    const QJsonObject json = QJsonDocument::fromJson(cli.out.toUtf8()).object();
     EXPECT_EQ(json["tiles"].toInt(), report.Tiles);
     EXPECT_EQ(json["whole_total"].toInt(), report.WholeTotal);
     EXPECT_EQ(json["pieces_total"].toInt(), report.PiecesTotal);

@@ -9,6 +9,7 @@
 #include "library/TileDB.h"
 #include "model/Project.h"
 #include "sheet/PlanSheet.h"
+#include "support/CliRun.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
 #include "support/WindowTestUtil.h"
@@ -23,7 +24,6 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
-#include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -202,11 +202,9 @@ TEST_F(MainWindowWorkflow, DrawChooseFillAndReportAsTheCommandLineDoes) {
                     {"segment": [[3000,2000],[2000,2000]]}, {"segment": [[2000,2000],[2000,1000]]} ],
         "start": [1000, 1000], "orientation": 0})");
     file.close();
-    QProcess cli;
-    cli.start(QStringLiteral(CLI_TOOL), {"fill", scene, "--db", dir.file("DB"), "--json"});
-    ASSERT_TRUE(cli.waitForFinished(60000));
-    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
-    const QJsonObject json = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+    const test::TResult cli = test::runProgram(QStringLiteral(CLI_TOOL), {"fill", scene, "--db", dir.file("DB"), "--json"});
+    ASSERT_EQ(cli.code, 0) << cli.err.toStdString();
+    const QJsonObject json = QJsonDocument::fromJson(cli.out.toUtf8()).object();
     EXPECT_EQ(json["tiles"].toInt(), report.Tiles);
     EXPECT_EQ(json["whole_total"].toInt(), report.WholeTotal);
     EXPECT_EQ(json["pieces_total"].toInt(), report.PiecesTotal);

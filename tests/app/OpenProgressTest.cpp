@@ -6,6 +6,7 @@
 #include "library/TileDB.h"
 #include "model/Project.h"
 #include "sheet/WidgetUserInterface.h"
+#include "support/CliRun.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
 
@@ -14,7 +15,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -50,10 +50,8 @@ protected:
         file.write(QJsonDocument(scene).toJson());
         file.close();
         const QString path = dir.file(name + ".mpp");
-        QProcess cli;
-        cli.start(QStringLiteral(CLI_TOOL), {"fill", scenePath, "--db", dir.file("DB"), "-o", path});
-        EXPECT_TRUE(cli.waitForFinished(60000));
-        EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+        const test::TResult cli = test::runProgram(QStringLiteral(CLI_TOOL), {"fill", scenePath, "--db", dir.file("DB"), "-o", path});
+        EXPECT_EQ(cli.code, 0) << cli.err.toStdString();
         return path;
     }
 

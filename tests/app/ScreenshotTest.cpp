@@ -50,6 +50,34 @@ void keep(QWidget& w, const QString& name, bool fit = true) {
     }
 }
 
+// The tile editor shown with a new tile whose base point is the origin.
+vk::TTile& newTileIn(vk::TfrmTileEditor& editor) {
+    editor.resize(1280, 800);
+    editor.show();
+    QApplication::processEvents();
+    editor.Action(QStringLiteral("acNewTile"))->trigger();
+    vk::TTile& tile = *editor.Tile();
+    tile.SetBasePoint(0, 0);
+    return tile;
+}
+
+void addLine(vk::TTile& tile, vk::TPointF a, vk::TPointF b) {
+    auto l = std::make_unique<vk::TLinePrimitive>(&tile);
+    l->SetStart({a.X, a.Y, 1});
+    l->SetFinish({b.X, b.Y, 1});
+    tile.Elements().Add(std::move(l));
+}
+
+// Half a circle of radius 50 counter-clockwise from `start` about `centre`.
+void addHalfCircle(vk::TTile& tile, vk::TPointF centre, vk::TPointF start) {
+    auto a = std::make_unique<vk::TArcPrimitive>(&tile);
+    a->SetCentre({centre.X, centre.Y, 1});
+    a->SetStart({start.X, start.Y, 1});
+    a->SetRadius(50);
+    a->SetSweep(180);
+    tile.Elements().Add(std::move(a));
+}
+
 } // namespace
 
 TEST(Screenshots, DialogsAndMainWindow) {
@@ -129,32 +157,12 @@ TEST(Screenshots, DialogsAndMainWindow) {
 
 TEST(Screenshots, TileEditorWithArcs) {
     vk::TfrmTileEditor editor;
-    editor.resize(1280, 800);
-    editor.show();
-    QApplication::processEvents();
-    editor.Action(QStringLiteral("acNewTile"))->trigger();
-    vk::TTile& tile = *editor.Tile();
-    tile.SetBasePoint(0, 0);
+    vk::TTile& tile = newTileIn(editor);
     // 200 x 100 with a half circle bulging out of each short side.
-    auto add = [&tile](std::unique_ptr<vk::TGraphicPrimitive> e) { tile.Elements().Add(std::move(e)); };
-    auto line = [&tile](vk::TPointF a, vk::TPointF b) {
-        auto l = std::make_unique<vk::TLinePrimitive>(&tile);
-        l->SetStart({a.X, a.Y, 1});
-        l->SetFinish({b.X, b.Y, 1});
-        return l;
-    };
-    auto arc = [&tile](vk::TPointF centre, vk::TPointF start) {
-        auto a = std::make_unique<vk::TArcPrimitive>(&tile);
-        a->SetCentre({centre.X, centre.Y, 1});
-        a->SetStart({start.X, start.Y, 1});
-        a->SetRadius(50);
-        a->SetSweep(180);
-        return a;
-    };
-    add(line({-100, -50}, {100, -50}));
-    add(arc({100, 0}, {100, -50}));
-    add(line({100, 50}, {-100, 50}));
-    add(arc({-100, 0}, {-100, 50}));
+    addLine(tile, {-100, -50}, {100, -50});
+    addHalfCircle(tile, {100, 0}, {100, -50});
+    addLine(tile, {100, 50}, {-100, 50});
+    addHalfCircle(tile, {-100, 0}, {-100, 50});
     editor.Action(QStringLiteral("acMinidisplay"))->setChecked(true);
     editor.UpdateInfoLabel();
     QApplication::processEvents();
@@ -180,27 +188,11 @@ TEST(Screenshots, TileEditorHalvesWindow) {
     vk::test::TTempDir dir;
     vk::TTileDB library(dir.file("DB"));
     vk::TfrmTileEditor editor;
-    editor.resize(1280, 800);
-    editor.show();
-    QApplication::processEvents();
-    editor.Action(QStringLiteral("acNewTile"))->trigger();
-    vk::TTile& tile = *editor.Tile();
-    tile.SetBasePoint(0, 0);
-    const auto line = [&tile](vk::TPointF a, vk::TPointF b) {
-        auto l = std::make_unique<vk::TLinePrimitive>(&tile);
-        l->SetStart({a.X, a.Y, 1});
-        l->SetFinish({b.X, b.Y, 1});
-        tile.Elements().Add(std::move(l));
-    };
-    line({-100, -50}, {100, -50});
-    auto arc = std::make_unique<vk::TArcPrimitive>(&tile);
-    arc->SetCentre({100, 0, 1});
-    arc->SetStart({100, -50, 1});
-    arc->SetRadius(50);
-    arc->SetSweep(180);
-    tile.Elements().Add(std::move(arc));
-    line({100, 50}, {-100, 50});
-    line({-100, 50}, {-100, -50});
+    vk::TTile& tile = newTileIn(editor);
+    addLine(tile, {-100, -50}, {100, -50});
+    addHalfCircle(tile, {100, 0}, {100, -50});
+    addLine(tile, {100, 50}, {-100, 50});
+    addLine(tile, {-100, 50}, {-100, -50});
     ui.answer(vk::TAnswer::Yes);
     ui.type(QStringLiteral("Полукруглая"));
     editor.Action(QStringLiteral("acSaveTile"))->trigger();

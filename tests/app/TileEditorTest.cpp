@@ -19,6 +19,7 @@
 #include "model/Tile.h"
 #include "sheet/LinesBox.h"
 #include "sheet/PlanSheet.h"
+#include "support/CliRun.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
 
@@ -29,7 +30,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QLabel>
 #include <QListWidget>
 #include <QCheckBox>
@@ -127,17 +127,9 @@ protected:
 
     TPlanSheet* sheet() { return editor->PlanSheet; }
     TTile* tile() { return editor->Tile(); }
-    bool enabled(const char* action) {
-        editor->UpdateActions();
-        return editor->Action(QLatin1String(action))->isEnabled();
-    }
-    void run(const char* action) {
-        ASSERT_TRUE(enabled(action)) << action;
-        editor->Action(QLatin1String(action))->trigger();
-    }
-    void tool(const char* action, bool down) {
-        if (editor->Action(QLatin1String(action))->isChecked() != down) run(action);
-    }
+    bool enabled(const char* action) { return test::actionEnabled(*editor, action); }
+    void run(const char* action) { test::runEnabledAction(*editor, action); }
+    void tool(const char* action, bool down) { test::setActionDown(*editor, action, down); }
     void pointer(TPlanSheet::TMouseKind kind, float x, float y, Qt::MouseButton button, Qt::MouseButtons held) {
         sheet()->TrackPointer(kind, sheet()->Geometry().WorldToDevice(x, y), button, {Qt::NoModifier, held});
     }
@@ -730,11 +722,9 @@ TEST_F(TileEditor, HalvesOutlinedAcrossACutLinePastTheOutlineAreStoredForTheTile
                     {"segment": [[199,199],[1,199]]}, {"segment": [[1,199],[1,1]]} ],
         "start": [0, 0], "orientation": 0})");
     file.close();
-    QProcess cli;
-    cli.start(QStringLiteral(CLI_TOOL), {"fill", scene, "--db", dir.file("DB"), "--json", "--tiles"});
-    ASSERT_TRUE(cli.waitForFinished(60000));
-    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
-    const QJsonObject json = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+    const test::TResult cli = test::runProgram(QStringLiteral(CLI_TOOL), {"fill", scene, "--db", dir.file("DB"), "--json", "--tiles"});
+    ASSERT_EQ(cli.code, 0) << cli.err.toStdString();
+    const QJsonObject json = QJsonDocument::fromJson(cli.out.toUtf8()).object();
     EXPECT_EQ(json["tiles"].toInt(), 1);
     EXPECT_EQ(json["pieces_total"].toInt(), 1);
     const QJsonArray laid = json["laid"].toArray();

@@ -48,4 +48,20 @@ bool actionEnabled(W& window, const char* name) {
     return window.Action(QLatin1String(name))->isEnabled();
 }
 
+// A command run only when the window offers it; running a disabled one
+// is a failure of the test.
+template <typename W>
+void runEnabledAction(W& window, const char* name) {
+    ASSERT_TRUE(actionEnabled(window, name)) << name;
+    window.Action(QLatin1String(name))->trigger();
+}
+
+// A check command (a tool) put down or up as its button would be.
+template <typename W>
+void setActionDown(W& window, const char* name, bool down) {
+    if (window.Action(QLatin1String(name))->isChecked() != down) {
+        runEnabledAction(window, name);
+    }
+}
+
 } // namespace vk::test
