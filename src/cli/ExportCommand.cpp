@@ -4,6 +4,7 @@
 
 #include "cli/CliCommon.h"
 #include "exchange/DxfWriter.h"
+#include "exchange/ExportShapes.h"
 #include "exchange/PlanPrint.h"
 #include "exchange/SvgExport.h"
 #include "library/TileDB.h"
@@ -94,11 +95,15 @@ int exportCommand(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (!files.pdf.isEmpty()) {
         done(files.pdf, vk::WritePdf(files.pdf, in.project, files.print).Error);
     }
-    if (!files.svg.isEmpty()) {
-        done(files.svg, vk::WriteSvg(files.svg, in.project));
-    }
-    if (!files.dxf.isEmpty()) {
-        done(files.dxf, vk::WriteDxf(files.dxf, in.project));
+    // Both drawings are made of the same pieces, cut once.
+    if (!files.svg.isEmpty() || !files.dxf.isEmpty()) {
+        const vk::TExportDrawing drawing = vk::CollectDrawing(in.project);
+        if (!files.svg.isEmpty()) {
+            done(files.svg, vk::WriteSvg(files.svg, drawing, vk::SvgTitle(in.project)));
+        }
+        if (!files.dxf.isEmpty()) {
+            done(files.dxf, vk::WriteDxf(files.dxf, drawing));
+        }
     }
     return failed == 0 ? 0 : 1;
 }

@@ -54,7 +54,9 @@ TExportDrawing CollectDrawing(TProject& project) {
             const TTileContainer& tile = group.Tile(i);
             TExportTile piece;
             piece.Shape = tile.Outline();
-            if (site != nullptr) {
+            // Most tiles lie well inside: their bounds tell so without the
+            // region adapter, which would find the piece the whole tile.
+            if (site != nullptr && !site->ClipPath().contains(piece.Shape.Bounds())) {
                 const TRegion whole = TRegion::FromPolygons(piece.Shape.Flatten(kRegionChordError));
                 const TRegion inside = whole.Intersected(site->Region());
                 if (!inside.EqualsWithin(whole, kCutTolerance)) {

@@ -163,13 +163,19 @@ QByteArray SvgDocument(const TExportDrawing& drawing, const QString& title) {
     return out;
 }
 
+QString SvgTitle(const TProject& project) {
+    return project.Name().isEmpty() ? QStringLiteral("Vorkalo") : project.Name();
+}
+
 QString WriteSvg(const QString& fileName, TProject& project) {
-    const TExportDrawing drawing = CollectDrawing(project);
+    return WriteSvg(fileName, CollectDrawing(project), SvgTitle(project));
+}
+
+QString WriteSvg(const QString& fileName, const TExportDrawing& drawing, const QString& title) {
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly)) {
         return WriteFailure(fileName, file.errorString());
     }
-    const QString title = project.Name().isEmpty() ? QStringLiteral("Vorkalo") : project.Name();
     if (file.write(SvgDocument(drawing, title)) < 0 || !file.commit()) {
         return WriteFailure(fileName, file.errorString());
     }

@@ -16,5 +16,9 @@ struct TExportDrawing;
 // Writes the project's drawing; an empty text when written, else why not
 // (naming the file).
 [[nodiscard]] QString WriteSvg(const QString& fileName, TProject& project);
+// The same with the drawing collected already (titled `title`).
+[[nodiscard]] QString WriteSvg(const QString& fileName, const TExportDrawing& drawing, const QString& title);
+// The title a project's drawing carries.
+[[nodiscard]] QString SvgTitle(const TProject& project);
 
 } // namespace vk
